@@ -1,0 +1,42 @@
+#include "platform/file_copier.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/path_text.h"
+#include "platform/wildcard.h"
+
+namespace quorrel::platform {
+
+namespace fs = std::filesystem;
+
+void SystemFileCopier::CopyFile(const std::string& sourcePattern, const std::string& destination)
+{
+    const fs::path pattern = ToPath(sourcePattern);
+    const fs::path folder = pattern.parent_path();
+    const std::string namePattern = ToText(pattern.filename());
+    const fs::path target = ToPath(destination);
+
+    std::vector<fs::path> matches;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored) &&
+            MatchesWildcard(ToText(entry.path().filename()), namePattern, PatternsIgnoreCase())) {
+            matches.push_back(entry.path());
+        }
+    }
+    if (matches.empty()) {
+        throw fs::filesystem_error("No file matches the pattern", pattern,
+                                   std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+
+    for (const fs::path& source : matches) {
+        const fs::path copy = target / source.filename();
+        fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
+        fs::last_write_time(copy, fs::last_write_time(source));
+    }
+}
+
+}  // namespace quorrel::platform

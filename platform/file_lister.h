@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quorrel::platform {
+
+// A file list box used invisibly: setting its path reads that folder's plain files again
+// (see ListFiles); the names are then read by index.
+class FileLister {
+public:
+    // Throws when the folder cannot be listed; the lister is then empty.
+    void setPath(const std::string& folder);
+    const std::string& path() const { return path_; }
+
+    std::size_t count() const { return names_.size(); }
+    const std::string& name(std::size_t index) const { return names_.at(index); }
+    const std::vector<std::string>& names() const { return names_; }
+
+private:
+    std::string path_;
+    std::vector<std::string> names_;
+};
+
+}  // namespace quorrel::platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// File services of the engine. Paths are text in the system's code page (see path_text.h).
+// Every function throws std::system_error (or std::filesystem::filesystem_error) on failure.
+namespace quorrel::platform {
+
+// The plain files of a folder, as a file list box shows them: no folders, no hidden or system
+// files (on Linux and macOS a name starting with "." is hidden), sorted by name ignoring
+// letter case, names that differ only in case in byte order.
+std::vector<std::string> ListFiles(const std::string& folder);
+
+// A file's last-modified date and time in local time, as "yyyy-mm-dd hh:mm:ss".
+std::string LastModifiedText(const std::string& file);
+
+// Creates one folder. Fails when it exists already or its parent is missing.
+void CreateOneDirectory(const std::string& folder);
+
+// Removes a folder with everything in it, as far as it can; never throws.
+void RemoveTree(const std::string& folder) noexcept;
+
+// Whether a file or folder of that name exists.
+bool Exists(const std::string& path);
+
+// Whether the name is a plain file, hidden and system files and folders excluded.
+bool IsOrdinaryFile(const std::string& path);
+
+// The folder that holds the running program, and the process's current folder.
+std::string ApplicationDirectory();
+std::string CurrentDirectory();
+
+// Whether the platform's wildcard patterns ignore letter case (Windows) or not.
+bool PatternsIgnoreCase();
+
+// Whether the file system marks this entry as hidden or system.
+bool IsHiddenOrSystem(const std::string& folder, const std::string& name);
+
+}  // namespace quorrel::platform

@@ -1,0 +1,45 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/file_system.h"
+
+namespace quorrel::platform {
+
+std::string LastModifiedText(const std::string& file)
+{
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        throw std::system_error(errno, std::generic_category(), "Cannot read the stamp of " + file);
+    }
+    std::tm local{};
+    localtime_r(&status.st_mtime, &local);
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return buffer;
+}
+
+std::string ApplicationDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return CurrentDirectory();
+    }
+    return executable.parent_path().string();
+}
+
+bool PatternsIgnoreCase() { return false; }
+
+bool IsHiddenOrSystem(const std::string& /*folder*/, const std::string& name)
+{
+    return !name.empty() && name.front() == '.';
+}
+
+}  // namespace quorrel::platform

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+
+namespace quorrel {
+
+// Appends the four-line entry of a failed check to the log file:
+//   Date: <short date>
+//   Time: <time>
+//   Error Could not save
+//   ------------------------
+// A log that cannot be written loses the entry; the check goes on regardless.
+void AppendErrorEntry(const std::string& logFile, const platform::LocalDateTime& when) noexcept;
+
+}  // namespace quorrel

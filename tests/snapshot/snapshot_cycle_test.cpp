@@ -1,0 +1,201 @@
+#include "snapshot/snapshot_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/path_text.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+
+namespace quorrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempFolder;
+using test::Touch;
+using test::WriteFile;
+
+std::vector<std::string> Entries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SnapshotCycleTest : public ::testing::Test {
+protected:
+    SnapshotCycleTest()
+    {
+        state_.SaveGameDir = save_.string();
+        state_.SnapshotDir = history_.string();
+        state_.RefreshTime = "60";
+        for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map", "Mage.d2s", "Mage.key"}) {
+            WriteFile(save_ / name, name);
+        }
+        cycle_.SetCheckPeriod();
+        cycle_.ListSaveFolder(state_.KnownFiles);
+    }
+
+    std::string LogText() const { return fs::exists(log_) ? ReadFile(log_) : ""; }
+
+    TempFolder root_;
+    fs::path save_ = root_.folder("save");
+    fs::path history_ = root_.folder("history");
+    fs::path log_ = root_.path() / "Log.txt";
+    Module1 state_;
+    test::ManualTimer timer_;
+    test::FakeClock clock_;
+    test::CountingBeeper beeper_;
+    test::FailingCopier copier_;
+    SnapshotCycle cycle_{state_, timer_, {clock_, beeper_, copier_, log_.string()}};
+};
+
+TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
+{
+    struct Row {
+        const char* refreshTime;
+        int interval;
+        int ticksPerCheck;
+    };
+    for (const Row& row : {Row{"60", 60000, 1}, Row{"65", 65000, 1}, Row{"66", 1007, 66},
+                           Row{"100", 1526, 66}, Row{"999", 15244, 66}, Row{"0", 0, 1},
+                           Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1}}) {
+        state_.RefreshTime = row.refreshTime;
+        cycle_.SetCheckPeriod();
+        EXPECT_EQ(timer_.interval(), row.interval) << row.refreshTime;
+        EXPECT_EQ(cycle_.TicksPerCheck(), row.ticksPerCheck) << row.refreshTime;
+    }
+    EXPECT_FALSE(timer_.isEnabled()) << "the period never starts a run";
+
+    state_.RefreshTime = "abc";
+    EXPECT_THROW(cycle_.SetCheckPeriod(), std::invalid_argument);
+    state_.RefreshTime = "5000";  // 76295 ms per tick is beyond the timer
+    EXPECT_THROW(cycle_.SetCheckPeriod(), std::out_of_range);
+    state_.RefreshTime = "-5";
+    EXPECT_THROW(cycle_.SetCheckPeriod(), std::out_of_range);
+    EXPECT_EQ(timer_.interval(), 4000) << "a refused period leaves the timer as it was";
+}
+
+TEST_F(SnapshotCycleTest, ChangedCharacterIsCopiedIntoOneDatedFolder)
+{
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(save_ / name, std::string("new ") + name);
+        Touch(save_ / name);
+    }
+    cycle_.Timer1_Timer();
+
+    const fs::path snapshot = history_ / "Hero-06-12-2026-15-04-09";
+    EXPECT_EQ(Entries(history_), std::vector<std::string>{snapshot.filename().string()});
+    EXPECT_EQ(Entries(snapshot), (std::vector<std::string>{"Hero.d2s", "Hero.key", "Hero.map"}));
+    EXPECT_EQ(ReadFile(snapshot / "Hero.d2s"), "new Hero.d2s");
+    EXPECT_EQ(fs::last_write_time(snapshot / "Hero.map"), fs::last_write_time(save_ / "Hero.map"));
+    EXPECT_EQ(beeper_.beeps, 1);
+
+    clock_.moment.second = 30;
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(Entries(history_).size(), 1u) << "the next check finds no change";
+    EXPECT_EQ(beeper_.beeps, 1);
+    EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(SnapshotCycleTest, EveryChangedCharacterGetsItsSnapshotWithOneBeep)
+{
+    Touch(save_ / "Mage.key");
+    Touch(save_ / "Hero.map");
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(Entries(history_), (std::vector<std::string>{"Hero-06-12-2026-15-04-09",
+                                                          "Mage-06-12-2026-15-04-09"}));
+    EXPECT_EQ(Entries(history_ / "Mage-06-12-2026-15-04-09"),
+              (std::vector<std::string>{"Mage.d2s", "Mage.key"}));
+    EXPECT_EQ(beeper_.beeps, 1);
+}
+
+TEST_F(SnapshotCycleTest, NewAndVanishedFilesAreNoFailure)
+{
+    // A new character appears and an old file goes while the run is on.
+    WriteFile(save_ / "Amazon.d2s", "a");
+    fs::remove(save_ / "Mage.key");
+    cycle_.Timer1_Timer();
+    EXPECT_TRUE(Entries(history_).empty()) << "a file seen for the first time is no change";
+    EXPECT_EQ(LogText(), "");
+
+    Touch(save_ / "Amazon.d2s");
+    Touch(save_ / "Hero.d2s");
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(Entries(history_).size(), 2u);
+    EXPECT_EQ(beeper_.beeps, 1);
+}
+
+TEST_F(SnapshotCycleTest, FailedCopyLeavesNoFolderLogsAndRetries)
+{
+    copier_.failWhen = [](const std::string& pattern) { return pattern.find("Hero") != pattern.npos; };
+    Touch(save_ / "Hero.d2s");
+    Touch(save_ / "Mage.d2s");
+    cycle_.Timer1_Timer();
+
+    EXPECT_EQ(Entries(history_), std::vector<std::string>{"Mage-06-12-2026-15-04-09"})
+        << "the failed character leaves nothing; the other one is not held back";
+    EXPECT_EQ(LogText(), "Date: " + platform::ShortDateText(clock_.moment) + "\r\n" +
+                             "Time: " + platform::TimeText(clock_.moment) + "\r\n" +
+                             "Error Could not save \r\n" + "------------------------\r\n");
+    EXPECT_EQ(beeper_.beeps, 1);
+
+    copier_.failWhen = nullptr;
+    clock_.moment.minute = 5;
+    cycle_.Timer1_Timer();
+    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-05-09")) << "the next check tries again";
+    EXPECT_EQ(beeper_.beeps, 2);
+}
+
+TEST_F(SnapshotCycleTest, ExistingFolderAndMissingSaveFolderAreLoggedFailures)
+{
+    fs::create_directory(history_ / "Hero-06-12-2026-15-04-09");
+    WriteFile(history_ / "Hero-06-12-2026-15-04-09" / "keep.txt", "not ours");
+    Touch(save_ / "Hero.d2s");
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(ReadFile(history_ / "Hero-06-12-2026-15-04-09" / "keep.txt"), "not ours");
+    EXPECT_EQ(beeper_.beeps, 0);
+
+    const std::vector<Filenames> known = state_.KnownFiles;
+    fs::rename(save_, root_.path() / "moved");
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(state_.KnownFiles.size(), known.size());
+    EXPECT_EQ(state_.KnownFiles[0].Attributes, known[0].Attributes);
+
+    const std::string log = LogText();
+    size_t entries = 0;
+    for (size_t at = log.find("Error Could not save"); at != log.npos;
+         at = log.find("Error Could not save", at + 1)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u);
+}
+
+TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTick)
+{
+    state_.RefreshTime = "100";
+    cycle_.SetCheckPeriod();
+    Touch(save_ / "Hero.d2s");
+    for (int tick = 1; tick < 66; ++tick) {
+        cycle_.Timer1_Timer();
+    }
+    EXPECT_TRUE(Entries(history_).empty());
+    EXPECT_EQ(cycle_.TickCount(), 65);
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(Entries(history_).size(), 1u);
+    EXPECT_EQ(cycle_.TickCount(), 0);
+}
+
+TEST_F(SnapshotCycleTest, SnapshotFolderJoinsOneSeparatorAfterTheSnapshotFolder)
+{
+    state_.SnapshotDir = history_.string() + platform::kPathSeparator;
+    Touch(save_ / "Hero.key");
+    cycle_.Timer1_Timer();
+    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09" / "Hero.key"));
+}
+
+}  // namespace
+}  // namespace quorrel
