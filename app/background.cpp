@@ -1,0 +1,18 @@
+#include "app/background.h"
+
+#include <QPalette>
+#include <QPixmap>
+#include <QWidget>
+
+namespace quorrel {
+
+void SetBackgroundPicture(QWidget& window)
+{
+    // The picture is larger than any window of the program, so the tiling brush never repeats.
+    QPalette palette = window.palette();
+    palette.setBrush(QPalette::Window, QBrush(QPixmap(":/quorrel/background.png")));
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+}
+
+}  // namespace quorrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/beeper.h"
+#include "platform/clock.h"
+#include "platform/file_copier.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/notify_area.h"
+
+namespace quorrel {
+
+// Everything the windows reach outside the program. main() hands out the real services; tests
+// hand out fakes and temporary files.
+struct Services {
+    platform::Clock& clock;
+    platform::Beeper& beeper;
+    platform::FileCopier& copier;
+    platform::Dialogs& dialogs;
+    platform::NotifyArea& notifyArea;
+    std::string settingsFile;          // Settings.ini beside the executable
+    std::string logFile = "Log.txt";   // in the current folder
+};
+
+}  // namespace quorrel

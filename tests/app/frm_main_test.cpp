@@ -1,0 +1,167 @@
+#include "app/frm_main.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstring>
+
+#include "app/notification_icon.h"
+#include "support/gui_fakes.h"
+
+namespace quorrel {
+namespace {
+
+using test::WriteFile;
+
+class FrmMainTest : public ::testing::Test {
+protected:
+    void WriteSettings(const std::string& saveDir, const std::string& refreshTime = "60")
+    {
+        WriteFile(fakes_.services.settingsFile,
+                  saveDir + "\r\n" + fakes_.folder.text() + "\r\n" + refreshTime + "\r\n");
+    }
+
+    std::filesystem::path SaveFolder()
+    {
+        const auto save = fakes_.folder.folder("save");
+        for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+            WriteFile(save / name, name);
+        }
+        return save;
+    }
+
+    void DoubleClickIcon(std::uint32_t mouseMessage = platform::WM_LBUTTONDBLCLK)
+    {
+        QApplication::postEvent(&window_, new platform::NotifyIconCallbackEvent(
+                                              platform::WM_MOUSEMOVE, 1, mouseMessage));
+        QApplication::processEvents();
+    }
+
+    test::FakeServices fakes_;
+    Module1 state_;
+    frmMain window_{state_, fakes_.services};
+};
+
+TEST_F(FrmMainTest, FirstRunGreetsTheUserAndDisablesLoadAndRun)
+{
+    window_.Form_Load();
+    ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
+    const auto& box = fakes_.dialogs.boxes.front();
+    EXPECT_EQ(box.prompt,
+              "This is the first time running the application please Set the options from the "
+              "options menu");
+    EXPECT_EQ(box.title, "FirstTime User");
+    EXPECT_EQ(box.icon, platform::MsgBoxIcon::Information);
+    EXPECT_FALSE(window_.itmLoad().isEnabled());
+    EXPECT_FALSE(window_.mnuRun().isEnabled());
+    EXPECT_TRUE(window_.mnuHide().isEnabled());
+}
+
+TEST_F(FrmMainTest, SettingsThatCannotBeUsedAreAFirstRunToo)
+{
+    WriteSettings((fakes_.folder.path() / "gone").string());
+    window_.Form_Load();
+    EXPECT_EQ(fakes_.dialogs.boxes.size(), 1u) << "the file was read, but the folder is gone";
+    EXPECT_EQ(state_.SnapshotDir, fakes_.folder.text());
+    EXPECT_FALSE(window_.itmLoad().isEnabled());
+}
+
+TEST_F(FrmMainTest, ReadableSettingsArmTheTimerWithoutStartingIt)
+{
+    WriteSettings(SaveFolder().string());
+    window_.Form_Load();
+    EXPECT_TRUE(fakes_.dialogs.boxes.empty());
+    for (QAction* item : {&window_.itmLoad(), &window_.mnuRun(), &window_.itmStart(),
+                          &window_.itmStop()}) {
+        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    }
+    EXPECT_EQ(window_.Timer1().interval(), 60000);
+    EXPECT_FALSE(window_.Timer1().isEnabled());
+    EXPECT_EQ(state_.KnownFiles.size(), 3u);
+}
+
+TEST_F(FrmMainTest, StartWithdrawsToTheNotificationAreaAndStopEndsTheRun)
+{
+    WriteSettings(SaveFolder().string());
+    window_.Form_Load();
+    window_.show();
+
+    window_.itmStart().trigger();
+    EXPECT_TRUE(window_.Timer1().isEnabled());
+    EXPECT_FALSE(window_.itmStart().isEnabled());
+    EXPECT_TRUE(window_.itmStop().isEnabled());
+    EXPECT_FALSE(window_.isVisible());
+    EXPECT_TRUE(window_.windowState() & Qt::WindowMinimized);
+    ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
+    EXPECT_STREQ(fakes_.notifyArea.icons.begin()->second.szTip, "Diablo2 Quorrel 0.1 Alpha");
+
+    DoubleClickIcon();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run going";
+
+    window_.itmStop().trigger();
+    EXPECT_FALSE(window_.Timer1().isEnabled());
+    EXPECT_TRUE(window_.itmStart().isEnabled());
+    EXPECT_FALSE(window_.itmStop().isEnabled());
+    EXPECT_TRUE(window_.isVisible());
+
+    window_.itmStart().trigger();
+    EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u) << "a second Start shows no second icon";
+}
+
+TEST_F(FrmMainTest, OnlyALeftDoubleClickBringsAHiddenWindowBack)
+{
+    window_.show();
+    window_.mnuHide().trigger();
+    EXPECT_FALSE(window_.isVisible());
+    EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
+
+    for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
+                                  platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
+        DoubleClickIcon(message);
+        EXPECT_FALSE(window_.isVisible()) << message;
+    }
+    DoubleClickIcon();
+    EXPECT_TRUE(window_.isVisible());
+
+    window_.mnuHide().trigger();
+    EXPECT_FALSE(window_.isVisible());
+    EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u);
+    EXPECT_EQ(fakes_.notifyArea.addCalls, 2);
+}
+
+TEST_F(FrmMainTest, WithoutANotificationAreaHideOnlyMinimises)
+{
+    fakes_.notifyArea.available = false;
+    window_.show();
+    window_.mnuHide().trigger();
+    EXPECT_TRUE(window_.isVisible()) << "a hidden window could never be brought back";
+    EXPECT_TRUE(window_.windowState() & Qt::WindowMinimized);
+}
+
+TEST(NotificationIconTest, RecordHasTheShellsLayout)
+{
+    const platform::NOTIFYICONDATA data =
+        MakeNotifyIconData(0x1234, 1, 7, 512, 0x55, "Diablo2 Quorrel 0.1 Alpha");
+    unsigned char bytes[88];
+    std::memcpy(bytes, &data, sizeof bytes);
+    const unsigned char head[24] = {88, 0, 0, 0, 0x34, 0x12, 0, 0, 1, 0, 0, 0,
+                                    7,  0, 0, 0, 0,    2,    0, 0, 0x55, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(bytes, head, sizeof head), 0);
+    const std::string tip(reinterpret_cast<const char*>(bytes + 24), 64);
+    EXPECT_EQ(tip, std::string("Diablo2 Quorrel 0.1 Alpha") + '\0' + std::string(38, ' '));
+
+    const auto longTip = MakeNotifyIconData(1, 1, 7, 512, 1, std::string(80, 'x'));
+    EXPECT_EQ(std::strlen(longTip.szTip), 63u) << "the NUL is never cut off";
+}
+
+TEST(NotificationIconTest, MouseMessageComesBackFromTheXCoordinate)
+{
+    EXPECT_EQ(MouseMessageFromX(7725.0f, 15.0f), 515);  // 96 dots per inch
+    EXPECT_EQ(MouseMessageFromX(6180.0f, 12.0f), 515);  // 120 dots per inch
+    EXPECT_EQ(MouseMessageFromX(7680.0f, 15.0f), 512);
+}
+
+}  // namespace
+}  // namespace quorrel

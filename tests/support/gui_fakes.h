@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/services.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/notify_area.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+
+namespace quorrel::test {
+
+// Records every box instead of showing it; input boxes answer from a queue (Cancel when empty).
+class RecordingDialogs final : public platform::Dialogs {
+public:
+    struct Box {
+        QString prompt;
+        platform::MsgBoxIcon icon;
+        QString title;
+    };
+    std::vector<Box> boxes;
+    std::deque<QString> inputAnswers;
+    QStringList inputPrompts;
+
+    void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon,
+                const QString& title) override
+    {
+        boxes.push_back({prompt, icon, title});
+    }
+    QString InputBox(QWidget*, const QString& prompt, const QString& title) override
+    {
+        inputPrompts << prompt + " | " + title;
+        if (inputAnswers.empty()) {
+            return QString();
+        }
+        QString answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    QStringList prompts() const
+    {
+        QStringList list;
+        for (const Box& box : boxes) {
+            list << box.prompt;
+        }
+        return list;
+    }
+};
+
+// A notification area that is always there and keeps one icon per window and identifier.
+class FakeNotifyArea final : public platform::NotifyArea {
+public:
+    bool available = true;
+    std::map<std::pair<std::int32_t, std::uint32_t>, platform::NOTIFYICONDATA> icons;
+    int addCalls = 0;
+
+    bool isAvailable() const override { return available; }
+    bool Shell_NotifyIconA(std::uint32_t message, const platform::NOTIFYICONDATA& data) override
+    {
+        if (message != platform::NIM_ADD) {
+            return false;
+        }
+        ++addCalls;
+        return icons.emplace(std::make_pair(data.hWnd, data.uID), data).second;
+    }
+};
+
+// The services of a test: fakes, and settings and log files in a temporary folder.
+struct FakeServices {
+    TempFolder folder;
+    FakeClock clock;
+    CountingBeeper beeper;
+    FailingCopier copier;
+    RecordingDialogs dialogs;
+    FakeNotifyArea notifyArea;
+    Services services{clock,
+                      beeper,
+                      copier,
+                      dialogs,
+                      notifyArea,
+                      (folder.path() / "Settings.ini").string(),
+                      (folder.path() / "Log.txt").string()};
+};
+
+}  // namespace quorrel::test
