@@ -3,8 +3,10 @@
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
 #include "platform/file_system.h"
+#include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/text.h"
+#include "platform/registry.h"
 #include "settings/settings_file.h"
 
 int main(int argc, char* argv[])
@@ -20,7 +22,9 @@ int main(int argc, char* argv[])
     platform::SystemFileCopier copier;
     platform::QtDialogs dialogs;
     platform::QtNotifyArea notifyArea;
-    Services services{clock, beeper, copier, dialogs, notifyArea,
+    const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    platform::SystemProgramStarter programStarter;
+    Services services{clock, beeper, copier, dialogs, notifyArea, *registry, programStarter,
                       SettingsFilePath(platform::ToStdString(QApplication::applicationDirPath()))};
 
     Module1 state;

@@ -5,8 +5,10 @@
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/file_copier.h"
+#include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
+#include "platform/registry.h"
 
 namespace quorrel {
 
@@ -18,6 +20,8 @@ struct Services {
     platform::FileCopier& copier;
     platform::Dialogs& dialogs;
     platform::NotifyArea& notifyArea;
+    platform::Registry& registry;
+    platform::ProgramStarter& programStarter;
     std::string settingsFile;          // Settings.ini beside the executable
     std::string logFile = "Log.txt";   // in the current folder
 };

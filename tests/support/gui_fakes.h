@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "app/services.h"
+#include "platform/memory_registry.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
+#include "support/fake_program_starter.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 
@@ -78,11 +80,15 @@ struct FakeServices {
     FailingCopier copier;
     RecordingDialogs dialogs;
     FakeNotifyArea notifyArea;
+    platform::MemoryRegistry registry;
+    RecordingProgramStarter programStarter;
     Services services{clock,
                       beeper,
                       copier,
                       dialogs,
                       notifyArea,
+                      registry,
+                      programStarter,
                       (folder.path() / "Settings.ini").string(),
                       (folder.path() / "Log.txt").string()};
 };
