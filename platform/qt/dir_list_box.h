@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+
+class QListWidget;
+class QListWidgetItem;
+
+namespace quorrel::platform {
+
+// A directory list box: the open folder's chain of parents down from the root, then its
+// sub-folders. A double-click (or Enter) opens the folder under it; a single click only
+// highlights. Starts on the process's current folder.
+//
+// The background and text colours come from the palette's Base and Text roles.
+class DirListBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit DirListBox(QWidget* parent = nullptr);
+
+    // The open folder as a full path, with no trailing separator except at a root ("/", "C:\").
+    QString path() const { return path_; }
+
+    // Opens a folder. Returns false, and changes nothing, when it does not exist or cannot be
+    // listed. Emits Change() before returning, and only when the open folder really changes.
+    bool setPath(const QString& path);
+
+    // The shown entries, the chain first; for tests and for the keyboard.
+    QListWidget& list() { return *list_; }
+
+signals:
+    void Change();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void open(QListWidgetItem* item);
+    bool fill(const std::filesystem::path& folder);
+
+    QListWidget* list_;
+    QString path_;
+};
+
+}  // namespace quorrel::platform

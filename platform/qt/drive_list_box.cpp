@@ -1,0 +1,69 @@
+#include "platform/qt/drive_list_box.h"
+
+#include "platform/drives.h"
+#include "platform/file_system.h"
+#include "platform/qt/text.h"
+
+namespace quorrel::platform {
+
+DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+    readDrives();
+    setDriveQuietly(ToQString(DriveOf(CurrentDirectory())));
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::selectionChanged);
+}
+
+void DriveListBox::readDrives() {
+    const bool wasQuiet = quiet_;
+    quiet_ = true;
+    clear();
+    for (const std::string& drive : ListDrives()) {
+        addItem(ToQString(drive));
+    }
+    setCurrentIndex(indexOf(drive_));
+    quiet_ = wasQuiet;
+}
+
+int DriveListBox::indexOf(const QString& drive) const {
+    const std::string wanted = ToStdString(drive);
+    for (int i = 0; i < count(); ++i) {
+        if (SameDrive(ToStdString(itemText(i)), wanted)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void DriveListBox::setDrive(const QString& drive) {
+    int index = indexOf(drive);
+    if (index < 0) {
+        readDrives();
+        index = indexOf(drive);
+    }
+    if (index >= 0) {
+        setCurrentIndex(index);
+    }
+}
+
+void DriveListBox::setDriveQuietly(const QString& drive) {
+    quiet_ = true;
+    setDrive(drive);
+    quiet_ = false;
+    if (currentIndex() >= 0) {
+        drive_ = currentText();
+    }
+}
+
+void DriveListBox::showPopup() {
+    readDrives();
+    QComboBox::showPopup();
+}
+
+void DriveListBox::selectionChanged() {
+    if (quiet_ || currentIndex() < 0 || currentText() == drive_) {
+        return;
+    }
+    drive_ = currentText();
+    emit Change();
+}
+
+}  // namespace quorrel::platform

@@ -1,0 +1,46 @@
+#include <windows.h>
+
+#include <cctype>
+#include <string>
+
+#include "platform/drives.h"
+
+namespace quorrel::platform {
+
+std::vector<std::string> ListDrives() {
+    // The buffer holds "c:\" texts one after another, each ended by a NUL, with a second NUL at
+    // the end; 26 letters need 105 characters.
+    char buffer[128] = {};
+    const DWORD length = ::GetLogicalDriveStringsA(sizeof buffer - 1, buffer);
+    std::vector<std::string> drives;
+    for (const char* drive = buffer; drive < buffer + length && *drive != '\0';
+         drive += std::char_traits<char>::length(drive) + 1) {
+        std::string text(drive, 2);
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        drives.push_back(text);
+    }
+    return drives;
+}
+
+std::string DriveOf(const std::string& path) {
+    return path.substr(0, 2);
+}
+
+std::string CurrentDirectoryOfDrive(const std::string& drive) {
+    // "C:" alone names the current folder of drive C, which Windows keeps for each drive.
+    char buffer[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameA(drive.substr(0, 2).c_str(), MAX_PATH, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return drive.substr(0, 2) + "\\";
+    }
+    return std::string(buffer, length);
+}
+
+bool SameDrive(const std::string& left, const std::string& right) {
+    return left.size() == right.size() &&
+           ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.data(),
+                            static_cast<int>(left.size()), right.data(),
+                            static_cast<int>(right.size())) == CSTR_EQUAL;
+}
+
+}  // namespace quorrel::platform
