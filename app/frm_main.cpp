@@ -26,7 +26,7 @@ frmMain::frmMain(Module1& state, Services& services, QWidget* parent)
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
     setCentralWidget(new QWidget(this));
-    SetBackgroundPicture(*this);
+    SetBackgroundPicture(*centralWidget());
     createMenus();
     resize(TwipsSize(4320, 5232) + QSize(0, menuBar()->sizeHint().height()));
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ bool IsOrdinaryFile(const std::string& path);
 // The folder that holds the running program, and the process's current folder.
 std::string ApplicationDirectory();
 std::string CurrentDirectory();
+
+// Copies one file over a file of the same name, if there is one, keeping the last-modified time.
+// Takes paths rather than text, so that a name the code page cannot spell is still copied.
+void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// "yyyy-mm-dd hh:mm:ss": the stamp's text, written by hand since every check writes one per file.
+std::string StampText(int year, int month, int day, int hour, int minute, int second);
 
 // Whether the platform's wildcard patterns ignore letter case (Windows) or not.
 bool PatternsIgnoreCase();

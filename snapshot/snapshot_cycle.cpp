@@ -21,8 +21,7 @@ constexpr double kMaxInterval = platform::Timer::kMaxInterval;
 
 // The text as a whole number, as the settings convert it: halves round to the even neighbour,
 // and the result must fit a 32-bit integer.
-std::int32_t WholeSeconds(const std::string& text)
-{
+std::int32_t WholeSeconds(const std::string& text) {
     const std::optional<double> number = platform::ParseNumber(text);
     if (!number) {
         throw std::invalid_argument("Refresh time is not a number: \"" + text + "\"");
@@ -38,12 +37,9 @@ std::int32_t WholeSeconds(const std::string& text)
 }  // namespace
 
 SnapshotCycle::SnapshotCycle(Module1& state, platform::Timer& Timer1, SnapshotServices services)
-    : state_(state), Timer1_(Timer1), services_(std::move(services))
-{
-}
+    : state_(state), Timer1_(Timer1), services_(std::move(services)) {}
 
-void SnapshotCycle::SetCheckPeriod()
-{
+void SnapshotCycle::SetCheckPeriod() {
     const double period = static_cast<double>(WholeSeconds(state_.RefreshTime)) * 1000.0;
     if (period > kMaxInterval) {
         // The timer cannot wait that long: tick 66 times per check at a shorter interval.
@@ -56,8 +52,7 @@ void SnapshotCycle::SetCheckPeriod()
     }
 }
 
-void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
-{
+void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files) {
     FileList_.setPath(state_.SaveGameDir);
     files.reserve(files.size() + FileList_.count());
     for (const std::string& name : FileList_.names()) {
@@ -66,8 +61,7 @@ void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
     }
 }
 
-void SnapshotCycle::Timer1_Timer() noexcept
-{
+void SnapshotCycle::Timer1_Timer() noexcept {
     ++TickCount_;
     if (TickCount_ < TicksPerCheck_) {
         return;
@@ -80,8 +74,7 @@ void SnapshotCycle::Timer1_Timer() noexcept
     }
 }
 
-void SnapshotCycle::Check()
-{
+void SnapshotCycle::Check() {
     state_.CurrentFiles.clear();
     ListSaveFolder(state_.CurrentFiles);
 
@@ -117,30 +110,33 @@ void SnapshotCycle::Check()
     }
 
     // A character whose snapshot failed keeps its old stamps, so the next check tries again.
-    std::vector<Filenames> next = state_.CurrentFiles;
+    std::unordered_map<std::string, std::string> keptStamps;
     if (!failedCharacters.empty()) {
-        for (Filenames& record : next) {
-            const auto seen = known.find(record.filename);
-            if (seen != known.end() && failedCharacters.count(BaseName(record.filename)) > 0) {
-                record.Attributes = seen->second->Attributes;
+        for (const Filenames& record : state_.KnownFiles) {
+            if (failedCharacters.count(BaseName(record.filename)) > 0) {
+                keptStamps.emplace(record.filename, record.Attributes);
             }
         }
     }
-    state_.KnownFiles = std::move(next);
+    state_.KnownFiles = state_.CurrentFiles;
+    for (Filenames& record : state_.KnownFiles) {
+        const auto kept = keptStamps.find(record.filename);
+        if (kept != keptStamps.end()) {
+            record.Attributes = kept->second;
+        }
+    }
 
     if (tookSnapshot) {
         services_.beeper.beep();
     }
 }
 
-void SnapshotCycle::TakeSnapshot(const std::string& baseName)
-{
-    const std::string folder = platform::JoinPath(
-        state_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
+void SnapshotCycle::TakeSnapshot(const std::string& baseName) {
+    const std::string folder =
+        platform::JoinPath(state_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
     platform::CreateOneDirectory(folder);
     try {
-        services_.copier.CopyFile(platform::JoinPath(state_.SaveGameDir, baseName + ".*"),
-                                  folder);
+        services_.copier.CopyFile(platform::JoinPath(state_.SaveGameDir, baseName + ".*"), folder);
     } catch (...) {
         // Never leave an empty or partial snapshot to be offered for restore.
         platform::RemoveTree(folder);
@@ -148,8 +144,7 @@ void SnapshotCycle::TakeSnapshot(const std::string& baseName)
     }
 }
 
-void SnapshotCycle::LogFailure() noexcept
-{
+void SnapshotCycle::LogFailure() noexcept {
     try {
         AppendErrorEntry(services_.logFile, services_.clock.now());
     } catch (...) {

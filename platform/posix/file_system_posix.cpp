@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -19,10 +18,8 @@ std::string LastModifiedText(const std::string& file)
     }
     std::tm local{};
     localtime_r(&status.st_mtime, &local);
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return buffer;
+    return StampText(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                     local.tm_min, local.tm_sec);
 }
 
 std::string ApplicationDirectory()
@@ -33,6 +30,12 @@ std::string ApplicationDirectory()
         return CurrentDirectory();
     }
     return executable.parent_path().string();
+}
+
+void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::last_write_time(target, std::filesystem::last_write_time(source));
 }
 
 bool PatternsIgnoreCase() { return false; }

@@ -1,0 +1,164 @@
+// How much a check and a snapshot cost next to the least the machine must do for them:
+// listing the save folder and reading every stamp, and copying a character's files with cp -p.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "snapshot/snapshot_cycle.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quorrel;
+
+// A save folder of `count` files: characters with their d2s, key and map files.
+void FillSaveFolder(const fs::path& folder, int count) {
+    const char* endings[] = {".d2s", ".key", ".map"};
+    for (int i = 0; i < count; ++i) {
+        test::WriteFile(folder / ("Hero" + std::to_string(i / 3) + endings[i % 3]), "save");
+    }
+}
+
+void BM_CheckWithoutChange(benchmark::State& state) {
+    test::TempFolder root;
+    const fs::path save = root.folder("save");
+    FillSaveFolder(save, static_cast<int>(state.range(0)));
+    Module1 module;
+    module.SaveGameDir = save.string();
+    module.SnapshotDir = root.folder("history").string();
+    module.RefreshTime = "1";
+    test::ManualTimer timer;
+    test::FakeClock clock;
+    test::CountingBeeper beeper;
+    platform::SystemFileCopier copier;
+    SnapshotCycle cycle(module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()});
+    cycle.SetCheckPeriod();
+    cycle.ListSaveFolder(module.KnownFiles);
+
+    for (auto _ : state) {
+        cycle.Timer1_Timer();
+    }
+    if (beeper.beeps != 0 || fs::exists(root.path() / "Log.txt")) {
+        state.SkipWithError("the check was not a quiet one");
+    }
+}
+
+void BM_PlainListingLoop(benchmark::State& state) {
+    test::TempFolder root;
+    const fs::path save = root.folder("save");
+    FillSaveFolder(save, static_cast<int>(state.range(0)));
+
+    for (auto _ : state) {
+        std::size_t files = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(save)) {
+            benchmark::DoNotOptimize(fs::last_write_time(entry.path()));
+            ++files;
+        }
+        benchmark::DoNotOptimize(files);
+    }
+}
+
+void BM_SnapshotOfOneCharacter(benchmark::State& state) {
+    test::TempFolder root;
+    const fs::path save = root.folder("save");
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        test::WriteFile(save / name, std::string(8000, 'x'));  // save files are a few kB
+    }
+    Module1 module;
+    module.SaveGameDir = save.string();
+    module.SnapshotDir = root.folder("history").string();
+    module.RefreshTime = "1";
+    test::ManualTimer timer;
+    test::FakeClock clock;
+    test::CountingBeeper beeper;
+    platform::SystemFileCopier copier;
+    SnapshotCycle cycle(module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()});
+    cycle.SetCheckPeriod();
+    cycle.ListSaveFolder(module.KnownFiles);
+
+    int taken = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::Touch(save / "Hero.d2s", 1);
+        ++clock.moment.second == 60 ? (clock.moment.second = 0, ++clock.moment.minute) : 0;
+        if (clock.moment.minute == 60) {
+            clock.moment.minute = 0;
+            ++clock.moment.hour;
+        }
+        state.ResumeTiming();
+        cycle.Timer1_Timer();
+        ++taken;
+    }
+    if (beeper.beeps != taken) {
+        state.SkipWithError("a snapshot failed");
+    }
+}
+
+void BM_CopyWithCp(benchmark::State& state) {
+    test::TempFolder root;
+    const fs::path save = root.folder("save");
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        test::WriteFile(save / name, std::string(8000, 'x'));
+    }
+    int folder = 0;
+    for (auto _ : state) {
+        const fs::path target = root.path() / ("copy" + std::to_string(folder++));
+        fs::create_directory(target);
+        const std::string command =
+            "cp -p '" + save.string() + "'/Hero.* '" + target.string() + "'";
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("cp failed");
+        }
+    }
+}
+
+BENCHMARK(BM_CheckWithoutChange)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainListingLoop)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SnapshotOfOneCharacter)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyWithCp)->Unit(benchmark::kMicrosecond);
+
+// Keeps each run's time so that the ratios can be printed at the end.
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\nRatios (Quorrel / baseline, lower is better):\n");
+    for (const char* files : {"10", "1000", "10000"}) {
+        const auto check = reporter.times.find(std::string("BM_CheckWithoutChange/") + files);
+        const auto plain = reporter.times.find(std::string("BM_PlainListingLoop/") + files);
+        if (check != reporter.times.end() && plain != reporter.times.end()) {
+            std::printf("  check of %5s files vs plain listing loop: %.2f\n", files,
+                        check->second / plain->second);
+        }
+    }
+    const auto snapshot = reporter.times.find("BM_SnapshotOfOneCharacter");
+    const auto cp = reporter.times.find("BM_CopyWithCp");
+    if (snapshot != reporter.times.end() && cp != reporter.times.end()) {
+        std::printf("  snapshot of 3 files vs cp -p:                %.2f\n",
+                    snapshot->second / cp->second);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
