@@ -1,12 +1,337 @@
 #include "settings/frm_options.h"
 
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/background.h"
 #include "app/frm_main.h"
+#include "app/twips.h"
+#include "platform/drives.h"
+#include "platform/file_system.h"
+#include "platform/number_text.h"
+#include "platform/path_text.h"
+#include "platform/qt/dir_list_box.h"
+#include "platform/qt/drive_list_box.h"
+#include "platform/qt/text.h"
+#include "platform/qt/up_down.h"
+#include "settings/settings_file.h"
+#include "snapshot/save_set.h"
 
 namespace quorrel {
 
-frmOptions::frmOptions(Module1& /*state*/, frmMain& main, Services& /*services*/) : QDialog(&main)
-{
+namespace {
+
+using platform::MsgBoxIcon;
+using platform::ToQString;
+using platform::ToStdString;
+
+// The desktop colour behind the boxes: a dark blue-grey that keeps the light orange and yellow
+// text readable and sits quietly on the dark background picture.
+const QColor kDesktop(0x26, 0x2c, 0x38);
+const QColor kSaveSideText(255, 224, 192);      // light orange
+const QColor kSnapshotSideText(255, 255, 192);  // light yellow
+
+const QString kNotAnInteger = "Please type an integer";
+const QString kMaximumRefreshTime = "The maximum refresh time is 999 sec";
+const QString kNewFolderFailed =
+    "The name of the directory that you have entered\n\r is not valid or the directory already "
+    "exists";
+
+void SetColours(QWidget& widget, const QColor& text, bool withBackground) {
+    QPalette palette = widget.palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(role, text);
+    }
+    if (withBackground) {
+        palette.setColor(QPalette::Base, kDesktop);
+        palette.setColor(QPalette::Button, kDesktop);
+    }
+    widget.setPalette(palette);
+}
+
+// A name typed for New Direcory must make one folder right inside the snapshot folder: a
+// separator or a "." or ".." would reach somewhere else.
+bool IsPlainFolderName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find(platform::kPathSeparator) == std::string::npos;
+}
+
+}  // namespace
+
+frmOptions::frmOptions(Module1& state, frmMain& main, Services& services)
+    : QDialog(&main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      state_(state),
+      main_(main),
+      services_(services),
+      opening_{state.SaveGameDir, state.SnapshotDir, state.RefreshTime} {
     setWindowTitle("Options");
+    setWindowIcon(QIcon(":/quorrel/quorrel.png"));
+    SetBackgroundPicture(*this);
+    resize(TwipsSize(4356, 4896));
+
+    createControls();
+    setColours();
+    setTabOrder();
+    ListFile1();
+    connectHandlers();
+    Form_Load();
+}
+
+void frmOptions::createControls() {
+    const auto label = [this](const QString& caption, const QRect& place) {
+        auto* control = new QLabel(caption, this);
+        control->setGeometry(place);
+        return control;
+    };
+    Label1_ = label("Diablo2 Save Directory", TwipsRect(120, 600, 1932, 252));
+    Label2_ = label("Quorrel Directory", TwipsRect(2160, 600, 1932, 252));
+    Label4_ = label("Refresh Time (in Sec)", TwipsRect(120, 3720, 1932, 252));
+
+    Dir1_ = new platform::DirListBox(this);
+    Dir1_->setGeometry(TwipsRect(120, 960, 1932, 2232));
+    Dir2_ = new platform::DirListBox(this);
+    Dir2_->setGeometry(TwipsRect(2160, 960, 1932, 2232));
+    Drive1_ = new platform::DriveListBox(this);
+    Drive1_->setGeometry(TwipsRect(120, 3240, 1932, 288));
+    Drive2_ = new platform::DriveListBox(this);
+    Drive2_->setGeometry(TwipsRect(2160, 3240, 1932, 288));
+
+    Text1_ = new QLineEdit("60", this);
+    Text1_->setMaxLength(3);
+    Text1_->setGeometry(TwipsRect(120, 3960, 972, 288));
+    UpDown1_ = new platform::UpDown(this);
+    UpDown1_->setGeometry(TwipsRect(1080, 3960, 192, 252));
+
+    const auto button = [this](const QString& caption, const QRect& place) {
+        auto* control = new QPushButton(caption, this);
+        control->setGeometry(place);
+        control->setAutoDefault(false);  // Enter presses no button
+        return control;
+    };
+    Command1_ = button("Apply", TwipsRect(2280, 3960, 732, 372));
+    Command2_ = button("Cancel", TwipsRect(3120, 3960, 732, 372));
+    Command3_ = button("New Direcory", TwipsRect(2280, 4440, 1572, 372));
+}
+
+void frmOptions::setColours() {
+    for (QWidget* control : std::initializer_list<QWidget*>{Label1_, Label4_}) {
+        SetColours(*control, kSaveSideText, false);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{Dir1_, Drive1_}) {
+        SetColours(*control, kSaveSideText, true);
+    }
+    SetColours(*Label2_, kSnapshotSideText, false);
+    for (QWidget* control : std::initializer_list<QWidget*>{Dir2_, Drive2_, Text1_}) {
+        SetColours(*control, kSnapshotSideText, true);
+    }
+}
+
+void frmOptions::setTabOrder() {
+    QWidget* order[] = {Command2_, Command1_, Dir2_,    Drive2_,  Dir1_,
+                        Drive1_,   Text1_,    UpDown1_, Command3_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+    Command2_->setFocus();
+}
+
+void frmOptions::connectHandlers() {
+    connect(Drive1_, &platform::DriveListBox::Change, this, &frmOptions::Drive1_Change);
+    connect(Drive2_, &platform::DriveListBox::Change, this, &frmOptions::Drive2_Change);
+    connect(Dir1_, &platform::DirListBox::Change, this, &frmOptions::Dir1_Change);
+    connect(Dir2_, &platform::DirListBox::Change, this, &frmOptions::Dir2_Change);
+    connect(Text1_, &QLineEdit::textChanged, this, &frmOptions::Text1_Change);
+    connect(UpDown1_, &platform::UpDown::UpClick, this, &frmOptions::UpDown1_UpClick);
+    connect(UpDown1_, &platform::UpDown::DownClick, this, &frmOptions::UpDown1_DownClick);
+    connect(Command1_, &QPushButton::clicked, this, &frmOptions::Command1_Click);
+    connect(Command2_, &QPushButton::clicked, this, &frmOptions::Command2_Click);
+    connect(Command3_, &QPushButton::clicked, this, &frmOptions::Command3_Click);
+}
+
+void frmOptions::Form_Load() {
+    if (!main_.itmLoad().isEnabled()) {
+        return;  // a first run: the starting folders and "60"
+    }
+    // A stored folder that is gone leaves its box on the starting folder and its setting as
+    // stored, until the player browses or applies.
+    Dir1_->setPath(ToQString(state_.SaveGameDir));
+    Dir2_->setPath(ToQString(state_.SnapshotDir));
+    Text1_->setText(ToQString(state_.RefreshTime));
+    // Quietly: a drive box that moved its directory box to the drive's current folder would lose
+    // the stored folders.
+    Drive2_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir2_->path()))));
+    Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+}
+
+void frmOptions::Drive1_Change() {
+    const std::string drive = ToStdString(Drive1_->drive());
+    if (!Dir1_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
+        ReturnToDirectoryDrive(*Drive1_, *Dir1_);
+    }
+}
+
+void frmOptions::Drive2_Change() {
+    const std::string drive = ToStdString(Drive2_->drive());
+    if (!Dir2_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
+        ReturnToDirectoryDrive(*Drive2_, *Dir2_);
+    }
+}
+
+void frmOptions::ReturnToDirectoryDrive(platform::DriveListBox& drive, platform::DirListBox& dir) {
+    services_.dialogs.MsgBox(this, "The drive " + drive.drive() + " cannot be read.",
+                             MsgBoxIcon::Information, "Error");
+    drive.setDriveQuietly(ToQString(platform::DriveOf(ToStdString(dir.path()))));
+}
+
+void frmOptions::Dir1_Change() {
+    state_.SaveGameDir = ToStdString(Dir1_->path());
+    ListFile1();
+}
+
+void frmOptions::ListFile1() {
+    try {
+        File1_.setPath(ToStdString(Dir1_->path()));
+    } catch (const std::exception&) {
+        // An unreadable folder lists nothing, so Apply refuses it as no save folder.
+    }
+}
+
+void frmOptions::Dir2_Change() {
+    state_.SnapshotDir = ToStdString(Dir2_->path());
+}
+
+void frmOptions::Text1_Change() {
+    const std::optional<double> number = RefreshNumber();
+    if (number && *number > 999) {
+        ShowMaximumRefreshTime();
+        Text1_->setText("999");
+    }
+}
+
+void frmOptions::UpDown1_DownClick() {
+    const std::optional<double> number = RefreshNumber();
+    if (number && *number > 0) {
+        Text1_->setText(ToQString(platform::FormatNumber(*number - 1)));
+        state_.RefreshTime = ToStdString(Text1_->text());
+    }
+}
+
+void frmOptions::UpDown1_UpClick() {
+    const std::optional<double> number = RefreshNumber();
+    if (!number) {
+        return;
+    }
+    if (*number >= 999) {
+        ShowMaximumRefreshTime();
+        Text1_->setText("999");
+        state_.RefreshTime = "999";
+        return;
+    }
+    Text1_->setText(ToQString(platform::FormatNumber(*number + 1)));
+    state_.RefreshTime = ToStdString(Text1_->text());
+}
+
+std::optional<double> frmOptions::RefreshNumber() {
+    const std::optional<double> number = platform::ParseNumber(ToStdString(Text1_->text()));
+    if (!number) {
+        Error(kNotAnInteger, MsgBoxIcon::Critical);
+    }
+    return number;
+}
+
+void frmOptions::ShowMaximumRefreshTime() {
+    Error(kMaximumRefreshTime, MsgBoxIcon::Information);
+}
+
+void frmOptions::Error(const QString& prompt, MsgBoxIcon icon) {
+    services_.dialogs.MsgBox(this, prompt, icon, "Error");
+}
+
+void frmOptions::Command1_Click() {
+    if (!IsSaveSet(File1_.names())) {
+        Error("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
+        return;
+    }
+    state_.SaveGameDir = ToStdString(Dir1_->path());
+    state_.SnapshotDir = ToStdString(Dir2_->path());
+    state_.RefreshTime = ToStdString(Text1_->text());
+    if (state_.SaveGameDir.empty() || state_.SnapshotDir.empty() || state_.RefreshTime.empty()) {
+        Error("One or more options is/are missing", MsgBoxIcon::Critical);
+        return;
+    }
+    // The box lets any number through while typing; the timer can only be armed from a
+    // non-negative one.
+    const std::optional<double> seconds = platform::ParseNumber(state_.RefreshTime);
+    if (!seconds || *seconds < 0) {
+        Error(kNotAnInteger, MsgBoxIcon::Critical);
+        return;
+    }
+    try {
+        main_.engine().SetCheckPeriod();
+    } catch (const std::exception&) {
+        Error(kNotAnInteger, MsgBoxIcon::Critical);
+        return;
+    }
+    periodChanged_ = true;
+    try {
+        WriteSettingsFile(state_, services_.settingsFile);
+    } catch (const std::exception& failure) {
+        Error("The settings could not be saved.\n" + ToQString(failure.what()),
+              MsgBoxIcon::Critical);
+        return;
+    }
+    main_.itmLoad().setEnabled(true);
+    main_.mnuRun().setEnabled(true);
+    services_.dialogs.MsgBox(this, "New Setting are now saved.", MsgBoxIcon::Information,
+                             "Settings");
+    accept();
+}
+
+void frmOptions::Command2_Click() {
+    reject();
+}
+
+void frmOptions::reject() {
+    state_.SaveGameDir = opening_.SaveGameDir;
+    state_.SnapshotDir = opening_.SnapshotDir;
+    state_.RefreshTime = opening_.RefreshTime;
+    if (periodChanged_) {
+        // An Apply that could not save had already re-armed the timer.
+        try {
+            main_.engine().SetCheckPeriod();
+        } catch (const std::exception&) {
+            // A first run's empty refresh time: no run can start before a successful Apply.
+        }
+    }
+    QDialog::reject();
+}
+
+void frmOptions::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        return;  // no cancel button: Esc closes nothing
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmOptions::Command3_Click() {
+    const std::string name = ToStdString(services_.dialogs.InputBox(
+        this, "This will create a new folder to store the quorrel files from diablo 2",
+        "Create Folder"));
+    const std::string folder = platform::JoinPath(ToStdString(Dir2_->path()), name);
+    try {
+        if (IsPlainFolderName(name)) {
+            platform::CreateOneDirectory(folder);
+            if (Dir2_->setPath(ToQString(folder))) {
+                return;
+            }
+        }
+    } catch (const std::exception&) {
+        // an invalid name, or a folder that exists already
+    }
+    Error(kNewFolderFailed, MsgBoxIcon::Information);
 }
 
 }  // namespace quorrel
