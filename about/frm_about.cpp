@@ -1,10 +1,152 @@
 #include "about/frm_about.h"
 
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "about/get_key_value.h"
+#include "about/start_sys_info.h"
+#include "app/background.h"
+#include "app/twips.h"
+
 namespace quorrel {
 
-frmAbout::frmAbout(Services& /*services*/, QWidget* parent) : QDialog(parent)
+namespace {
+
+const QColor kTitleColour(255, 192, 128);
+const QColor kTextColour(255, 255, 192);
+
+QLabel* MakeLabel(QWidget& parent, const char* name, const QString& text, const QColor& colour,
+                  const QRect& place)
 {
-    setWindowTitle("About Quorrel");
+    // Without a background of its own a label shows the window's picture through it.
+    auto* label = new QLabel(text, &parent);
+    label->setObjectName(name);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setAutoFillBackground(false);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(place);
+    return label;
+}
+
+QFrame* MakeLine(QWidget& parent, const QColor& colour, const QRect& place)
+{
+    auto* line = new QFrame(&parent);
+    line->setObjectName("Line1");
+    line->setFrameShape(QFrame::NoFrame);
+    QPalette palette = line->palette();
+    palette.setBrush(QPalette::Window, colour);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    line->setGeometry(place);
+    return line;
+}
+
+}  // namespace
+
+frmAbout::frmAbout(Services& services, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      services_(services)
+{
+    SetBackgroundPicture(*this);
+    createControls();
+    const QRect client = TwipsRect(2340, 1932, 5736, 3564);
+    const QScreen* display = screen();
+    setGeometry(display != nullptr ? client.translated(display->geometry().topLeft()) : client);
+    setFixedSize(client.size());
+    Form_Load();
+}
+
+void frmAbout::createControls()
+{
+    picIcon_ = new QLabel(this);
+    picIcon_->setObjectName("picIcon");
+    picIcon_->setPixmap(QPixmap(":/quorrel/about.gif"));
+    picIcon_->setGeometry(TwipsRect(240, 240, 1692, 684));
+
+    lblTitle_ = MakeLabel(*this, "lblTitle", "Application Title", kTitleColour,
+                          TwipsRect(2160, 240, 3336, 480));
+    lblTitle_->setFont(QFont("MS Sans Serif", 12));
+    lblVersion_ =
+        MakeLabel(*this, "lblVersion", "Version", kTextColour, TwipsRect(3000, 1020, 2496, 264));
+    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers", kTextColour,
+                                TwipsRect(3000, 1320, 2496, 264));
+    lblDisclaimer_ = MakeLabel(*this, "lblDisclaimer",
+                               "Diablo and Blizzard Entertainment are trademarks or registered "
+                               "trademarks of Blizzard Entertainment, Inc.",
+                               kTextColour, TwipsRect(240, 2520, 3840, 900));
+    lblDisclaimer_->setWordWrap(true);
+
+    // The etched separator: a grey line with a white one two pixels wide just below it.
+    const QRect separator = TwipsRect(84, 1824, 5568, 12);
+    Line1_[0] = MakeLine(*this, QColor(128, 128, 128),
+                         QRect(separator.left(), separator.top(), separator.width(), 1));
+    Line1_[1] = MakeLine(*this, Qt::white,
+                         QRect(separator.left(), separator.top() + 1, separator.width(), 2));
+
+    cmdOK_ = new QPushButton("OK", this);
+    cmdOK_->setObjectName("cmdOK");
+    cmdOK_->setGeometry(TwipsRect(4248, 2616, 1260, 348));
+    cmdOK_->setDefault(true);
+    cmdOK_->setAutoDefault(true);
+    connect(cmdOK_, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    cmdSysInfo_ = new QPushButton("&System Info...", this);
+    cmdSysInfo_->setObjectName("cmdSysInfo");
+    cmdSysInfo_->setGeometry(TwipsRect(4248, 3072, 1260, 348));
+    connect(cmdSysInfo_, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    setTabOrder(cmdOK_, cmdSysInfo_);
+    cmdOK_->setFocus();
+}
+
+void frmAbout::Form_Load()
+{
+    const QString title = QApplication::applicationName();
+    setWindowTitle("About " + title);
+    lblVersion_->setText(QString("Version %1.%2.%3")
+                             .arg(QUORREL_VERSION_MAJOR)
+                             .arg(QUORREL_VERSION_MINOR)
+                             .arg(QUORREL_VERSION_PATCH));
+    lblTitle_->setText(title);
+}
+
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
+
+void frmAbout::StartSysInfo()
+{
+    if (!quorrel::StartSysInfo(services_.registry, services_.programStarter)) {
+        services_.dialogs.MsgBox(this, kSysInfoUnavailable, platform::MsgBoxIcon::None);
+    }
+}
+
+bool frmAbout::GetKeyValue(platform::RegistryKey KeyRoot, const std::string& KeyName,
+                           const std::string& SubKeyRef, std::string& KeyVal)
+{
+    return quorrel::GetKeyValue(services_.registry, KeyRoot, KeyName, SubKeyRef, KeyVal);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdOK_->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace quorrel

@@ -8,7 +8,10 @@ namespace quorrel::platform {
 
 namespace {
 
-bool IsRoot(RegistryKey key) { return key >= 0x80000000u; }
+bool IsRoot(RegistryKey key)
+{
+    return key >= 0x80000000u;
+}
 
 std::string Lower(std::string text)
 {

@@ -1,0 +1,87 @@
+#include "about/get_key_value.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+namespace quorrel {
+
+namespace {
+
+constexpr std::uint32_t kBufferSize = 1024;
+
+// Closes the key on every way out, the error included.
+class OpenKey {
+public:
+    OpenKey(platform::Registry& registry, platform::RegistryKey key)
+        : registry_(registry), key_(key)
+    {
+    }
+    ~OpenKey() { registry_.RegCloseKey(key_); }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+
+private:
+    platform::Registry& registry_;
+    platform::RegistryKey key_;
+};
+
+// Little-endian, as Windows stores a DWORD; bytes missing at the top (a trailing NUL dropped)
+// count as zero.
+std::string DwordText(const std::string& bytes)
+{
+    std::uint32_t value = 0;
+    for (std::size_t index = 0; index < bytes.size() && index < 4; ++index) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[index]))
+                 << (8 * index);
+    }
+    return std::to_string(value);
+}
+
+}  // namespace
+
+bool GetKeyValue(platform::Registry& registry, platform::RegistryKey KeyRoot,
+                 const std::string& KeyName, const std::string& SubKeyRef, std::string& KeyVal)
+{
+    // Read access is all that is needed, and all that an ordinary user gets on
+    // HKEY_LOCAL_MACHINE: asking for more makes the open fail.
+    platform::RegistryKey hKey = 0;
+    if (registry.RegOpenKeyExA(KeyRoot, KeyName, 0, platform::kKeyRead, hKey) !=
+        platform::kErrorSuccess) {
+        KeyVal.clear();
+        return false;
+    }
+    const OpenKey closer(registry, hKey);
+
+    std::array<unsigned char, kBufferSize> buffer{};
+    std::uint32_t KeyValSize = kBufferSize;
+    std::uint32_t KeyValType = 0;
+    if (registry.RegQueryValueExA(hKey, SubKeyRef, KeyValType, buffer.data(), KeyValSize) !=
+        platform::kErrorSuccess) {
+        KeyVal.clear();
+        return false;
+    }
+
+    if (KeyValSize == 0) {
+        throw std::runtime_error("The registry value " + SubKeyRef + " holds no data");
+    }
+    std::string tmpVal(reinterpret_cast<const char*>(buffer.data()),
+                       std::min(KeyValSize, kBufferSize));
+    if (tmpVal.back() == '\0') {
+        tmpVal.pop_back();
+    }
+
+    switch (KeyValType) {
+        case platform::kRegSz:
+            KeyVal = tmpVal;
+            break;
+        case platform::kRegDword:
+            KeyVal = DwordText(tmpVal);
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+}  // namespace quorrel

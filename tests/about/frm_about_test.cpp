@@ -1,0 +1,63 @@
+#include "about/frm_about.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "support/gui_fakes.h"
+
+namespace quorrel {
+namespace {
+
+class FrmAboutTest : public ::testing::Test {
+protected:
+    QString Text(const char* label) const { return dialog_.findChild<QLabel*>(label)->text(); }
+
+    test::FakeServices fakes_;
+    frmAbout dialog_{fakes_.services, nullptr};
+};
+
+TEST_F(FrmAboutTest, LoadingFillsCaptionTitleAndVersion)
+{
+    EXPECT_EQ(dialog_.windowTitle(), "About Quorrel");
+    EXPECT_EQ(Text("lblTitle"), "Quorrel");
+    EXPECT_EQ(Text("lblVersion"), "Version 1.0.0");
+}
+
+TEST_F(FrmAboutTest, EnterAndEscCloseTheBox)
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        dialog_.setResult(QDialog::Rejected);
+        dialog_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
+        QTest::keyClick(&dialog_, key);
+        EXPECT_FALSE(dialog_.isVisible()) << key;
+        EXPECT_EQ(dialog_.result(), QDialog::Accepted) << key;
+    }
+}
+
+TEST_F(FrmAboutTest, SystemInfoStartsTheToolOrSaysItIsUnavailableAndTheBoxStaysOpen)
+{
+    dialog_.show();
+    auto* cmdSysInfo = dialog_.findChild<QPushButton*>("cmdSysInfo");
+    cmdSysInfo->click();
+    ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(fakes_.dialogs.boxes[0].prompt, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(fakes_.dialogs.boxes[0].icon, platform::MsgBoxIcon::None);
+    EXPECT_EQ(fakes_.dialogs.boxes[0].title, "");
+
+    const std::string tool = (fakes_.folder.path() / "tool").string();
+    test::WriteFile(tool, "");
+    fakes_.registry.SetString(platform::kHKeyLocalMachine,
+                              "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", tool);
+    cmdSysInfo->click();
+    ASSERT_EQ(fakes_.programStarter.started.size(), 1u);
+    EXPECT_EQ(fakes_.programStarter.started[0].program, tool);
+    EXPECT_EQ(fakes_.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialog_.isVisible());
+}
+
+}  // namespace
+}  // namespace quorrel
