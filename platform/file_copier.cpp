@@ -33,9 +33,7 @@ void SystemFileCopier::CopyFile(const std::string& sourcePattern, const std::str
     }
 
     for (const fs::path& source : matches) {
-        const fs::path copy = target / source.filename();
-        fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
-        fs::last_write_time(copy, fs::last_write_time(source));
+        CopyOneFile(source, target / source.filename());
     }
 }
 

@@ -7,7 +7,8 @@
 
 namespace quorrel::platform {
 
-std::vector<std::string> ListDrives() {
+std::vector<std::string> ListDrives()
+{
     // The buffer holds "c:\" texts one after another, each ended by a NUL, with a second NUL at
     // the end; 26 letters need 105 characters.
     char buffer[128] = {};
@@ -22,21 +23,29 @@ std::vector<std::string> ListDrives() {
     return drives;
 }
 
-std::string DriveOf(const std::string& path) {
+std::string DriveOf(const std::string& path)
+{
     return path.substr(0, 2);
 }
 
-std::string CurrentDirectoryOfDrive(const std::string& drive) {
+std::string CurrentDirectoryOfDrive(const std::string& drive)
+{
     // "C:" alone names the current folder of drive C, which Windows keeps for each drive.
     char buffer[MAX_PATH] = {};
     const DWORD length = ::GetFullPathNameA(drive.substr(0, 2).c_str(), MAX_PATH, buffer, nullptr);
     if (length == 0 || length >= MAX_PATH) {
         return drive.substr(0, 2) + "\\";
     }
-    return std::string(buffer, length);
+    // A directory box shows a folder without its trailing "\", a drive root with it ("C:\").
+    std::string folder(buffer, length);
+    if (folder.size() > 3 && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
 }
 
-bool SameDrive(const std::string& left, const std::string& right) {
+bool SameDrive(const std::string& left, const std::string& right)
+{
     return left.size() == right.size() &&
            ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.data(),
                             static_cast<int>(left.size()), right.data(),

@@ -16,12 +16,18 @@ using test::WriteFile;
 TEST(FileServicesTest, ListingHasPlainVisibleFilesSortedByName)
 {
     TempFolder folder;
-    for (const char* name : {"b.d2s", "A.key", ".hidden", "a.key", "C.map"}) {
+    WriteFile(folder.path() / "A.key", "x");
+    // Windows keeps one file for names that differ only in case.
+    const bool foldsCase = fs::exists(folder.path() / "a.key");
+    for (const char* name : {"b.d2s", ".hidden", "a.key", "C.map"}) {
         WriteFile(folder.path() / name, "x");
     }
     folder.folder("Sub.d2s");
-    EXPECT_EQ(ListFiles(folder.text()),
-              (std::vector<std::string>{"A.key", "a.key", "b.d2s", "C.map"}));
+    std::vector<std::string> expected{"A.key", "a.key", "b.d2s", "C.map"};
+    if (foldsCase) {
+        expected.erase(expected.begin() + 1);
+    }
+    EXPECT_EQ(ListFiles(folder.text()), expected);
     EXPECT_THROW(ListFiles(JoinPath(folder.text(), "missing")), std::system_error);
 }
 

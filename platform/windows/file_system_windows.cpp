@@ -1,0 +1,80 @@
+#include <windows.h>
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/path_text.h"
+
+namespace quorrel::platform {
+
+namespace {
+
+[[noreturn]] void ThrowLastError(const std::string& what)
+{
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
+}
+
+}  // namespace
+
+std::string LastModifiedText(const std::string& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(ToPath(file).c_str(), GetFileExInfoStandard, &data)) {
+        ThrowLastError("Cannot read the stamp of " + file);
+    }
+    // Converted with the daylight-saving rule of the stamp's own date, so that a stamp reads the
+    // same all year round.
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        ThrowLastError("Cannot convert the stamp of " + file);
+    }
+    return StampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                     local.wSecond);
+}
+
+std::string ApplicationDirectory()
+{
+    std::vector<char> name(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) {
+            ThrowLastError("Cannot find the program's folder");
+        }
+        if (length < name.size()) {
+            return ToText(ToPath(std::string(name.data(), length)).parent_path());
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+// Windows' own copy: it replaces the target and carries the last-modified time over. (The
+// standard library of MinGW takes any two files of one drive for the same file and refuses.)
+void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+        throw std::filesystem::filesystem_error(
+            "Cannot copy", source, target,
+            std::error_code(static_cast<int>(::GetLastError()), std::system_category()));
+    }
+}
+
+bool PatternsIgnoreCase()
+{
+    return true;
+}
+
+bool IsHiddenOrSystem(const std::string& folder, const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(JoinPath(folder, name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return false;  // reading the entry's stamp reports the trouble
+    }
+    return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
+}  // namespace quorrel::platform
