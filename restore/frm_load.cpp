@@ -1,10 +1,158 @@
 #include "restore/frm_load.h"
 
+#include <QColor>
+#include <QIcon>
+#include <QPalette>
+#include <QPushButton>
+
+#include "app/background.h"
+#include "app/twips.h"
+#include "platform/drives.h"
+#include "platform/qt/dir_list_box.h"
+#include "platform/qt/drive_list_box.h"
+#include "platform/qt/text.h"
+#include "restore/restore_folder.h"
+#include "snapshot/save_set.h"
+
 namespace quorrel {
 
-frmLoad::frmLoad(Module1& /*state*/, Services& /*services*/, QWidget* parent) : QDialog(parent)
+namespace {
+
+using platform::MsgBoxIcon;
+using platform::ToQString;
+using platform::ToStdString;
+
+// The list boxes draw on the desktop colour, for which Qt has no name: the same dark blue-grey as
+// in the options dialog, quiet on the dark background picture, with light yellow text.
+const QColor kDesktop(0x26, 0x2c, 0x38);
+const QColor kListText(255, 255, 192);
+
+void PaintListBox(QWidget& box)
+{
+    QPalette palette = box.palette();
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
+        palette.setColor(role, kDesktop);
+    }
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+        palette.setColor(role, kListText);
+    }
+    box.setPalette(palette);
+}
+
+QString RestoreFailure(const RestoreError& error)
+{
+    QString text = "The snapshot could not be restored.\n\n" + ToQString(error.file()) + "\n" +
+                   ToQString(error.reason()) + "\n\n";
+    if (error.saveFolderIntact()) {
+        return text + "The save game directory was left as it was.";
+    }
+    return text +
+           "Some files of the save game directory could not be put back. Their earlier "
+           "versions are kept beside them, under names ending in \".quorrel-old\".";
+}
+
+}  // namespace
+
+frmLoad::frmLoad(Module1& state, Services& services, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint),
+      state_(state),
+      services_(services)
 {
     setWindowTitle("Load Game");
+    setWindowIcon(QIcon(":/quorrel/quorrel.png"));
+    SetBackgroundPicture(*this);
+    resize(TwipsSize(2580, 3816));
+    createControls();
+
+    // Both boxes start on the starting folder, so File1 lists the open folder from here on.
+    Dir1_Change();
+    connect(Dir1_, &platform::DirListBox::Change, this, &frmLoad::Dir1_Change);
+    connect(Drive1_, &platform::DriveListBox::Change, this, &frmLoad::Drive1_Change);
+    connect(cmdLoad_, &QPushButton::clicked, this, &frmLoad::cmdLoad_Click);
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmLoad::cmdCancel_Click);
+    Form_Load();
+}
+
+void frmLoad::createControls()
+{
+    // Fixed places: the controls stay where they are when the frame is resized.
+    Dir1_ = new platform::DirListBox(this);
+    Dir1_->setGeometry(TwipsRect(120, 240, 2292, 2448));
+    PaintListBox(*Dir1_);
+
+    Drive1_ = new platform::DriveListBox(this);
+    Drive1_->setGeometry(TwipsRect(120, 2760, 2292, 288));
+    PaintListBox(*Drive1_);
+
+    cmdLoad_ = new QPushButton("&Load", this);
+    cmdLoad_->setGeometry(TwipsRect(120, 3240, 1092, 372));
+    cmdCancel_ = new QPushButton("&Cancel", this);
+    cmdCancel_->setGeometry(TwipsRect(1320, 3240, 1092, 372));
+    // No default button: Enter must never start a restore. Esc reaches reject(), as Cancel does.
+    for (QPushButton* button : {cmdLoad_, cmdCancel_}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    setTabOrder(Dir1_, Drive1_);
+    setTabOrder(Drive1_, cmdLoad_);
+    setTabOrder(cmdLoad_, cmdCancel_);
+}
+
+void frmLoad::Form_Load()
+{
+    if (!Dir1_->setPath(ToQString(state_.SnapshotDir))) {
+        services_.dialogs.MsgBox(
+            this, "The snapshot directory " + ToQString(state_.SnapshotDir) + " cannot be found.",
+            MsgBoxIcon::Information, "Error");
+    }
+    // Quietly: the drive's current folder must not replace the folder just opened.
+    Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+}
+
+void frmLoad::Dir1_Change()
+{
+    try {
+        File1_.setPath(ToStdString(Dir1_->path()));
+    } catch (const std::exception&) {
+        // An unreadable folder lists no files, so Load refuses it.
+    }
+}
+
+void frmLoad::Drive1_Change()
+{
+    const QString drive = Drive1_->drive();
+    if (!Dir1_->setPath(ToQString(platform::CurrentDirectoryOfDrive(ToStdString(drive))))) {
+        services_.dialogs.MsgBox(this, "The drive " + drive + " cannot be read.",
+                                 MsgBoxIcon::Information, "Error");
+        Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+    }
+}
+
+void frmLoad::cmdLoad_Click()
+{
+    // Read again, so that the check sees the files that the restore is about to copy.
+    Dir1_Change();
+    if (!IsSaveSet(File1_.names())) {
+        services_.dialogs.MsgBox(this, "Please select a valid save game directory",
+                                 MsgBoxIcon::Information, "Error");
+        reject();
+        return;
+    }
+    try {
+        RestoreFolder(File1_.path(), state_.SaveGameDir);
+        accept();
+    } catch (const RestoreError& error) {
+        services_.dialogs.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
+        reject();
+    }
+}
+
+void frmLoad::cmdCancel_Click()
+{
+    reject();
 }
 
 }  // namespace quorrel

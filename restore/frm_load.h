@@ -4,14 +4,49 @@
 
 #include "app/module1.h"
 #include "app/services.h"
+#include "platform/file_lister.h"
+
+class QPushButton;
 
 namespace quorrel {
 
-// The restore dialog: copies a chosen snapshot folder back into the save folder.
+namespace platform {
+class DirListBox;
+class DriveListBox;
+}  // namespace platform
+
+// The restore dialog: copies the snapshot folder open in Dir1 back into the save folder, over
+// the files of the same names. It keeps nothing between openings.
 class frmLoad final : public QDialog {
     Q_OBJECT
 public:
     frmLoad(Module1& state, Services& services, QWidget* parent);
+
+    // The controls, for the keyboard and for tests.
+    platform::DirListBox& Dir1() { return *Dir1_; }
+    platform::DriveListBox& Drive1() { return *Drive1_; }
+    QPushButton& cmdLoad() { return *cmdLoad_; }
+    QPushButton& cmdCancel() { return *cmdCancel_; }
+    const platform::FileLister& File1() const { return File1_; }
+
+private:
+    void createControls();
+
+    void Form_Load();
+    void Dir1_Change();
+    void Drive1_Change();
+    void cmdLoad_Click();
+    void cmdCancel_Click();
+
+    Module1& state_;
+    Services& services_;
+
+    platform::DirListBox* Dir1_ = nullptr;
+    platform::DriveListBox* Drive1_ = nullptr;
+    QPushButton* cmdLoad_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    // Never shown: it only lists the files of the folder open in Dir1 for the check in Load.
+    platform::FileLister File1_;
 };
 
 }  // namespace quorrel

@@ -17,7 +17,9 @@ RestoreError::RestoreError(std::string file, std::string reason, bool saveFolder
     : std::runtime_error(file + ": " + reason),
       file_(std::move(file)),
       reason_(std::move(reason)),
-      saveFolderIntact_(saveFolderIntact) {}
+      saveFolderIntact_(saveFolderIntact)
+{
+}
 
 namespace {
 
@@ -25,14 +27,16 @@ namespace {
 constexpr const char* kIncomingSuffix = ".quorrel-new";
 constexpr const char* kOutgoingSuffix = ".quorrel-old";
 
-std::string ReasonOf(const std::exception& error) {
+std::string ReasonOf(const std::exception& error)
+{
     if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
         return system->code().message();
     }
     return error.what();
 }
 
-std::string Message(std::errc code) {
+std::string Message(std::errc code)
+{
     return std::make_error_code(code).message();
 }
 
@@ -49,9 +53,12 @@ struct Placement {
 class SaveFolderRestore {
 public:
     SaveFolderRestore(fs::path source, fs::path save, RenameFile rename)
-        : source_(std::move(source)), save_(std::move(save)), rename_(std::move(rename)) {}
+        : source_(std::move(source)), save_(std::move(save)), rename_(std::move(rename))
+    {
+    }
 
-    void Run() {
+    void Run()
+    {
         CheckFolders();
         std::error_code noStamp;
         const fs::file_time_type folderStamp = fs::last_write_time(save_, noStamp);
@@ -71,7 +78,8 @@ public:
     }
 
 private:
-    void CheckFolders() {
+    void CheckFolders()
+    {
         std::error_code error;
         if (!fs::is_directory(save_, error)) {
             throw RestoreError(platform::ToText(save_),
@@ -98,7 +106,8 @@ private:
     }
 
     // Copies every file under a temporary name; the save files are not touched yet.
-    void Stage() {
+    void Stage()
+    {
         for (Placement& file : placements_) {
             std::error_code error;
             const fs::file_status status = fs::status(file.target, error);
@@ -118,7 +127,8 @@ private:
 
     // Each old file is moved aside rather than overwritten, so that a rename failing part-way
     // (a save file held open by the game on Windows) can still be undone.
-    void PutInPlace() {
+    void PutInPlace()
+    {
         for (Placement& file : placements_) {
             std::error_code error;
             if (fs::exists(fs::symlink_status(file.target, error))) {
@@ -132,7 +142,8 @@ private:
     }
 
     // Puts the save folder back as it was; false when some old file could not be put back.
-    bool Undo() noexcept {
+    bool Undo() noexcept
+    {
         bool intact = true;
         for (auto file = placements_.rbegin(); file != placements_.rend(); ++file) {
             if (file->inPlace) {
@@ -153,7 +164,8 @@ private:
     }
 
     // The restore is complete: an old file that cannot be deleted now is only a stray file.
-    void DropOutgoing() noexcept {
+    void DropOutgoing() noexcept
+    {
         for (const Placement& file : placements_) {
             if (file.movedAside) {
                 std::error_code ignored;
@@ -163,7 +175,8 @@ private:
     }
 
     // "." + name + suffix, numbered when that is taken, on disk or as a name this restore uses.
-    fs::path FreeName(const fs::path& name, const char* suffix) {
+    fs::path FreeName(const fs::path& name, const char* suffix)
+    {
         for (int number = 1;; ++number) {
             fs::path candidate = ".";
             candidate += name;
@@ -180,7 +193,8 @@ private:
         }
     }
 
-    void Rename(const fs::path& from, const fs::path& to, const fs::path& saveFile) {
+    void Rename(const fs::path& from, const fs::path& to, const fs::path& saveFile)
+    {
         try {
             rename_(from, to);
         } catch (const std::exception& failure) {
@@ -188,7 +202,8 @@ private:
         }
     }
 
-    bool TryRename(const fs::path& from, const fs::path& to) noexcept {
+    bool TryRename(const fs::path& from, const fs::path& to) noexcept
+    {
         try {
             rename_(from, to);
             return true;
@@ -207,7 +222,8 @@ private:
 }  // namespace
 
 void RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
-                   const RenameFile& rename) {
+                   const RenameFile& rename)
+{
     RenameFile renameFile = rename;
     if (!renameFile) {
         renameFile = [](const fs::path& from, const fs::path& to) { fs::rename(from, to); };
