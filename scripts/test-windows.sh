@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the engine and its tests as Windows programs (MinGW-w64) and runs the tests under Wine,
+# in a Wine prefix of their own that is thrown away at the end. On Debian and Ubuntu it installs
+# what is missing first. Works as root, without a display.
+#   scripts/test-windows.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 googletest)
+
+ensure_packages() {
+    command -v dpkg-query >/dev/null || return 0  # not Debian: see the README for what to install
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Please install: sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    # The package lists may be missing or old on a fresh machine.
+    apt-get install -y -qq "${missing[@]}" >/dev/null 2>&1 || {
+        apt-get update -qq
+        apt-get install -y -qq "${missing[@]}" >/dev/null
+    }
+}
+
+# Runs a step with its output kept back, shown only when the step fails.
+quietly() {
+    local log
+    log=$(mktemp)
+    if ! "$@" >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
+}
+
+ensure_packages
+quietly cmake --preset windows-engine
+quietly cmake --build --preset windows-engine
+
+WINEPREFIX=$(mktemp -d)
+scratch_drive=$(mktemp -d)
+export WINEPREFIX WINEDEBUG=-all
+# No .NET or HTML engine: the tests need neither, and a fresh prefix starts faster without them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+finish() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX" "$scratch_drive"
+}
+trap finish EXIT
+
+# One Wine server and its services for the whole run, started with their output going nowhere:
+# a service started by the first test would hold CTest's output pipe open and stall the run.
+wineserver -p </dev/null >/dev/null 2>&1
+wine wineboot --init </dev/null >/dev/null 2>&1
+
+# Drive Q: is a folder of its own, so that the tests can write at a drive root.
+ln -s "$scratch_drive" "$WINEPREFIX/dosdevices/q:"
+export QUORREL_TEST_DRIVE=Q:
+
+ctest --preset windows-engine
