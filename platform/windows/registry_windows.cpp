@@ -15,8 +15,8 @@ class WindowsRegistry final : public Registry {
 public:
     ~WindowsRegistry() override
     {
-        for (const auto& [number, key] : open_) {
-            ::RegCloseKey(key);
+        for (const auto& entry : open_) {
+            ::RegCloseKey(entry.second);
         }
     }
 
