@@ -1,27 +1,12 @@
 #!/usr/bin/env bash
 # Quorrel's developer commands. On Debian and Ubuntu they install what is missing first.
 #   ./dev.sh run     build Quorrel and start it
-#   ./dev.sh test    build and run every test
+#   ./dev.sh test    build and run every test, then the engine's tests on Windows under Wine
 #   ./dev.sh bench   build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
 
-ensure_packages() {
-    command -v dpkg-query >/dev/null || return 0  # not Debian: see the README for what to install
-    local missing=()
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Please install: sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-    echo "Installing ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-}
+source scripts/ensure-packages.sh
 
 configure_and_build() {  # folder, build type, extra CMake options...
     local folder=$1 type=$2
@@ -42,6 +27,8 @@ test)
     ensure_packages "${build_packages[@]}" libgtest-dev
     configure_and_build build Debug
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
+    # The engine once more, as a Windows program under Wine.
+    bash scripts/test-windows.sh
     ;;
 bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev

@@ -10,14 +10,12 @@
 #include "about/get_key_value.h"
 #include "about/start_sys_info.h"
 #include "app/background.h"
+#include "app/colours.h"
 #include "app/twips.h"
 
 namespace quorrel {
 
 namespace {
-
-const QColor kTitleColour(255, 192, 128);
-const QColor kTextColour(255, 255, 192);
 
 QLabel* MakeLabel(QWidget& parent, const char* name, const QString& text, const QColor& colour,
                   const QRect& place)
@@ -25,10 +23,7 @@ QLabel* MakeLabel(QWidget& parent, const char* name, const QString& text, const 
     // Without a background of its own a label shows the window's picture through it.
     auto* label = new QLabel(text, &parent);
     label->setObjectName(name);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    label->setAutoFillBackground(false);
+    SetTextColour(*label, colour);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(place);
     return label;
@@ -70,17 +65,17 @@ void frmAbout::createControls()
     picIcon_->setPixmap(QPixmap(":/quorrel/about.gif"));
     picIcon_->setGeometry(TwipsRect(240, 240, 1692, 684));
 
-    lblTitle_ = MakeLabel(*this, "lblTitle", "Application Title", kTitleColour,
-                          TwipsRect(2160, 240, 3336, 480));
+    lblTitle_ =
+        MakeLabel(*this, "lblTitle", "Application Title", kOrange, TwipsRect(2160, 240, 3336, 480));
     lblTitle_->setFont(QFont("MS Sans Serif", 12));
     lblVersion_ =
-        MakeLabel(*this, "lblVersion", "Version", kTextColour, TwipsRect(3000, 1020, 2496, 264));
-    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers", kTextColour,
+        MakeLabel(*this, "lblVersion", "Version", kLightYellow, TwipsRect(3000, 1020, 2496, 264));
+    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers", kLightYellow,
                                 TwipsRect(3000, 1320, 2496, 264));
     lblDisclaimer_ = MakeLabel(*this, "lblDisclaimer",
                                "Diablo and Blizzard Entertainment are trademarks or registered "
                                "trademarks of Blizzard Entertainment, Inc.",
-                               kTextColour, TwipsRect(240, 2520, 3840, 900));
+                               kLightYellow, TwipsRect(240, 2520, 3840, 900));
     lblDisclaimer_->setWordWrap(true);
 
     // The etched separator: a grey line with a white one two pixels wide just below it.

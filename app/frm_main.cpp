@@ -16,9 +16,8 @@
 namespace quorrel {
 
 frmMain::frmMain(Module1& state, Services& services, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       state_(state),
       services_(services),
       engine_(state, Timer1_, {services.clock, services.beeper, services.copier, services.logFile})
@@ -31,7 +30,8 @@ frmMain::frmMain(Module1& state, Services& services, QWidget* parent)
     resize(TwipsSize(4320, 5232) + QSize(0, menuBar()->sizeHint().height()));
 
     runControl_ = std::make_unique<RunControl>(
-        Timer1_, *itmStart_, *itmStop_, [this] { AddNotificationIcon(*this, services_.notifyArea); },
+        Timer1_, *itmStart_, *itmStop_,
+        [this] { AddNotificationIcon(*this, services_.notifyArea); },
         [this] { WithdrawWindow(*this, services_.notifyArea); });
     connect(&Timer1_, &platform::QtTimer::Tick, this, [this] { engine_.Timer1_Timer(); });
 }
@@ -82,7 +82,10 @@ void frmMain::itmLoad_Click()
     dialog.exec();
 }
 
-void frmMain::itmExit_Click() { close(); }
+void frmMain::itmExit_Click()
+{
+    close();
+}
 
 void frmMain::itmOptions_Click()
 {

@@ -24,7 +24,13 @@ int main(int argc, char* argv[])
     platform::QtNotifyArea notifyArea;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     platform::SystemProgramStarter programStarter;
-    Services services{clock, beeper, copier, dialogs, notifyArea, *registry, programStarter,
+    Services services{clock,
+                      beeper,
+                      copier,
+                      dialogs,
+                      notifyArea,
+                      *registry,
+                      programStarter,
                       SettingsFilePath(platform::ToStdString(QApplication::applicationDirPath()))};
 
     Module1 state;

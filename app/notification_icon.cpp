@@ -34,9 +34,9 @@ void AddNotificationIcon(QWidget& window, platform::NotifyArea& notifyArea)
     const std::string tip = kNotifyTip;
     const std::int32_t hWnd = platform::WindowHandle(&window);
     const std::int32_t hIcon = platform::IconHandle(window.windowIcon());
-    const platform::NOTIFYICONDATA data = MakeNotifyIconData(
-        hWnd, 1, platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP,
-        platform::WM_MOUSEMOVE, hIcon, tip);
+    const platform::NOTIFYICONDATA data =
+        MakeNotifyIconData(hWnd, 1, platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP,
+                           platform::WM_MOUSEMOVE, hIcon, tip);
     notifyArea.Shell_NotifyIconA(platform::NIM_ADD, data);
 }
 

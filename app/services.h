@@ -22,8 +22,8 @@ struct Services {
     platform::NotifyArea& notifyArea;
     platform::Registry& registry;
     platform::ProgramStarter& programStarter;
-    std::string settingsFile;          // Settings.ini beside the executable
-    std::string logFile = "Log.txt";   // in the current folder
+    std::string settingsFile;         // Settings.ini beside the executable
+    std::string logFile = "Log.txt";  // in the current folder
 };
 
 }  // namespace quorrel

@@ -19,14 +19,16 @@ namespace fs = std::filesystem;
 using namespace quorrel;
 
 // A save folder of `count` files: characters with their d2s, key and map files.
-void FillSaveFolder(const fs::path& folder, int count) {
+void FillSaveFolder(const fs::path& folder, int count)
+{
     const char* endings[] = {".d2s", ".key", ".map"};
     for (int i = 0; i < count; ++i) {
         test::WriteFile(folder / ("Hero" + std::to_string(i / 3) + endings[i % 3]), "save");
     }
 }
 
-void BM_CheckWithoutChange(benchmark::State& state) {
+void BM_CheckWithoutChange(benchmark::State& state)
+{
     test::TempFolder root;
     const fs::path save = root.folder("save");
     FillSaveFolder(save, static_cast<int>(state.range(0)));
@@ -50,7 +52,8 @@ void BM_CheckWithoutChange(benchmark::State& state) {
     }
 }
 
-void BM_PlainListingLoop(benchmark::State& state) {
+void BM_PlainListingLoop(benchmark::State& state)
+{
     test::TempFolder root;
     const fs::path save = root.folder("save");
     FillSaveFolder(save, static_cast<int>(state.range(0)));
@@ -65,7 +68,8 @@ void BM_PlainListingLoop(benchmark::State& state) {
     }
 }
 
-void BM_SnapshotOfOneCharacter(benchmark::State& state) {
+void BM_SnapshotOfOneCharacter(benchmark::State& state)
+{
     test::TempFolder root;
     const fs::path save = root.folder("save");
     for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
@@ -101,7 +105,8 @@ void BM_SnapshotOfOneCharacter(benchmark::State& state) {
     }
 }
 
-void BM_CopyWithCp(benchmark::State& state) {
+void BM_CopyWithCp(benchmark::State& state)
+{
     test::TempFolder root;
     const fs::path save = root.folder("save");
     for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
@@ -129,7 +134,8 @@ class RatioReporter final : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> times;
 
-    void ReportRuns(const std::vector<Run>& runs) override {
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
         for (const Run& run : runs) {
             times[run.benchmark_name()] = run.GetAdjustedRealTime();
         }
@@ -139,7 +145,8 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

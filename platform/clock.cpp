@@ -39,8 +39,14 @@ std::string FormatTime(const LocalDateTime& moment)
     return buffer;
 }
 
-std::string ShortDateText(const LocalDateTime& moment) { return Strftime("%x", moment); }
+std::string ShortDateText(const LocalDateTime& moment)
+{
+    return Strftime("%x", moment);
+}
 
-std::string TimeText(const LocalDateTime& moment) { return Strftime("%X", moment); }
+std::string TimeText(const LocalDateTime& moment)
+{
+    return Strftime("%X", moment);
+}
 
 }  // namespace quorrel::platform

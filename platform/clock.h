@@ -9,7 +9,7 @@ struct LocalDateTime {
     int year = 1970;
     int month = 1;  // 1 to 12
     int day = 1;
-    int hour = 0;   // 0 to 23
+    int hour = 0;  // 0 to 23
     int minute = 0;
     int second = 0;
 

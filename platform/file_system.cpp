@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Letter case folded for ASCII only, so that the order never depends on the locale.
-std::string FoldCase(const std::string& name) {
+std::string FoldCase(const std::string& name)
+{
     std::string folded = name;
     for (char& c : folded) {
         if (c >= 'A' && c <= 'Z') {
@@ -24,7 +25,8 @@ std::string FoldCase(const std::string& name) {
 
 // Sorts by name ignoring letter case; names that differ only in case keep byte order, so the
 // order is the same at every listing.
-void SortByName(std::vector<std::string>& names) {
+void SortByName(std::vector<std::string>& names)
+{
     std::vector<std::pair<std::string, std::string>> keyed;
     keyed.reserve(names.size());
     for (std::string& name : names) {
@@ -37,7 +39,8 @@ void SortByName(std::vector<std::string>& names) {
 }
 
 // The last component of a listed entry, without building the path's component list.
-std::string EntryName(const fs::directory_entry& entry) {
+std::string EntryName(const fs::directory_entry& entry)
+{
     const std::string text = ToText(entry.path());
     const std::string::size_type separator = text.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
     return separator == std::string::npos ? text : text.substr(separator + 1);
@@ -45,7 +48,8 @@ std::string EntryName(const fs::directory_entry& entry) {
 
 }  // namespace
 
-std::vector<std::string> ListFiles(const std::string& folder) {
+std::vector<std::string> ListFiles(const std::string& folder)
+{
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(ToPath(folder))) {
         // is_regular_file follows links, as the listing of a real file list box would.
@@ -62,24 +66,28 @@ std::vector<std::string> ListFiles(const std::string& folder) {
     return names;
 }
 
-void CreateOneDirectory(const std::string& folder) {
+void CreateOneDirectory(const std::string& folder)
+{
     if (!fs::create_directory(ToPath(folder))) {
         throw fs::filesystem_error("Folder exists already", ToPath(folder),
                                    std::make_error_code(std::errc::file_exists));
     }
 }
 
-void RemoveTree(const std::string& folder) noexcept {
+void RemoveTree(const std::string& folder) noexcept
+{
     std::error_code ignored;
     fs::remove_all(ToPath(folder), ignored);
 }
 
-bool Exists(const std::string& path) {
+bool Exists(const std::string& path)
+{
     std::error_code error;
     return fs::exists(ToPath(path), error);
 }
 
-bool IsOrdinaryFile(const std::string& path) {
+bool IsOrdinaryFile(const std::string& path)
+{
     std::error_code error;
     const fs::path file = ToPath(path);
     if (!fs::is_regular_file(file, error)) {
@@ -88,7 +96,8 @@ bool IsOrdinaryFile(const std::string& path) {
     return !IsHiddenOrSystem(ToText(file.parent_path()), ToText(file.filename()));
 }
 
-std::string StampText(int year, int month, int day, int hour, int minute, int second) {
+std::string StampText(int year, int month, int day, int hour, int minute, int second)
+{
     std::string text = "0000-00-00 00:00:00";
     const auto put = [&text](std::size_t at, int value, int digits) {
         for (int i = digits - 1; i >= 0; --i, value /= 10) {
@@ -104,7 +113,8 @@ std::string StampText(int year, int month, int day, int hour, int minute, int se
     return text;
 }
 
-std::string CurrentDirectory() {
+std::string CurrentDirectory()
+{
     return ToText(fs::current_path());
 }
 

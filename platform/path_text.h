@@ -10,7 +10,8 @@ namespace quorrel::platform {
 // place where that text meets the file system.
 
 // The platform's separator: "\" on Windows, "/" elsewhere.
-inline constexpr char kPathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+inline constexpr char kPathSeparator =
+    static_cast<char>(std::filesystem::path::preferred_separator);
 
 // left + one separator + right, whatever left ends with: a drive root "C:\" joined with "Hero"
 // gives "C:\\Hero", which Windows reads as "C:\Hero".

@@ -1,11 +1,11 @@
 #include "restore/frm_load.h"
 
-#include <QColor>
 #include <QIcon>
 #include <QPalette>
 #include <QPushButton>
 
 #include "app/background.h"
+#include "app/colours.h"
 #include "app/twips.h"
 #include "platform/drives.h"
 #include "platform/qt/dir_list_box.h"
@@ -21,23 +21,6 @@ namespace {
 using platform::MsgBoxIcon;
 using platform::ToQString;
 using platform::ToStdString;
-
-// The list boxes draw on the desktop colour, for which Qt has no name: the same dark blue-grey as
-// in the options dialog, quiet on the dark background picture, with light yellow text.
-const QColor kDesktop(0x26, 0x2c, 0x38);
-const QColor kListText(255, 255, 192);
-
-void PaintListBox(QWidget& box)
-{
-    QPalette palette = box.palette();
-    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
-        palette.setColor(role, kDesktop);
-    }
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
-        palette.setColor(role, kListText);
-    }
-    box.setPalette(palette);
-}
 
 QString RestoreFailure(const RestoreError& error)
 {
@@ -80,11 +63,11 @@ void frmLoad::createControls()
     // Fixed places: the controls stay where they are when the frame is resized.
     Dir1_ = new platform::DirListBox(this);
     Dir1_->setGeometry(TwipsRect(120, 240, 2292, 2448));
-    PaintListBox(*Dir1_);
+    SetBoxColours(*Dir1_, kLightYellow);
 
     Drive1_ = new platform::DriveListBox(this);
     Drive1_->setGeometry(TwipsRect(120, 2760, 2292, 288));
-    PaintListBox(*Drive1_);
+    SetBoxColours(*Drive1_, kLightYellow);
 
     cmdLoad_ = new QPushButton("&Load", this);
     cmdLoad_->setGeometry(TwipsRect(120, 3240, 1092, 372));

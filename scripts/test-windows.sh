@@ -8,26 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 googletest)
 
-ensure_packages() {
-    command -v dpkg-query >/dev/null || return 0  # not Debian: see the README for what to install
-    local missing=()
-    for package in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Please install: sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-    echo "Installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    # The package lists may be missing or old on a fresh machine.
-    apt-get install -y -qq "${missing[@]}" >/dev/null 2>&1 || {
-        apt-get update -qq
-        apt-get install -y -qq "${missing[@]}" >/dev/null
-    }
-}
+source scripts/ensure-packages.sh
 
 # Runs a step with its output kept back, shown only when the step fails.
 quietly() {
@@ -41,7 +22,7 @@ quietly() {
     rm -f "$log"
 }
 
-ensure_packages
+ensure_packages "${packages[@]}"
 quietly cmake --preset windows-engine
 quietly cmake --build --preset windows-engine
 

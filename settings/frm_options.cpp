@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/background.h"
+#include "app/colours.h"
 #include "app/frm_main.h"
 #include "app/twips.h"
 #include "platform/drives.h"
@@ -27,33 +28,16 @@ using platform::MsgBoxIcon;
 using platform::ToQString;
 using platform::ToStdString;
 
-// The desktop colour behind the boxes: a dark blue-grey that keeps the light orange and yellow
-// text readable and sits quietly on the dark background picture.
-const QColor kDesktop(0x26, 0x2c, 0x38);
-const QColor kSaveSideText(255, 224, 192);      // light orange
-const QColor kSnapshotSideText(255, 255, 192);  // light yellow
-
 const QString kNotAnInteger = "Please type an integer";
 const QString kMaximumRefreshTime = "The maximum refresh time is 999 sec";
 const QString kNewFolderFailed =
     "The name of the directory that you have entered\n\r is not valid or the directory already "
     "exists";
 
-void SetColours(QWidget& widget, const QColor& text, bool withBackground) {
-    QPalette palette = widget.palette();
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        palette.setColor(role, text);
-    }
-    if (withBackground) {
-        palette.setColor(QPalette::Base, kDesktop);
-        palette.setColor(QPalette::Button, kDesktop);
-    }
-    widget.setPalette(palette);
-}
-
 // A name typed for New Direcory must make one folder right inside the snapshot folder: a
 // separator or a "." or ".." would reach somewhere else.
-bool IsPlainFolderName(const std::string& name) {
+bool IsPlainFolderName(const std::string& name)
+{
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find(platform::kPathSeparator) == std::string::npos;
 }
@@ -66,7 +50,8 @@ frmOptions::frmOptions(Module1& state, frmMain& main, Services& services)
       state_(state),
       main_(main),
       services_(services),
-      opening_{state.SaveGameDir, state.SnapshotDir, state.RefreshTime} {
+      opening_{state.SaveGameDir, state.SnapshotDir, state.RefreshTime}
+{
     setWindowTitle("Options");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
     SetBackgroundPicture(*this);
@@ -80,7 +65,8 @@ frmOptions::frmOptions(Module1& state, frmMain& main, Services& services)
     Form_Load();
 }
 
-void frmOptions::createControls() {
+void frmOptions::createControls()
+{
     const auto label = [this](const QString& caption, const QRect& place) {
         auto* control = new QLabel(caption, this);
         control->setGeometry(place);
@@ -116,20 +102,23 @@ void frmOptions::createControls() {
     Command3_ = button("New Direcory", TwipsRect(2280, 4440, 1572, 372));
 }
 
-void frmOptions::setColours() {
-    for (QWidget* control : std::initializer_list<QWidget*>{Label1_, Label4_}) {
-        SetColours(*control, kSaveSideText, false);
+void frmOptions::setColours()
+{
+    // The save-game side in light orange, the snapshot side and the refresh time in light yellow.
+    for (QWidget* label : {Label1_, Label4_}) {
+        SetTextColour(*label, kLightOrange);
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{Dir1_, Drive1_}) {
-        SetColours(*control, kSaveSideText, true);
+    for (QWidget* box : std::initializer_list<QWidget*>{Dir1_, Drive1_}) {
+        SetBoxColours(*box, kLightOrange);
     }
-    SetColours(*Label2_, kSnapshotSideText, false);
-    for (QWidget* control : std::initializer_list<QWidget*>{Dir2_, Drive2_, Text1_}) {
-        SetColours(*control, kSnapshotSideText, true);
+    SetTextColour(*Label2_, kLightYellow);
+    for (QWidget* box : std::initializer_list<QWidget*>{Dir2_, Drive2_, Text1_}) {
+        SetBoxColours(*box, kLightYellow);
     }
 }
 
-void frmOptions::setTabOrder() {
+void frmOptions::setTabOrder()
+{
     QWidget* order[] = {Command2_, Command1_, Dir2_,    Drive2_,  Dir1_,
                         Drive1_,   Text1_,    UpDown1_, Command3_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
@@ -138,7 +127,8 @@ void frmOptions::setTabOrder() {
     Command2_->setFocus();
 }
 
-void frmOptions::connectHandlers() {
+void frmOptions::connectHandlers()
+{
     connect(Drive1_, &platform::DriveListBox::Change, this, &frmOptions::Drive1_Change);
     connect(Drive2_, &platform::DriveListBox::Change, this, &frmOptions::Drive2_Change);
     connect(Dir1_, &platform::DirListBox::Change, this, &frmOptions::Dir1_Change);
@@ -151,7 +141,8 @@ void frmOptions::connectHandlers() {
     connect(Command3_, &QPushButton::clicked, this, &frmOptions::Command3_Click);
 }
 
-void frmOptions::Form_Load() {
+void frmOptions::Form_Load()
+{
     if (!main_.itmLoad().isEnabled()) {
         return;  // a first run: the starting folders and "60"
     }
@@ -166,32 +157,37 @@ void frmOptions::Form_Load() {
     Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
 }
 
-void frmOptions::Drive1_Change() {
+void frmOptions::Drive1_Change()
+{
     const std::string drive = ToStdString(Drive1_->drive());
     if (!Dir1_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
         ReturnToDirectoryDrive(*Drive1_, *Dir1_);
     }
 }
 
-void frmOptions::Drive2_Change() {
+void frmOptions::Drive2_Change()
+{
     const std::string drive = ToStdString(Drive2_->drive());
     if (!Dir2_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
         ReturnToDirectoryDrive(*Drive2_, *Dir2_);
     }
 }
 
-void frmOptions::ReturnToDirectoryDrive(platform::DriveListBox& drive, platform::DirListBox& dir) {
+void frmOptions::ReturnToDirectoryDrive(platform::DriveListBox& drive, platform::DirListBox& dir)
+{
     services_.dialogs.MsgBox(this, "The drive " + drive.drive() + " cannot be read.",
                              MsgBoxIcon::Information, "Error");
     drive.setDriveQuietly(ToQString(platform::DriveOf(ToStdString(dir.path()))));
 }
 
-void frmOptions::Dir1_Change() {
+void frmOptions::Dir1_Change()
+{
     state_.SaveGameDir = ToStdString(Dir1_->path());
     ListFile1();
 }
 
-void frmOptions::ListFile1() {
+void frmOptions::ListFile1()
+{
     try {
         File1_.setPath(ToStdString(Dir1_->path()));
     } catch (const std::exception&) {
@@ -199,11 +195,13 @@ void frmOptions::ListFile1() {
     }
 }
 
-void frmOptions::Dir2_Change() {
+void frmOptions::Dir2_Change()
+{
     state_.SnapshotDir = ToStdString(Dir2_->path());
 }
 
-void frmOptions::Text1_Change() {
+void frmOptions::Text1_Change()
+{
     const std::optional<double> number = RefreshNumber();
     if (number && *number > 999) {
         ShowMaximumRefreshTime();
@@ -211,7 +209,8 @@ void frmOptions::Text1_Change() {
     }
 }
 
-void frmOptions::UpDown1_DownClick() {
+void frmOptions::UpDown1_DownClick()
+{
     const std::optional<double> number = RefreshNumber();
     if (number && *number > 0) {
         Text1_->setText(ToQString(platform::FormatNumber(*number - 1)));
@@ -219,7 +218,8 @@ void frmOptions::UpDown1_DownClick() {
     }
 }
 
-void frmOptions::UpDown1_UpClick() {
+void frmOptions::UpDown1_UpClick()
+{
     const std::optional<double> number = RefreshNumber();
     if (!number) {
         return;
@@ -234,7 +234,8 @@ void frmOptions::UpDown1_UpClick() {
     state_.RefreshTime = ToStdString(Text1_->text());
 }
 
-std::optional<double> frmOptions::RefreshNumber() {
+std::optional<double> frmOptions::RefreshNumber()
+{
     const std::optional<double> number = platform::ParseNumber(ToStdString(Text1_->text()));
     if (!number) {
         Error(kNotAnInteger, MsgBoxIcon::Critical);
@@ -242,15 +243,18 @@ std::optional<double> frmOptions::RefreshNumber() {
     return number;
 }
 
-void frmOptions::ShowMaximumRefreshTime() {
+void frmOptions::ShowMaximumRefreshTime()
+{
     Error(kMaximumRefreshTime, MsgBoxIcon::Information);
 }
 
-void frmOptions::Error(const QString& prompt, MsgBoxIcon icon) {
+void frmOptions::Error(const QString& prompt, MsgBoxIcon icon)
+{
     services_.dialogs.MsgBox(this, prompt, icon, "Error");
 }
 
-void frmOptions::Command1_Click() {
+void frmOptions::Command1_Click()
+{
     if (!IsSaveSet(File1_.names())) {
         Error("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
         return;
@@ -290,11 +294,13 @@ void frmOptions::Command1_Click() {
     accept();
 }
 
-void frmOptions::Command2_Click() {
+void frmOptions::Command2_Click()
+{
     reject();
 }
 
-void frmOptions::reject() {
+void frmOptions::reject()
+{
     state_.SaveGameDir = opening_.SaveGameDir;
     state_.SnapshotDir = opening_.SnapshotDir;
     state_.RefreshTime = opening_.RefreshTime;
@@ -309,14 +315,16 @@ void frmOptions::reject() {
     QDialog::reject();
 }
 
-void frmOptions::keyPressEvent(QKeyEvent* event) {
+void frmOptions::keyPressEvent(QKeyEvent* event)
+{
     if (event->key() == Qt::Key_Escape) {
         return;  // no cancel button: Esc closes nothing
     }
     QDialog::keyPressEvent(event);
 }
 
-void frmOptions::Command3_Click() {
+void frmOptions::Command3_Click()
+{
     const std::string name = ToStdString(services_.dialogs.InputBox(
         this, "This will create a new folder to store the quorrel files from diablo 2",
         "Create Folder"));

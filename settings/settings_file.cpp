@@ -63,8 +63,8 @@ void WriteSettingsFile(const Module1& state, const std::string& file)
     temporary += ".new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string* setting : {&state.SaveGameDir, &state.SnapshotDir,
-                                           &state.RefreshTime}) {
+        for (const std::string* setting :
+             {&state.SaveGameDir, &state.SnapshotDir, &state.RefreshTime}) {
             out << *setting << "\r\n";
         }
         out.close();

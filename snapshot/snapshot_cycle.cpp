@@ -21,7 +21,8 @@ constexpr double kMaxInterval = platform::Timer::kMaxInterval;
 
 // The text as a whole number, as the settings convert it: halves round to the even neighbour,
 // and the result must fit a 32-bit integer.
-std::int32_t WholeSeconds(const std::string& text) {
+std::int32_t WholeSeconds(const std::string& text)
+{
     const std::optional<double> number = platform::ParseNumber(text);
     if (!number) {
         throw std::invalid_argument("Refresh time is not a number: \"" + text + "\"");
@@ -37,9 +38,12 @@ std::int32_t WholeSeconds(const std::string& text) {
 }  // namespace
 
 SnapshotCycle::SnapshotCycle(Module1& state, platform::Timer& Timer1, SnapshotServices services)
-    : state_(state), Timer1_(Timer1), services_(std::move(services)) {}
+    : state_(state), Timer1_(Timer1), services_(std::move(services))
+{
+}
 
-void SnapshotCycle::SetCheckPeriod() {
+void SnapshotCycle::SetCheckPeriod()
+{
     const double period = static_cast<double>(WholeSeconds(state_.RefreshTime)) * 1000.0;
     if (period > kMaxInterval) {
         // The timer cannot wait that long: tick 66 times per check at a shorter interval.
@@ -52,7 +56,8 @@ void SnapshotCycle::SetCheckPeriod() {
     }
 }
 
-void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files) {
+void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
+{
     FileList_.setPath(state_.SaveGameDir);
     files.reserve(files.size() + FileList_.count());
     for (const std::string& name : FileList_.names()) {
@@ -61,7 +66,8 @@ void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files) {
     }
 }
 
-void SnapshotCycle::Timer1_Timer() noexcept {
+void SnapshotCycle::Timer1_Timer() noexcept
+{
     ++TickCount_;
     if (TickCount_ < TicksPerCheck_) {
         return;
@@ -74,7 +80,8 @@ void SnapshotCycle::Timer1_Timer() noexcept {
     }
 }
 
-void SnapshotCycle::Check() {
+void SnapshotCycle::Check()
+{
     state_.CurrentFiles.clear();
     ListSaveFolder(state_.CurrentFiles);
 
@@ -131,7 +138,8 @@ void SnapshotCycle::Check() {
     }
 }
 
-void SnapshotCycle::TakeSnapshot(const std::string& baseName) {
+void SnapshotCycle::TakeSnapshot(const std::string& baseName)
+{
     const std::string folder =
         platform::JoinPath(state_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
     platform::CreateOneDirectory(folder);
@@ -144,7 +152,8 @@ void SnapshotCycle::TakeSnapshot(const std::string& baseName) {
     }
 }
 
-void SnapshotCycle::LogFailure() noexcept {
+void SnapshotCycle::LogFailure() noexcept
+{
     try {
         AppendErrorEntry(services_.logFile, services_.clock.now());
     } catch (...) {

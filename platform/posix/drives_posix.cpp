@@ -11,7 +11,8 @@ namespace quorrel::platform {
 namespace {
 
 // The kernel writes blanks, tabs and backslashes in mount points as three-digit octal escapes.
-std::string DecodeMountField(const std::string& field) {
+std::string DecodeMountField(const std::string& field)
+{
     std::string text;
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size()) {
@@ -29,7 +30,8 @@ std::string DecodeMountField(const std::string& field) {
 }
 
 // Whether folder is path itself or one of its ancestors, compared by whole names.
-bool Holds(const std::string& folder, const std::string& path) {
+bool Holds(const std::string& folder, const std::string& path)
+{
     if (folder == "/") {
         return !path.empty() && path.front() == '/';
     }
@@ -39,7 +41,8 @@ bool Holds(const std::string& folder, const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> ListDrives() {
+std::vector<std::string> ListDrives()
+{
     // Volumes are the mounts of block devices; the kernel's own file systems (proc, sysfs,
     // cgroups, tmpfs) hold no player's files. Without /proc (macOS) only the root is offered.
     std::vector<std::string> drives{"/"};
@@ -64,7 +67,8 @@ std::vector<std::string> ListDrives() {
     return drives;
 }
 
-std::string DriveOf(const std::string& path) {
+std::string DriveOf(const std::string& path)
+{
     std::string best = "/";
     for (const std::string& drive : ListDrives()) {
         if (drive.size() > best.size() && Holds(drive, path)) {
@@ -74,11 +78,13 @@ std::string DriveOf(const std::string& path) {
     return best;
 }
 
-std::string CurrentDirectoryOfDrive(const std::string& drive) {
+std::string CurrentDirectoryOfDrive(const std::string& drive)
+{
     return drive;
 }
 
-bool SameDrive(const std::string& left, const std::string& right) {
+bool SameDrive(const std::string& left, const std::string& right)
+{
     return left == right;
 }
 

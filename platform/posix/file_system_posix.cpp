@@ -38,7 +38,10 @@ void CopyOneFile(const std::filesystem::path& source, const std::filesystem::pat
     std::filesystem::last_write_time(target, std::filesystem::last_write_time(source));
 }
 
-bool PatternsIgnoreCase() { return false; }
+bool PatternsIgnoreCase()
+{
+    return false;
+}
 
 bool IsHiddenOrSystem(const std::string& /*folder*/, const std::string& name)
 {

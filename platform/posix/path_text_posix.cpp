@@ -2,8 +2,14 @@
 
 namespace quorrel::platform {
 
-std::filesystem::path ToPath(const std::string& text) { return std::filesystem::path(text); }
+std::filesystem::path ToPath(const std::string& text)
+{
+    return std::filesystem::path(text);
+}
 
-std::string ToText(const std::filesystem::path& path) { return path.string(); }
+std::string ToText(const std::filesystem::path& path)
+{
+    return path.string();
+}
 
 }  // namespace quorrel::platform

@@ -26,8 +26,8 @@ QMessageBox::Icon ToQt(MsgBoxIcon icon)
 void QtDialogs::MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                        const QString& title)
 {
-    QMessageBox box(ToQt(icon), title.isEmpty() ? QApplication::applicationName() : title,
-                    prompt, QMessageBox::Ok, parent);
+    QMessageBox box(ToQt(icon), title.isEmpty() ? QApplication::applicationName() : title, prompt,
+                    QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -29,25 +29,29 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+               const QModelIndex& index) const override
+    {
         QStyleOptionViewItem indented(option);
         indented.rect.setLeft(option.rect.left() + Indent(index));
         QStyledItemDelegate::paint(painter, indented, index);
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
         return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
     }
 
 private:
-    static int Indent(const QModelIndex& index) {
+    static int Indent(const QModelIndex& index)
+    {
         return index.data(kLevelRole).toInt() * kIndentPixels;
     }
 };
 
 // The full path of a folder as the box reports it: absolute, "." and ".." resolved, and no
 // trailing separator except at a root.
-std::optional<fs::path> Normalised(const QString& text) {
+std::optional<fs::path> Normalised(const QString& text)
+{
     if (text.isEmpty()) {
         return std::nullopt;
     }
@@ -69,7 +73,8 @@ struct Entry {
 };
 
 // The visible sub-folders, sorted as the file lists are; nullopt when the folder cannot be read.
-std::optional<std::vector<Entry>> SubFolders(const fs::path& folder) {
+std::optional<std::vector<Entry>> SubFolders(const fs::path& folder)
+{
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
         return std::nullopt;
@@ -97,7 +102,8 @@ std::optional<std::vector<Entry>> SubFolders(const fs::path& folder) {
     return entries;
 }
 
-QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon) {
+QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon)
+{
     auto* item = new QListWidgetItem(icon, name);
     item->setData(kPathRole, ToQString(ToText(path)));
     item->setData(kLevelRole, level);
@@ -106,7 +112,8 @@ QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, c
 
 }  // namespace
 
-DirListBox::DirListBox(QWidget* parent) : QWidget(parent), list_(new QListWidget(this)) {
+DirListBox::DirListBox(QWidget* parent) : QWidget(parent), list_(new QListWidget(this))
+{
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
@@ -121,7 +128,8 @@ DirListBox::DirListBox(QWidget* parent) : QWidget(parent), list_(new QListWidget
     }
 }
 
-bool DirListBox::setPath(const QString& path) {
+bool DirListBox::setPath(const QString& path)
+{
     const std::optional<fs::path> folder = Normalised(path);
     if (!folder) {
         return false;
@@ -138,7 +146,8 @@ bool DirListBox::setPath(const QString& path) {
     return true;
 }
 
-bool DirListBox::fill(const std::filesystem::path& folder) {
+bool DirListBox::fill(const std::filesystem::path& folder)
+{
     const std::optional<std::vector<Entry>> children = SubFolders(folder);
     if (!children) {
         return false;
@@ -160,7 +169,8 @@ bool DirListBox::fill(const std::filesystem::path& folder) {
     return true;
 }
 
-void DirListBox::open(QListWidgetItem* item) {
+void DirListBox::open(QListWidgetItem* item)
+{
     if (item == nullptr) {
         return;
     }
@@ -171,7 +181,8 @@ void DirListBox::open(QListWidgetItem* item) {
     }
 }
 
-bool DirListBox::eventFilter(QObject* watched, QEvent* event) {
+bool DirListBox::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == list_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -6,13 +6,15 @@
 
 namespace quorrel::platform {
 
-DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent)
+{
     readDrives();
     setDriveQuietly(ToQString(DriveOf(CurrentDirectory())));
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::selectionChanged);
 }
 
-void DriveListBox::readDrives() {
+void DriveListBox::readDrives()
+{
     const bool wasQuiet = quiet_;
     quiet_ = true;
     clear();
@@ -23,7 +25,8 @@ void DriveListBox::readDrives() {
     quiet_ = wasQuiet;
 }
 
-int DriveListBox::indexOf(const QString& drive) const {
+int DriveListBox::indexOf(const QString& drive) const
+{
     const std::string wanted = ToStdString(drive);
     for (int i = 0; i < count(); ++i) {
         if (SameDrive(ToStdString(itemText(i)), wanted)) {
@@ -33,7 +36,8 @@ int DriveListBox::indexOf(const QString& drive) const {
     return -1;
 }
 
-void DriveListBox::setDrive(const QString& drive) {
+void DriveListBox::setDrive(const QString& drive)
+{
     int index = indexOf(drive);
     if (index < 0) {
         readDrives();
@@ -44,7 +48,8 @@ void DriveListBox::setDrive(const QString& drive) {
     }
 }
 
-void DriveListBox::setDriveQuietly(const QString& drive) {
+void DriveListBox::setDriveQuietly(const QString& drive)
+{
     quiet_ = true;
     setDrive(drive);
     quiet_ = false;
@@ -53,12 +58,14 @@ void DriveListBox::setDriveQuietly(const QString& drive) {
     }
 }
 
-void DriveListBox::showPopup() {
+void DriveListBox::showPopup()
+{
     readDrives();
     QComboBox::showPopup();
 }
 
-void DriveListBox::selectionChanged() {
+void DriveListBox::selectionChanged()
+{
     if (quiet_ || currentIndex() < 0 || currentText() == drive_) {
         return;
     }

@@ -44,7 +44,10 @@ QtNotifyArea::~QtNotifyArea()
     }
 }
 
-bool QtNotifyArea::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtNotifyArea::isAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 bool QtNotifyArea::Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data)
 {
@@ -71,7 +74,8 @@ bool QtNotifyArea::add(const NOTIFYICONDATA& data)
         icon->setIcon(IconFromHandle(data.hIcon));
     }
     if (data.uFlags & NIF_TIP) {
-        icon->setToolTip(QString::fromLocal8Bit(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
+        icon->setToolTip(
+            QString::fromLocal8Bit(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
     }
     if (data.uFlags & NIF_MESSAGE) {
         const std::uint32_t callbackMessage = data.uCallbackMessage;
@@ -83,8 +87,8 @@ bool QtNotifyArea::add(const NOTIFYICONDATA& data)
                         if (target) {
                             // The event queue takes ownership of the event.
                             QCoreApplication::postEvent(
-                                target, new NotifyIconCallbackEvent(callbackMessage, iconId,
-                                                                    mouseMessage));
+                                target,
+                                new NotifyIconCallbackEvent(callbackMessage, iconId, mouseMessage));
                         }
                     }
                 });

@@ -4,6 +4,9 @@
 
 namespace quorrel::platform {
 
-void QtBeeper::beep() { QApplication::beep(); }
+void QtBeeper::beep()
+{
+    QApplication::beep();
+}
 
 }  // namespace quorrel::platform

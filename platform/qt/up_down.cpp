@@ -8,7 +8,8 @@ namespace quorrel::platform {
 
 namespace {
 
-QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent) {
+QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent)
+{
     auto* button = new QToolButton(parent);
     button->setArrowType(arrow);
     button->setAutoRepeat(true);
@@ -20,9 +21,8 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent) {
 }  // namespace
 
 UpDown::UpDown(QWidget* parent)
-    : QWidget(parent),
-      up_(ArrowButton(Qt::UpArrow, this)),
-      down_(ArrowButton(Qt::DownArrow, this)) {
+    : QWidget(parent), up_(ArrowButton(Qt::UpArrow, this)), down_(ArrowButton(Qt::DownArrow, this))
+{
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -33,7 +33,8 @@ UpDown::UpDown(QWidget* parent)
     connect(down_, &QToolButton::clicked, this, &UpDown::DownClick);
 }
 
-void UpDown::keyPressEvent(QKeyEvent* event) {
+void UpDown::keyPressEvent(QKeyEvent* event)
+{
     if (event->key() == Qt::Key_Up) {
         emit UpClick();
     } else if (event->key() == Qt::Key_Down) {

@@ -71,8 +71,8 @@ TEST_F(FrmMainTest, ReadableSettingsArmTheTimerWithoutStartingIt)
     WriteSettings(SaveFolder().string());
     window_.Form_Load();
     EXPECT_TRUE(fakes_.dialogs.boxes.empty());
-    for (QAction* item : {&window_.itmLoad(), &window_.mnuRun(), &window_.itmStart(),
-                          &window_.itmStop()}) {
+    for (QAction* item :
+         {&window_.itmLoad(), &window_.mnuRun(), &window_.itmStart(), &window_.itmStop()}) {
         EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
     }
     EXPECT_EQ(window_.Timer1().interval(), 60000);
@@ -146,7 +146,7 @@ TEST(NotificationIconTest, RecordHasTheShellsLayout)
         MakeNotifyIconData(0x1234, 1, 7, 512, 0x55, "Diablo2 Quorrel 0.1 Alpha");
     unsigned char bytes[88];
     std::memcpy(bytes, &data, sizeof bytes);
-    const unsigned char head[24] = {88, 0, 0, 0, 0x34, 0x12, 0, 0, 1, 0, 0, 0,
+    const unsigned char head[24] = {88, 0, 0, 0, 0x34, 0x12, 0, 0, 1,    0, 0, 0,
                                     7,  0, 0, 0, 0,    2,    0, 0, 0x55, 0, 0, 0};
     EXPECT_EQ(std::memcmp(bytes, head, sizeof head), 0);
     const std::string tip(reinterpret_cast<const char*>(bytes + 24), 64);

@@ -14,11 +14,13 @@
 namespace quorrel::platform {
 namespace {
 
-QString Text(const std::filesystem::path& path) {
+QString Text(const std::filesystem::path& path)
+{
     return ToQString(ToText(path));
 }
 
-QStringList Entries(DirListBox& box) {
+QStringList Entries(DirListBox& box)
+{
     QStringList names;
     for (int i = 0; i < box.list().count(); ++i) {
         names << box.list().item(i)->text();
@@ -26,7 +28,8 @@ QStringList Entries(DirListBox& box) {
     return names;
 }
 
-void DoubleClick(DirListBox& box, const QString& name) {
+void DoubleClick(DirListBox& box, const QString& name)
+{
     const QList<QListWidgetItem*> items = box.list().findItems(name, Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1) << name.toStdString();
     const QPoint centre = box.list().visualItemRect(items.front()).center();
@@ -36,7 +39,8 @@ void DoubleClick(DirListBox& box, const QString& name) {
 
 class DirListBoxTest : public ::testing::Test {
 protected:
-    DirListBoxTest() {
+    DirListBoxTest()
+    {
         for (const char* name : {"beta", "Alpha", "gamma", ".hidden"}) {
             temp_.folder(std::string("top/") + name);
         }
@@ -50,7 +54,8 @@ protected:
     QSignalSpy changes_{&box_, &DirListBox::Change};
 };
 
-TEST_F(DirListBoxTest, ReportsTheOpenFolderAsAFullPathAndSignalsOnlyRealChanges) {
+TEST_F(DirListBoxTest, ReportsTheOpenFolderAsAFullPathAndSignalsOnlyRealChanges)
+{
     const QString top = Text(temp_.path() / "top");
     ASSERT_TRUE(box_.setPath(top + QChar(kPathSeparator)));
     EXPECT_EQ(box_.path(), top);
@@ -70,7 +75,8 @@ TEST_F(DirListBoxTest, ReportsTheOpenFolderAsAFullPathAndSignalsOnlyRealChanges)
     EXPECT_EQ(box_.path(), root) << "a root keeps its separator";
 }
 
-TEST_F(DirListBoxTest, ShowsTheChainThenTheVisibleSubFolders) {
+TEST_F(DirListBoxTest, ShowsTheChainThenTheVisibleSubFolders)
+{
     ASSERT_TRUE(box_.setPath(Text(temp_.path() / "top")));
     const QStringList entries = Entries(box_);
     ASSERT_GE(entries.size(), 4);
@@ -79,7 +85,8 @@ TEST_F(DirListBoxTest, ShowsTheChainThenTheVisibleSubFolders) {
     EXPECT_EQ(box_.list().currentItem()->text(), "top") << "the open folder is highlighted";
 }
 
-TEST_F(DirListBoxTest, DoubleClickOpensASubFolderOrAParent) {
+TEST_F(DirListBoxTest, DoubleClickOpensASubFolderOrAParent)
+{
     ASSERT_TRUE(box_.setPath(Text(temp_.path() / "top")));
     changes_.clear();
 
@@ -102,7 +109,8 @@ TEST_F(DirListBoxTest, DoubleClickOpensASubFolderOrAParent) {
     EXPECT_EQ(changes_.count(), 2);
 }
 
-TEST(DriveListBoxTest, StartsOnTheCurrentDriveAndSignalsOnlyRealChanges) {
+TEST(DriveListBoxTest, StartsOnTheCurrentDriveAndSignalsOnlyRealChanges)
+{
     DriveListBox box;
     QSignalSpy changes(&box, &DriveListBox::Change);
     ASSERT_GT(box.count(), 0);

@@ -11,12 +11,14 @@
 namespace quorrel::platform {
 namespace {
 
-bool Listed(const std::vector<std::string>& drives, const std::string& drive) {
+bool Listed(const std::vector<std::string>& drives, const std::string& drive)
+{
     return std::any_of(drives.begin(), drives.end(),
                        [&](const std::string& listed) { return SameDrive(listed, drive); });
 }
 
-TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder) {
+TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
+{
     const test::TempFolder temp;
     const std::vector<std::string> drives = ListDrives();
     ASSERT_FALSE(drives.empty());

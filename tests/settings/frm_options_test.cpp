@@ -22,14 +22,15 @@ using platform::MsgBoxIcon;
 using test::ReadFile;
 using test::WriteFile;
 
-QString Text(const std::filesystem::path& path) {
+QString Text(const std::filesystem::path& path)
+{
     return platform::ToQString(path.string());
 }
 
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    std::filesystem::path Folder(const std::string& name,
-                                 std::initializer_list<const char*> files) {
+    std::filesystem::path Folder(const std::string& name, std::initializer_list<const char*> files)
+    {
         const auto folder = fakes_.folder.folder(name);
         for (const char* file : files) {
             WriteFile(folder / file, file);
@@ -38,7 +39,8 @@ protected:
     }
 
     // Start-up with settings on disk, or as a first run when refreshTime is empty.
-    void StartMain(const std::string& refreshTime = "60") {
+    void StartMain(const std::string& refreshTime = "60")
+    {
         if (!refreshTime.empty()) {
             settings_ = save_.string() + "\r\n" + history_.string() + "\r\n" + refreshTime + "\r\n";
             WriteFile(fakes_.services.settingsFile, settings_);
@@ -47,19 +49,22 @@ protected:
         fakes_.dialogs.boxes.clear();
     }
 
-    std::unique_ptr<frmOptions> Open() {
+    std::unique_ptr<frmOptions> Open()
+    {
         auto dialog = std::make_unique<frmOptions>(state_, window_, fakes_.services);
         dialog->show();
         return dialog;
     }
 
     // Types over the whole text, as a player who selected it first.
-    static void Type(QLineEdit& box, const QString& text) {
+    static void Type(QLineEdit& box, const QString& text)
+    {
         box.selectAll();
         QTest::keyClicks(&box, text);
     }
 
-    void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title) {
+    void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title)
+    {
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
             << fakes_.dialogs.prompts().join(" | ").toStdString();
         EXPECT_EQ(fakes_.dialogs.boxes.front().prompt, prompt);
@@ -76,7 +81,8 @@ protected:
     frmMain window_{state_, fakes_.services};
 };
 
-TEST_F(FrmOptionsTest, FirstRunApplyWritesTheFileAndEnablesLoadAndRun) {
+TEST_F(FrmOptionsTest, FirstRunApplyWritesTheFileAndEnablesLoadAndRun)
+{
     StartMain("");
     auto dialog = Open();
     EXPECT_EQ(dialog->Text1().text(), "60");
@@ -98,7 +104,8 @@ TEST_F(FrmOptionsTest, FirstRunApplyWritesTheFileAndEnablesLoadAndRun) {
     EXPECT_TRUE(state_.KnownFiles.empty()) << "Apply does not list the save folder again";
 }
 
-TEST_F(FrmOptionsTest, ApplyTakesOnlyAFolderWithThreeSaveFiles) {
+TEST_F(FrmOptionsTest, ApplyTakesOnlyAFolderWithThreeSaveFiles)
+{
     struct Case {
         const char* name;
         std::initializer_list<const char*> files;
@@ -125,7 +132,8 @@ TEST_F(FrmOptionsTest, ApplyTakesOnlyAFolderWithThreeSaveFiles) {
     }
 }
 
-TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsWithoutMovingThem) {
+TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsWithoutMovingThem)
+{
     StartMain();
     // Start-up cannot arm the timer from 5000 seconds; a file edited by hand since reads so.
     state_.RefreshTime = "5000";
@@ -140,7 +148,8 @@ TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsWithoutMovingThem) {
     EXPECT_EQ(dialog->File1().count(), 3u);
 }
 
-TEST_F(FrmOptionsTest, AStoredFolderThatIsGoneLeavesItsBoxOnTheStartingFolder) {
+TEST_F(FrmOptionsTest, AStoredFolderThatIsGoneLeavesItsBoxOnTheStartingFolder)
+{
     StartMain();
     std::filesystem::remove_all(history_);
     auto dialog = Open();
@@ -149,7 +158,8 @@ TEST_F(FrmOptionsTest, AStoredFolderThatIsGoneLeavesItsBoxOnTheStartingFolder) {
     EXPECT_EQ(dialog->Dir1().path(), Text(save_));
 }
 
-TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty) {
+TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty)
+{
     StartMain();
     auto dialog = Open();
     QLineEdit& box = dialog->Text1();
@@ -175,7 +185,8 @@ TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty) {
     EXPECT_EQ(box.text(), "999");
 }
 
-TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999) {
+TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999)
+{
     StartMain();
     auto dialog = Open();
     QToolButton& up = dialog->UpDown1().upButton();
@@ -207,7 +218,8 @@ TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999) {
     ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
 }
 
-TEST_F(FrmOptionsTest, CancelPutsTheSettingsBackAndEscapeClosesNothing) {
+TEST_F(FrmOptionsTest, CancelPutsTheSettingsBackAndEscapeClosesNothing)
+{
     StartMain();
     const Module1 before = state_;
     auto dialog = Open();
@@ -231,7 +243,8 @@ TEST_F(FrmOptionsTest, CancelPutsTheSettingsBackAndEscapeClosesNothing) {
     EXPECT_EQ(state_.SnapshotDir, before.SnapshotDir) << "the close box is Cancel";
 }
 
-TEST_F(FrmOptionsTest, ApplyRefusesANegativeRefreshTimeAndReportsAFileItCannotWrite) {
+TEST_F(FrmOptionsTest, ApplyRefusesANegativeRefreshTimeAndReportsAFileItCannotWrite)
+{
     StartMain();
     auto dialog = Open();
     dialog->Text1().setText("-5");
@@ -257,7 +270,8 @@ TEST_F(FrmOptionsTest, ApplyRefusesANegativeRefreshTimeAndReportsAFileItCannotWr
     EXPECT_EQ(window_.Timer1().interval(), 60000) << "Cancel re-arms the timer as it was";
 }
 
-TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer) {
+TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer)
+{
     StartMain();
     window_.itmStart().trigger();
     auto dialog = Open();
@@ -268,7 +282,8 @@ TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer) {
     EXPECT_EQ(window_.engine().TicksPerCheck(), 66);
 }
 
-TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder) {
+TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
+{
     StartMain();
     auto dialog = Open();
     const QString failed =
@@ -293,7 +308,8 @@ TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder) {
     EXPECT_FALSE(std::filesystem::exists(fakes_.folder.path() / "x"));
 }
 
-TEST_F(FrmOptionsTest, ADriveThatCannotBeReadTakesTheBoxBackToItsFolder) {
+TEST_F(FrmOptionsTest, ADriveThatCannotBeReadTakesTheBoxBackToItsFolder)
+{
     StartMain();
     auto dialog = Open();
     const QString drive = dialog->Drive1().drive();

@@ -60,9 +60,9 @@ TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
         int interval;
         int ticksPerCheck;
     };
-    for (const Row& row : {Row{"60", 60000, 1}, Row{"65", 65000, 1}, Row{"66", 1007, 66},
-                           Row{"100", 1526, 66}, Row{"999", 15244, 66}, Row{"0", 0, 1},
-                           Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1}}) {
+    for (const Row& row :
+         {Row{"60", 60000, 1}, Row{"65", 65000, 1}, Row{"66", 1007, 66}, Row{"100", 1526, 66},
+          Row{"999", 15244, 66}, Row{"0", 0, 1}, Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1}}) {
         state_.RefreshTime = row.refreshTime;
         cycle_.SetCheckPeriod();
         EXPECT_EQ(timer_.interval(), row.interval) << row.refreshTime;
@@ -106,8 +106,8 @@ TEST_F(SnapshotCycleTest, EveryChangedCharacterGetsItsSnapshotWithOneBeep)
     Touch(save_ / "Mage.key");
     Touch(save_ / "Hero.map");
     cycle_.Timer1_Timer();
-    EXPECT_EQ(Entries(history_), (std::vector<std::string>{"Hero-06-12-2026-15-04-09",
-                                                          "Mage-06-12-2026-15-04-09"}));
+    EXPECT_EQ(Entries(history_),
+              (std::vector<std::string>{"Hero-06-12-2026-15-04-09", "Mage-06-12-2026-15-04-09"}));
     EXPECT_EQ(Entries(history_ / "Mage-06-12-2026-15-04-09"),
               (std::vector<std::string>{"Mage.d2s", "Mage.key"}));
     EXPECT_EQ(beeper_.beeps, 1);
@@ -131,7 +131,9 @@ TEST_F(SnapshotCycleTest, NewAndVanishedFilesAreNoFailure)
 
 TEST_F(SnapshotCycleTest, FailedCopyLeavesNoFolderLogsAndRetries)
 {
-    copier_.failWhen = [](const std::string& pattern) { return pattern.find("Hero") != pattern.npos; };
+    copier_.failWhen = [](const std::string& pattern) {
+        return pattern.find("Hero") != pattern.npos;
+    };
     Touch(save_ / "Hero.d2s");
     Touch(save_ / "Mage.d2s");
     cycle_.Timer1_Timer();
