@@ -54,29 +54,28 @@ bool GetKeyValue(platform::Registry& registry, platform::RegistryKey KeyRoot,
     const OpenKey closer(registry, hKey);
 
     std::array<unsigned char, kBufferSize> buffer{};
-    std::uint32_t KeyValSize = kBufferSize;
-    std::uint32_t KeyValType = 0;
-    if (registry.RegQueryValueExA(hKey, SubKeyRef, KeyValType, buffer.data(), KeyValSize) !=
+    std::uint32_t size = kBufferSize;
+    std::uint32_t type = 0;
+    if (registry.RegQueryValueExA(hKey, SubKeyRef, type, buffer.data(), size) !=
         platform::kErrorSuccess) {
         KeyVal.clear();
         return false;
     }
 
-    if (KeyValSize == 0) {
+    if (size == 0) {
         throw std::runtime_error("The registry value " + SubKeyRef + " holds no data");
     }
-    std::string tmpVal(reinterpret_cast<const char*>(buffer.data()),
-                       std::min(KeyValSize, kBufferSize));
-    if (tmpVal.back() == '\0') {
-        tmpVal.pop_back();
+    std::string data(reinterpret_cast<const char*>(buffer.data()), std::min(size, kBufferSize));
+    if (data.back() == '\0') {
+        data.pop_back();
     }
 
-    switch (KeyValType) {
+    switch (type) {
         case platform::kRegSz:
-            KeyVal = tmpVal;
+            KeyVal = data;
             break;
         case platform::kRegDword:
-            KeyVal = DwordText(tmpVal);
+            KeyVal = DwordText(data);
             break;
         default:
             break;

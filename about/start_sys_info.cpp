@@ -11,10 +11,10 @@ namespace quorrel {
 
 namespace {
 
-const std::string gREGKEYSYSINFO = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-const std::string gREGVALSYSINFO = "PATH";
-const std::string gREGKEYSYSINFOLOC = "SOFTWARE\\Microsoft\\Shared Tools Location";
-const std::string gREGVALSYSINFOLOC = "MSINFO";
+const std::string kToolPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const std::string kToolPathValue = "PATH";
+const std::string kToolFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+const std::string kToolFolderValue = "MSINFO";
 const std::string kSysInfoProgram = "MSINFO32.EXE";
 
 }  // namespace
@@ -23,10 +23,10 @@ bool StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starte
 {
     try {
         std::string ToolPath;
-        if (!GetKeyValue(registry, platform::kHKeyLocalMachine, gREGKEYSYSINFO, gREGVALSYSINFO,
+        if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolPathKey, kToolPathValue,
                          ToolPath)) {
-            if (!GetKeyValue(registry, platform::kHKeyLocalMachine, gREGKEYSYSINFOLOC,
-                             gREGVALSYSINFOLOC, ToolPath)) {
+            if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolFolderKey,
+                             kToolFolderValue, ToolPath)) {
                 return false;
             }
             // One separator whatever the folder ends with: Windows reads "C:\\MSINFO32.EXE" as
