@@ -1,10 +1,12 @@
-// The registry of a Wine prefix, read through advapi32's ANSI calls: first the platform layer,
-// then the About box's lookups over it. Writing under HKEY_LOCAL_MACHINE is only for a
+// The registry of a Wine prefix read through advapi32's ANSI calls, and the system-information
+// tool that it names started as a program. Writing under HKEY_LOCAL_MACHINE is only for a
 // throw-away prefix, so these tests skip on a Windows machine.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <chrono>
 #include <filesystem>
+#include <thread>
+#include <tuple>
 
 #include "about/get_key_value.h"
 #include "about/start_sys_info.h"
@@ -21,132 +23,102 @@ namespace {
 namespace fs = std::filesystem;
 using platform::kHKeyLocalMachine;
 
+const std::string kTestKey = "SOFTWARE\\Quorrel Tests";
+const std::string kToolPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const std::string kToolFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
 class WindowsRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (!test::RunningUnderWine()) {
-            GTEST_SKIP()
-                << "writes under HKEY_LOCAL_MACHINE, which only a throw-away Wine prefix allows";
+            GTEST_SKIP() << "writes under HKEY_LOCAL_MACHINE, which only a Wine prefix allows";
         }
-        key_.emplace("SOFTWARE\\Quorrel Tests " +
-                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
-
-    bool Read(const std::string& valueName)
+    void TearDown() override
     {
-        return GetKeyValue(*registry_, kHKeyLocalMachine, key_->name(), valueName, value_);
+        if (!test::RunningUnderWine()) {
+            return;
+        }
+        test::DeleteMachineKey(kTestKey);
+        test::DeleteMachineValue(kToolPathKey, "PATH");
+        test::DeleteMachineValue(kToolFolderKey, "MSINFO");
     }
 
     std::unique_ptr<platform::Registry> registry_ = platform::MakeSystemRegistry();
-    std::optional<test::MachineKey> key_;
-    std::string value_ = "before";
 };
 
-TEST_F(WindowsRegistryTest, KeysOpenQueryAndCloseThroughThirtyTwoBitHandles)
-{
-    key_->SetValue("PATH", platform::kRegSz, std::string_view("C:\\Tools\\info.exe\0", 18));
-    platform::RegistryKey key = 0;
-    ASSERT_EQ(registry_->RegOpenKeyExA(kHKeyLocalMachine, key_->name(), 0, platform::kKeyRead, key),
-              platform::kErrorSuccess);
-
-    std::array<unsigned char, 8> small{};
-    std::uint32_t type = 0;
-    std::uint32_t size = small.size();
-    EXPECT_EQ(registry_->RegQueryValueExA(key, "PATH", type, small.data(), size),
-              platform::kErrorMoreData);
-    EXPECT_EQ(size, 18u) << "the length the value needs";
-
-    std::array<unsigned char, 64> buffer{};
-    size = buffer.size();
-    ASSERT_EQ(registry_->RegQueryValueExA(key, "path", type, buffer.data(), size),
-              platform::kErrorSuccess)
-        << "value names ignore case";
-    EXPECT_EQ(type, platform::kRegSz);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data()), size),
-              std::string("C:\\Tools\\info.exe\0", 18));
-    EXPECT_EQ(registry_->RegQueryValueExA(key, "MISSING", type, buffer.data(), size),
-              platform::kErrorFileNotFound);
-
-    EXPECT_EQ(registry_->RegCloseKey(key), platform::kErrorSuccess);
-    EXPECT_EQ(registry_->RegCloseKey(key), platform::kErrorInvalidHandle);
-    EXPECT_EQ(registry_->RegQueryValueExA(key, "PATH", type, buffer.data(), size),
-              platform::kErrorInvalidHandle);
-    EXPECT_EQ(registry_->RegOpenKeyExA(kHKeyLocalMachine, key_->name() + "\\Missing", 0,
-                                       platform::kKeyRead, key),
-              platform::kErrorFileNotFound);
-}
-
-TEST_F(WindowsRegistryTest, AStringReadsTheSameWithOrWithoutItsNul)
-{
-    key_->SetValue("WITH", platform::kRegSz, std::string_view("C:\\Tools\0", 9));
-    key_->SetValue("WITHOUT", platform::kRegSz, "C:\\Tools");
-    EXPECT_TRUE(Read("WITH"));
-    EXPECT_EQ(value_, "C:\\Tools");
-    value_ = "before";
-    EXPECT_TRUE(Read("WITHOUT"));
-    EXPECT_EQ(value_, "C:\\Tools");
-
-    const std::optional<std::string> accent = test::InAnsiCodePage(L"\u00e9");
-    if (accent) {
-        const std::string folder = "C:\\Outils " + *accent + "t" + *accent;
-        key_->SetValue("ANSI", platform::kRegSz, folder);
-        EXPECT_TRUE(Read("ANSI"));
-        EXPECT_EQ(value_, folder) << "read back in the ANSI code page";
-    }
-}
-
-TEST_F(WindowsRegistryTest, AnExpandableStringLeavesTheTextAsItWas)
-{
-    key_->SetValue("PATH", platform::kRegExpandSz,
-                   std::string_view("%ProgramFiles%\\info.exe\0", 24));
-    EXPECT_TRUE(Read("PATH"));
-    EXPECT_EQ(value_, "before");
-}
-
-TEST_F(WindowsRegistryTest, AValueOverTheBufferCountsAsMissing)
+TEST_F(WindowsRegistryTest, GetKeyValueReadsStringsAndNumbersThatFitItsBuffer)
 {
     const std::string fits(1023, 'a');  // with its NUL, exactly the 1024 bytes of the buffer
-    key_->SetValue("FITS", platform::kRegSz, fits + '\0');
-    key_->SetValue("LONG", platform::kRegSz, fits + "a" + '\0');
-    EXPECT_TRUE(Read("FITS"));
-    EXPECT_EQ(value_, fits);
-    EXPECT_FALSE(Read("LONG"));
-    EXPECT_EQ(value_, "");
-    value_ = "before";
-    EXPECT_FALSE(Read("MISSING"));
-    EXPECT_EQ(value_, "");
+    const std::string e = test::AnsiCodePage() == 1252 ? "\xe9" : "e";
+    const std::tuple<const char*, std::uint32_t, std::string, bool, std::string> values[] = {
+        {"WithNul", platform::kRegSz, {"C:\\Tools\0", 9}, true, "C:\\Tools"},
+        {"WithoutNul", platform::kRegSz, "C:\\Tools", true, "C:\\Tools"},
+        {"Ansi", platform::kRegSz, "C:\\Outils " + e + "t" + e, true, "C:\\Outils " + e + "t" + e},
+        {"Expandable", platform::kRegExpandSz, {"%ProgramFiles%\\a.exe\0", 21}, true, "before"},
+        {"Number", platform::kRegDword, {"\x2a\x01\0\0", 4}, true, "298"},
+        {"Fits", platform::kRegSz, fits + '\0', true, fits},
+        {"TooLong", platform::kRegSz, fits + "a" + '\0', false, ""},
+        {"Missing", platform::kRegSz, "", false, ""},
+    };
+    for (const auto& [name, type, bytes, found, value] : values) {
+        if (!bytes.empty()) {
+            test::SetMachineValue(kTestKey, name, type, bytes);
+        }
+        std::string read = "before";
+        EXPECT_EQ(GetKeyValue(*registry_, kHKeyLocalMachine, kTestKey, name, read), found) << name;
+        EXPECT_EQ(read, value) << name;
+    }
+    std::string read = "before";
+    EXPECT_FALSE(GetKeyValue(*registry_, kHKeyLocalMachine, kTestKey + "\\Missing", "Fits", read));
+    EXPECT_EQ(read, "");
+
+    // The program's 32-bit number for an open key is forgotten once the key is closed.
+    platform::RegistryKey key = 0;
+    ASSERT_EQ(registry_->RegOpenKeyExA(kHKeyLocalMachine, kTestKey, 0, platform::kKeyRead, key),
+              platform::kErrorSuccess);
+    EXPECT_EQ(registry_->RegCloseKey(key), platform::kErrorSuccess);
+    EXPECT_EQ(registry_->RegCloseKey(key), platform::kErrorInvalidHandle);
 }
 
-// The About box's two lookups, in the keys where Windows keeps them, starting a stand-in for
-// the tool that records how it was started.
-TEST_F(WindowsRegistryTest, SystemInfoStartsTheToolThatTheRegistryNames)
+// A stand-in for the tool records the show command it was started with beside itself.
+TEST_F(WindowsRegistryTest, SystemInfoStartsTheToolThatTheRegistryNamesAsANormalWindow)
 {
+    const fs::path probe = platform::ToPath(
+        platform::JoinPath(platform::ApplicationDirectory(), "quorrel_show_probe.exe"));
     const test::TempFolder root;
+    // Blanks in the folders' names must not cut the program's name short.
     const fs::path named = root.folder("Named Tool");
     const fs::path located = root.folder("Shared Tools");
-    fs::copy_file(test::ShowProbeProgram(), named / "info.exe");
-    fs::copy_file(test::ShowProbeProgram(), located / "msinfo32.exe");
+    fs::copy_file(probe, named / "info.exe");
+    fs::copy_file(probe, located / "msinfo32.exe");
 
-    test::MachineKey toolPath("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-    test::MachineKey toolFolder("SOFTWARE\\Microsoft\\Shared Tools Location");
+    const std::string info = (named / "info.exe").string();
+    const std::tuple<std::string, std::uint32_t, fs::path, fs::path> cases[] = {
+        {info + '\0', platform::kRegSz, located, named},  // the full path comes first
+        {"", platform::kRegSz, located, located},         // then MSINFO32.EXE, in any case
+        {(named / "missing.exe").string(), platform::kRegSz, named, {}},  // no such program
+        {named.string(), platform::kRegSz, named, {}},                    // a folder is no program
+        {"", platform::kRegSz, named, {}},                 // a folder without MSINFO32.EXE
+        {info + '\0', platform::kRegExpandSz, named, {}},  // an expandable string gives no path
+    };
     platform::SystemProgramStarter starter;
-
-    toolPath.SetValue("PATH", platform::kRegSz, (named / "info.exe").string() + '\0');
-    toolFolder.SetValue("MSINFO", platform::kRegSz, located.string());
-    EXPECT_TRUE(StartSysInfo(*registry_, starter));
-    EXPECT_EQ(test::WaitForFile(named / "show_command.txt", std::chrono::seconds(30)), "1")
-        << "the full path comes first, started as a normal window";
-
-    toolPath.DeleteValue("PATH");
-    EXPECT_TRUE(StartSysInfo(*registry_, starter));
-    EXPECT_EQ(test::WaitForFile(located / "show_command.txt", std::chrono::seconds(30)), "1")
-        << "then MSINFO32.EXE in the folder, whatever the case of its name";
-
-    toolFolder.SetValue("MSINFO", platform::kRegSz, named.string());
-    EXPECT_FALSE(StartSysInfo(*registry_, starter)) << "a folder without MSINFO32.EXE";
-    toolPath.SetValue("PATH", platform::kRegExpandSz, (named / "info.exe").string() + '\0');
-    EXPECT_FALSE(StartSysInfo(*registry_, starter)) << "an expandable string gives no path";
+    for (const auto& [path, type, folder, started] : cases) {
+        if (path.empty()) {
+            test::DeleteMachineValue(kToolPathKey, "PATH");
+        } else {
+            test::SetMachineValue(kToolPathKey, "Path", type, path);
+        }
+        test::SetMachineValue(kToolFolderKey, "MsInfo", platform::kRegSz, folder.string());
+        EXPECT_EQ(StartSysInfo(*registry_, starter), !started.empty()) << path;
+        std::string shown;  // the started program writes it in its own time
+        for (int tries = 0; !started.empty() && shown.empty() && tries < 1500; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            shown = test::ReadFile(started / "show_command.txt");
+        }
+        EXPECT_EQ(shown, started.empty() ? "" : "1") << path;
+    }
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
-// A snapshot on Windows semantics: the save folder on drive C:, the history at a drive root.
+// A player whose save folder and character carry an accent, with the program installed at the
+// root of a drive that also holds the history, while the game saves on drive C:. Names are ANSI
+// text, as Settings.ini holds them: "é" is one byte in code page 1252, not two as in UTF-8. A
+// drive root ends with a backslash, so a name joined to it follows a second one.
 #include <gtest/gtest.h>
 
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
+#include "settings/settings_file.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
@@ -14,22 +18,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(WindowsSnapshotTest, AtADriveRootTheFolderNameFollowsOneMoreBackslash)
+TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
 {
+    EXPECT_EQ(platform::JoinPath("C:\\", "Hero"), "C:\\\\Hero");
+    EXPECT_EQ(platform::JoinPath("C:\\Games", "Hero"), "C:\\Games\\Hero");
     const std::string root = test::ScratchDriveRoot();
     if (root.empty()) {
         GTEST_SKIP() << "no drive root to write at; scripts/test-windows.sh maps one";
     }
-    const test::TempFolder save;
-    ASSERT_EQ(platform::DriveOf(save.text()), "C:") << "the save folder is on drive C:";
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map", "Mage.d2s"}) {
-        test::WriteFile(save.path() / name, name);
+    const bool cp1252 = test::AnsiCodePage() == 1252;
+    const std::string e = cp1252 ? "\xe9" : "e";
+    const std::wstring wideE = cp1252 ? L"\u00e9" : L"e";
+    const test::TempFolder temp;
+    const std::string save = platform::JoinPath(temp.text(), "Sauvegard" + e);
+    platform::CreateOneDirectory(save);
+    const fs::path wideSave = temp.path() / (L"Sauvegard" + wideE);
+    ASSERT_TRUE(fs::is_directory(wideSave));
+    ASSERT_EQ(platform::DriveOf(save), "C:");
+    for (const wchar_t* name : {L"ros.d2s", L"ros.key", L"ros.map"}) {
+        test::WriteFile(wideSave / (L"H" + wideE + name), "x");
     }
+    test::WriteFile(wideSave / L"Mage.d2s", "x");
 
+    Module1 written;
+    written.SaveGameDir = save;
+    written.SnapshotDir = root;
+    written.RefreshTime = "60";
+    const std::string settings = SettingsFilePath(root);
+    WriteSettingsFile(written, settings);
+    const std::string bytes = test::ReadFile(fs::path(root) / "Settings.ini");
     Module1 state;
-    state.SaveGameDir = save.text();
-    state.SnapshotDir = root;
-    state.RefreshTime = "60";
+    const bool read = ReadSettingsFile(state, settings);
+    fs::remove(fs::path(root) / "Settings.ini");
+    EXPECT_EQ(bytes, save + "\r\n" + root + "\r\n60\r\n");
+    ASSERT_TRUE(read);
+
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
@@ -39,15 +62,17 @@ TEST(WindowsSnapshotTest, AtADriveRootTheFolderNameFollowsOneMoreBackslash)
                         {clock, beeper, copier, (logFolder.path() / "Log.txt").string()});
     cycle.SetCheckPeriod();
     cycle.ListSaveFolder(state.KnownFiles);
-
-    test::Touch(save.path() / "Hero.key");
+    test::Touch(wideSave / (L"H" + wideE + L"ros.key"));
     cycle.Timer1_Timer();
 
-    const std::string snapshot = root + "\\Hero-06-12-2026-15-04-09";
-    const std::vector<std::string> copied =
-        platform::Exists(snapshot) ? platform::ListFiles(snapshot) : std::vector<std::string>{};
-    platform::RemoveTree(snapshot);
-    EXPECT_EQ(copied, (std::vector<std::string>{"Hero.d2s", "Hero.key", "Hero.map"})) << snapshot;
+    // Looked for as std::filesystem names it, right under the root.
+    const fs::path snapshot = fs::path(root) / (L"H" + wideE + L"ros-06-12-2026-15-04-09");
+    const std::vector<std::string> copied = fs::is_directory(snapshot)
+                                                ? platform::ListFiles(platform::ToText(snapshot))
+                                                : std::vector<std::string>{};
+    fs::remove_all(snapshot);
+    const std::string hero = "H" + e + "ros";
+    EXPECT_EQ(copied, (std::vector<std::string>{hero + ".d2s", hero + ".key", hero + ".map"}));
     EXPECT_EQ(beeper.beeps, 1);
     EXPECT_FALSE(fs::exists(logFolder.path() / "Log.txt"))
         << test::ReadFile(logFolder.path() / "Log.txt");
