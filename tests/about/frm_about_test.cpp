@@ -13,8 +13,6 @@ namespace {
 
 class FrmAboutTest : public ::testing::Test {
 protected:
-    QString Text(const char* label) const { return dialog_.findChild<QLabel*>(label)->text(); }
-
     test::FakeServices fakes_;
     frmAbout dialog_{fakes_.services, nullptr};
 };
@@ -22,8 +20,8 @@ protected:
 TEST_F(FrmAboutTest, LoadingFillsCaptionTitleAndVersion)
 {
     EXPECT_EQ(dialog_.windowTitle(), "About Quorrel");
-    EXPECT_EQ(Text("lblTitle"), "Quorrel");
-    EXPECT_EQ(Text("lblVersion"), "Version 1.0.0");
+    EXPECT_EQ(dialog_.findChild<QLabel*>("lblTitle")->text(), "Quorrel");
+    EXPECT_EQ(dialog_.findChild<QLabel*>("lblVersion")->text(), "Version 1.0.0");
 }
 
 TEST_F(FrmAboutTest, EnterAndEscCloseTheBox)
@@ -43,10 +41,9 @@ TEST_F(FrmAboutTest, SystemInfoStartsTheToolOrSaysItIsUnavailableAndTheBoxStaysO
     dialog_.show();
     auto* cmdSysInfo = dialog_.findChild<QPushButton*>("cmdSysInfo");
     cmdSysInfo->click();
-    ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(fakes_.dialogs.boxes[0].prompt, "System Information Is Unavailable At This Time");
-    EXPECT_EQ(fakes_.dialogs.boxes[0].icon, platform::MsgBoxIcon::None);
-    EXPECT_EQ(fakes_.dialogs.boxes[0].title, "");
+    EXPECT_EQ(fakes_.dialogs.prompts(),
+              QStringList{"System Information Is Unavailable At This Time"});
+    EXPECT_EQ(fakes_.dialogs.boxes.at(0).icon, platform::MsgBoxIcon::None);
 
     const std::string tool = (fakes_.folder.path() / "tool").string();
     test::WriteFile(tool, "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "platform/memory_registry.h"
 
@@ -11,70 +12,49 @@ namespace {
 
 constexpr const char* kKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 
-class GetKeyValueTest : public ::testing::Test {
-protected:
-    // Starts from a text that shows whether the value was written.
-    bool Read()
-    {
-        value_ = "before";
-        return GetKeyValue(registry_, platform::kHKeyLocalMachine, kKey, "PATH", value_);
-    }
-    void Set(std::uint32_t type, const std::string& bytes)
-    {
-        registry_.SetValue(platform::kHKeyLocalMachine, kKey, "PATH", type,
-                           {bytes.begin(), bytes.end()});
-    }
-
-    platform::MemoryRegistry registry_;
-    std::string value_;
-};
-
-TEST_F(GetKeyValueTest, AStringReadsTheSameWithOrWithoutItsNulUpToTheBuffersSize)
+// Reads PATH, starting from a text that shows whether it was written, with only the read access
+// that an ordinary user has on HKEY_LOCAL_MACHINE.
+bool Read(platform::MemoryRegistry& registry, std::string& value)
 {
-    // An ordinary user may only read HKEY_LOCAL_MACHINE.
-    registry_.GrantOnly(platform::kKeyRead);
-    for (const std::string& stored : {std::string("C:\\msinfo32.exe", 16), std::string(1024, 'a'),
-                                      std::string("C:\\msinfo32.exe")}) {
-        Set(platform::kRegSz, stored);
-        EXPECT_TRUE(Read());
-        EXPECT_EQ(value_, stored.c_str());
-    }
-
-    Set(platform::kRegSz, std::string(1024, 'a') + '\0');
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(value_, "");
-    EXPECT_EQ(registry_.openKeyCount(), 0u);
+    registry.GrantOnly(platform::kKeyRead);
+    value = "before";
+    return GetKeyValue(registry, platform::kHKeyLocalMachine, kKey, "PATH", value);
 }
 
-TEST_F(GetKeyValueTest, AMissingKeyOrValueGivesFalseAndAnEmptyText)
+TEST(GetKeyValueTest, ValuesReadUpToTheBuffersSizeWithOrWithoutTheirNul)
 {
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(value_, "");
-    registry_.SetString(platform::kHKeyLocalMachine, kKey, "Other", "x");
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(value_, "");
+    using Case = std::tuple<std::uint32_t, std::string, bool, std::string>;
+    const std::string full(1024, 'a');
+    for (const auto& [type, stored, read, value] : {
+             Case{platform::kRegSz, std::string("C:\\msinfo32.exe", 16), true, "C:\\msinfo32.exe"},
+             Case{platform::kRegSz, "C:\\msinfo32.exe", true, "C:\\msinfo32.exe"},
+             Case{platform::kRegSz, full, true, full},
+             Case{platform::kRegSz, full + '\0', false, ""},  // 1025 bytes
+             Case{platform::kRegSz, std::string(1, '\0'), true, ""},
+             Case{platform::kRegExpandSz, std::string("%x%", 4), true, "before"},  // left alone
+             Case{platform::kRegDword, std::string("\x00\x01\x00\x00", 4), true, "256"},
+         }) {
+        SCOPED_TRACE(testing::Message() << "type " << type << ", " << stored.size() << " bytes");
+        platform::MemoryRegistry registry;
+        registry.SetValue(platform::kHKeyLocalMachine, kKey, "PATH", type,
+                          {stored.begin(), stored.end()});
+        std::string text;
+        EXPECT_EQ(Read(registry, text), read);
+        EXPECT_EQ(text, value);
+        EXPECT_EQ(registry.openKeyCount(), 0u);
+    }
 }
 
-TEST_F(GetKeyValueTest, OtherTypesLeaveTheTextAndADwordIsItsDecimalValue)
+TEST(GetKeyValueTest, AMissingKeyIsFalseAndAValueWithoutDataAnErrorThatClosesTheKey)
 {
-    Set(platform::kRegExpandSz, std::string("%x%", 4));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(value_, "before");
-    Set(platform::kRegDword, std::string("\x00\x01\x00\x00", 4));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(value_, "256");
-}
+    platform::MemoryRegistry registry;
+    std::string value;
+    EXPECT_FALSE(Read(registry, value));
+    EXPECT_EQ(value, "");
 
-TEST_F(GetKeyValueTest, AValueWithoutDataIsAnErrorThatClosesTheKey)
-{
-    Set(platform::kRegSz, "");
-    EXPECT_THROW(Read(), std::runtime_error);
-    EXPECT_EQ(registry_.openKeyCount(), 0u);
-
-    // A lone NUL is an empty string, not an error.
-    Set(platform::kRegSz, std::string(1, '\0'));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(value_, "");
+    registry.SetValue(platform::kHKeyLocalMachine, kKey, "PATH", platform::kRegSz, {});
+    EXPECT_THROW(Read(registry, value), std::runtime_error);
+    EXPECT_EQ(registry.openKeyCount(), 0u);
 }
 
 }  // namespace

@@ -52,8 +52,7 @@ TEST(SystemProgramStarterTest, StartsAProgramWithoutWaitingAndRefusesWhatCannotR
         EXPECT_THROW(starter.Shell(program.string(), 1), std::system_error) << program;
     }
 
-    // The program waits for a word from this test: had Shell waited for it, it would never
-    // return.
+    // The tool waits for a word from this test: had Shell waited for it, it would never return.
     const fs::path word = folder.path() / "word";
     const fs::path mark = folder.path() / "mark";
     ASSERT_EQ(::mkfifo(word.c_str(), 0600), 0);

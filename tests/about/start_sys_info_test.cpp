@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/memory_registry.h"
 #include "platform/path_text.h"
 #include "support/fake_program_starter.h"
@@ -13,67 +15,47 @@ namespace {
 constexpr const char* kPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-class StartSysInfoTest : public ::testing::Test {
-protected:
-    void Set(const char* key, const char* name, const std::string& text)
-    {
-        registry_.SetString(platform::kHKeyLocalMachine, key, name, text);
-    }
-    bool Start() { return StartSysInfo(registry_, starter_); }
-
-    test::TempFolder folder_;
-    platform::MemoryRegistry registry_;
-    test::RecordingProgramStarter starter_;
-};
-
-TEST_F(StartSysInfoTest, TheFullPathComesFirstAndIsStartedInANormalWindow)
+TEST(StartSysInfoTest, StartsTheFullPathElseMSINFO32InTheFolderElseNothing)
 {
-    const std::string tool = (folder_.path() / "tool").string();
+    const test::TempFolder withTool;
+    const test::TempFolder empty;
+    const std::string tool = (withTool.path() / "tool").string();
+    const std::string msinfo = platform::JoinPath(withTool.text(), "MSINFO32.EXE");
     test::WriteFile(tool, "");
-    Set(kPathKey, "PATH", tool);
-    Set(kFolderKey, "MSINFO", folder_.text());
-    EXPECT_TRUE(Start());
-    ASSERT_EQ(starter_.started.size(), 1u);
-    EXPECT_EQ(starter_.started[0].program, tool);
-    EXPECT_EQ(starter_.started[0].showCommand, 1);
-}
+    test::WriteFile(msinfo, "");
 
-TEST_F(StartSysInfoTest, WithoutTheFullPathTheToolIsLookedForInTheFolder)
-{
-    Set(kFolderKey, "MSINFO", folder_.text());
-    EXPECT_FALSE(Start());
-    // A folder of that name is not the program.
-    folder_.folder("MSINFO32.EXE");
-    EXPECT_FALSE(Start());
-    EXPECT_TRUE(starter_.started.empty());
-
-    const test::TempFolder other;
-    test::WriteFile(other.path() / "MSINFO32.EXE", "");
-    Set(kFolderKey, "MSINFO", other.text());
-    EXPECT_TRUE(Start());
-    ASSERT_EQ(starter_.started.size(), 1u);
-    EXPECT_EQ(starter_.started[0].program, platform::JoinPath(other.text(), "MSINFO32.EXE"));
-}
-
-TEST_F(StartSysInfoTest, EveryFailureEndsInFalse)
-{
-    EXPECT_FALSE(Start());
-
-    // Once the full path is read, the folder is no longer looked at.
-    test::WriteFile(folder_.path() / "MSINFO32.EXE", "");
-    Set(kFolderKey, "MSINFO", folder_.text());
-    Set(kPathKey, "PATH", (folder_.path() / "missing.exe").string());
-    EXPECT_FALSE(Start());
-    // An expandable string is read as nothing, which cannot be started.
-    registry_.SetValue(platform::kHKeyLocalMachine, kPathKey, "PATH", platform::kRegExpandSz,
-                       {'x', 0});
-    EXPECT_FALSE(Start());
-    // A full path without data is an error that ends the lookup.
-    registry_.SetValue(platform::kHKeyLocalMachine, kPathKey, "PATH", platform::kRegSz, {});
-    EXPECT_FALSE(Start());
-
-    EXPECT_TRUE(starter_.started.empty());
-    EXPECT_EQ(registry_.openKeyCount(), 0u);
+    // The full path's type (0: none) and text, the folder (empty: none), the program started.
+    using Case = std::tuple<std::uint32_t, std::string, std::string, std::string>;
+    for (const auto& [pathType, path, folder, started] : {
+             Case{platform::kRegSz, tool, withTool.text(), tool},
+             Case{0, "", withTool.text(), msinfo},
+             Case{0, "", empty.text(), ""},
+             Case{0, "", "", ""},
+             // Once the full path is read, the folder is no longer looked at: a path that cannot
+             // be started, an expandable string (read as nothing) and a value without data.
+             Case{platform::kRegSz, (withTool.path() / "gone.exe").string(), withTool.text(), ""},
+             Case{platform::kRegExpandSz, tool, withTool.text(), ""},
+             Case{platform::kRegSz, "", withTool.text(), ""},
+         }) {
+        SCOPED_TRACE(path + " | " + folder);
+        platform::MemoryRegistry registry;
+        registry.GrantOnly(platform::kKeyRead);
+        if (pathType != 0) {
+            registry.SetValue(platform::kHKeyLocalMachine, kPathKey, "PATH", pathType,
+                              {path.begin(), path.end()});
+        }
+        if (!folder.empty()) {
+            registry.SetString(platform::kHKeyLocalMachine, kFolderKey, "MSINFO", folder);
+        }
+        test::RecordingProgramStarter starter;
+        EXPECT_EQ(StartSysInfo(registry, starter), !started.empty());
+        EXPECT_EQ(starter.started.size(), started.empty() ? 0u : 1u);
+        for (const test::RecordingProgramStarter::Start& start : starter.started) {
+            EXPECT_EQ(start.program, started);
+            EXPECT_EQ(start.showCommand, platform::ProgramStarter::kShowNormal);
+        }
+        EXPECT_EQ(registry.openKeyCount(), 0u);
+    }
 }
 
 }  // namespace
