@@ -8,9 +8,7 @@
 #include <QToolButton>
 
 #include "app/frm_main.h"
-#include "platform/drives.h"
 #include "platform/qt/dir_list_box.h"
-#include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
 #include "support/gui_fakes.h"
@@ -38,13 +36,10 @@ protected:
         return folder;
     }
 
-    // Start-up with settings on disk, or as a first run when refreshTime is empty.
-    void StartMain(const std::string& refreshTime = "60")
+    // Start-up with the settings on disk.
+    void StartMain()
     {
-        if (!refreshTime.empty()) {
-            settings_ = save_.string() + "\r\n" + history_.string() + "\r\n" + refreshTime + "\r\n";
-            WriteFile(fakes_.services.settingsFile, settings_);
-        }
+        WriteFile(fakes_.services.settingsFile, settings_);
         window_.Form_Load();
         fakes_.dialogs.boxes.clear();
     }
@@ -56,18 +51,9 @@ protected:
         return dialog;
     }
 
-    // Types over the whole text, as a player who selected it first.
-    static void Type(QLineEdit& box, const QString& text)
-    {
-        box.selectAll();
-        QTest::keyClicks(&box, text);
-    }
-
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title)
     {
-        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
-            << fakes_.dialogs.prompts().join(" | ").toStdString();
-        EXPECT_EQ(fakes_.dialogs.boxes.front().prompt, prompt);
+        ASSERT_EQ(fakes_.dialogs.prompts().join(" | ").toStdString(), prompt.toStdString());
         EXPECT_EQ(fakes_.dialogs.boxes.front().icon, icon);
         EXPECT_EQ(fakes_.dialogs.boxes.front().title, title);
         fakes_.dialogs.boxes.clear();
@@ -76,63 +62,35 @@ protected:
     test::FakeServices fakes_;
     std::filesystem::path save_ = Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"});
     std::filesystem::path history_ = fakes_.folder.folder("history");
-    std::string settings_;
+    std::string settings_ = save_.string() + "\r\n" + history_.string() + "\r\n60\r\n";
     Module1 state_;
     frmMain window_{state_, fakes_.services};
 };
 
-TEST_F(FrmOptionsTest, FirstRunApplyWritesTheFileAndEnablesLoadAndRun)
+TEST_F(FrmOptionsTest, FirstRunApplyWantsASaveFolderThenWritesTheFileAndEnablesLoadAndRun)
 {
-    StartMain("");
+    window_.Form_Load();  // no settings file yet
+    fakes_.dialogs.boxes.clear();
     auto dialog = Open();
-    EXPECT_EQ(dialog->Text1().text(), "60");
-    EXPECT_EQ(dialog->Dir1().path(), Text(std::filesystem::current_path()));
-    EXPECT_EQ(dialog->Drive1().drive(), dialog->Drive2().drive());
-
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(save_)));
     ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    EXPECT_EQ(state_.SaveGameDir, save_.string()) << "a directory box writes its setting at once";
-    QTest::mouseClick(&dialog->Command1(), Qt::LeftButton);
+    ASSERT_TRUE(dialog->Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+    dialog->Command1_Click();
+    ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information,
+                 "Error");
+    EXPECT_FALSE(std::filesystem::exists(fakes_.services.settingsFile));
 
+    // Any three files ending so make a save folder.
+    const auto notes = Folder("notes", {"A.d2s", "B.d2s", "notes.map"});
+    ASSERT_TRUE(dialog->Dir1().setPath(Text(notes)));
+    QTest::mouseClick(&dialog->Command1(), Qt::LeftButton);
     ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(ReadFile(fakes_.services.settingsFile),
-              save_.string() + "\r\n" + history_.string() + "\r\n60\r\n");
+              notes.string() + "\r\n" + history_.string() + "\r\n60\r\n");
     EXPECT_TRUE(window_.itmLoad().isEnabled());
     EXPECT_TRUE(window_.mnuRun().isEnabled());
-    EXPECT_EQ(window_.Timer1().interval(), 60000);
-    EXPECT_TRUE(state_.KnownFiles.empty()) << "Apply does not list the save folder again";
 }
 
-TEST_F(FrmOptionsTest, ApplyTakesOnlyAFolderWithThreeSaveFiles)
-{
-    struct Case {
-        const char* name;
-        std::initializer_list<const char*> files;
-        bool passes;
-    };
-    const Case cases[] = {
-        {"upper", {"Hero.D2S", "Hero.KEY", "Hero.MAP"}, false},
-        {"two", {"Hero.d2s", "Hero.key", "notes.txt"}, false},
-        {"notes", {"Hero.d2s", "Other.d2s", "notes.map"}, true},
-        {"mix", {"Hero.d2s", "Hero.key", "Hero.map"}, true},
-    };
-    StartMain();
-    for (const Case& test : cases) {
-        auto dialog = Open();
-        ASSERT_TRUE(dialog->Dir1().setPath(Text(Folder(test.name, test.files))));
-        dialog->Command1_Click();
-        EXPECT_EQ(dialog->result() == QDialog::Accepted, test.passes) << test.name;
-        if (!test.passes) {
-            ExpectOneBox("This is not a valid Diablo2 save game directory.",
-                         MsgBoxIcon::Information, "Error");
-            EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_);
-        }
-        fakes_.dialogs.boxes.clear();
-    }
-}
-
-TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsWithoutMovingThem)
+TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsAndCancelAfterBrowsingPutsThemBack)
 {
     StartMain();
     // Start-up cannot arm the timer from 5000 seconds; a file edited by hand since reads so.
@@ -140,22 +98,17 @@ TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsWithoutMovingThem)
     auto dialog = Open();
     EXPECT_EQ(dialog->Dir1().path(), Text(save_));
     EXPECT_EQ(dialog->Dir2().path(), Text(history_));
-    EXPECT_EQ(dialog->Drive1().drive(), platform::ToQString(platform::DriveOf(save_.string())));
     EXPECT_EQ(dialog->Text1().text(), "500") << "the box holds three characters";
     EXPECT_EQ(state_.RefreshTime, "5000") << "kept until Apply or an arrow";
-    EXPECT_EQ(state_.SaveGameDir, save_.string());
-    EXPECT_TRUE(fakes_.dialogs.boxes.empty());
-    EXPECT_EQ(dialog->File1().count(), 3u);
-}
 
-TEST_F(FrmOptionsTest, AStoredFolderThatIsGoneLeavesItsBoxOnTheStartingFolder)
-{
-    StartMain();
-    std::filesystem::remove_all(history_);
-    auto dialog = Open();
-    EXPECT_EQ(dialog->Dir2().path(), Text(std::filesystem::current_path()));
+    ASSERT_TRUE(dialog->Dir1().setPath(Text(fakes_.folder.path())));
+    ASSERT_TRUE(dialog->Dir2().setPath(Text(save_)));
+    QTest::mouseClick(&dialog->UpDown1().upButton(), Qt::LeftButton);
+    ASSERT_EQ(state_.SaveGameDir, fakes_.folder.text()) << "a directory box writes at once";
+    QTest::mouseClick(&dialog->Command2(), Qt::LeftButton);
+    EXPECT_EQ(state_.SaveGameDir, save_.string());
     EXPECT_EQ(state_.SnapshotDir, history_.string());
-    EXPECT_EQ(dialog->Dir1().path(), Text(save_));
+    EXPECT_EQ(state_.RefreshTime, "5000");
 }
 
 TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty)
@@ -163,111 +116,53 @@ TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty)
     StartMain();
     auto dialog = Open();
     QLineEdit& box = dialog->Text1();
-    Type(box, "1234");
+    box.selectAll();
+    QTest::keyClicks(&box, "1234");
     EXPECT_EQ(box.text(), "123");
-    EXPECT_TRUE(fakes_.dialogs.boxes.empty());
 
-    QTest::keyClick(&box, Qt::Key_End);
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    EXPECT_TRUE(fakes_.dialogs.boxes.empty());
+    box.selectAll();
     QTest::keyClick(&box, Qt::Key_Backspace);
     ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
-
     dialog->Command1_Click();
     ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical, "Error");
-    EXPECT_TRUE(dialog->isVisible());
-
-    Type(box, "9e9");
-    EXPECT_EQ(fakes_.dialogs.prompts(),
-              QStringList({"Please type an integer", "The maximum refresh time is 999 sec"}))
-        << "9e is no number yet; 9e9 is";
-    EXPECT_EQ(box.text(), "999");
 }
 
 TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999)
 {
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"1", false, "0"},     {"0", false, "0"},    {"2.5", true, "3.5"},
+        {"2.5", false, "1.5"}, {"999", true, "999"},
+    };
     StartMain();
     auto dialog = Open();
-    QToolButton& up = dialog->UpDown1().upButton();
-    QToolButton& down = dialog->UpDown1().downButton();
-
-    dialog->Text1().setText("1");
-    QTest::mouseClick(&down, Qt::LeftButton);
-    EXPECT_EQ(dialog->Text1().text(), "0");
-    EXPECT_EQ(state_.RefreshTime, "0");
-    QTest::mouseClick(&down, Qt::LeftButton);
-    EXPECT_EQ(dialog->Text1().text(), "0");
-
-    dialog->Text1().setText("2.5");
-    QTest::mouseClick(&up, Qt::LeftButton);
-    EXPECT_EQ(dialog->Text1().text(), "3.5");
-    dialog->Text1().setText("2.5");
-    QTest::mouseClick(&down, Qt::LeftButton);
-    EXPECT_EQ(state_.RefreshTime, "1.5");
-
-    dialog->Text1().setText("999");
-    QTest::mouseClick(&up, Qt::LeftButton);
+    for (const auto& [before, up, after] : cases) {
+        dialog->Text1().setText(before);
+        state_.RefreshTime = before;
+        platform::UpDown& arrows = dialog->UpDown1();
+        QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog->Text1().text(), after) << before;
+        EXPECT_EQ(state_.RefreshTime, after) << before;
+    }
     ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information, "Error");
-    EXPECT_EQ(dialog->Text1().text(), "999");
-    EXPECT_EQ(state_.RefreshTime, "999");
-
-    dialog->Text1().setText("x");
-    fakes_.dialogs.boxes.clear();
-    QTest::mouseClick(&up, Qt::LeftButton);
-    ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
 }
 
-TEST_F(FrmOptionsTest, CancelPutsTheSettingsBackAndEscapeClosesNothing)
-{
-    StartMain();
-    const Module1 before = state_;
-    auto dialog = Open();
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(fakes_.folder.path())));
-    QTest::mouseClick(&dialog->UpDown1().upButton(), Qt::LeftButton);
-    EXPECT_EQ(state_.SaveGameDir, fakes_.folder.text());
-
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QTest::keyClick(&dialog->Text1(), Qt::Key_Return);
-    EXPECT_TRUE(dialog->isVisible());
-
-    QTest::mouseClick(&dialog->Command2(), Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(state_.SaveGameDir, before.SaveGameDir);
-    EXPECT_EQ(state_.RefreshTime, before.RefreshTime);
-    EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_);
-
-    auto closed = Open();
-    ASSERT_TRUE(closed->Dir2().setPath(Text(save_)));
-    closed->close();
-    EXPECT_EQ(state_.SnapshotDir, before.SnapshotDir) << "the close box is Cancel";
-}
-
-TEST_F(FrmOptionsTest, ApplyRefusesANegativeRefreshTimeAndReportsAFileItCannotWrite)
+TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
 {
     StartMain();
     auto dialog = Open();
-    dialog->Text1().setText("-5");
-    EXPECT_TRUE(fakes_.dialogs.boxes.empty()) << "the box itself lets -5 through";
-    dialog->Command1_Click();
-    ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
-    EXPECT_EQ(window_.Timer1().interval(), 60000);
+    fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
+    dialog->Command3_Click();
+    EXPECT_EQ(state_.SnapshotDir, (history_ / "Heroes").string());
 
-    // A folder where the file must go cannot be replaced.
-    const std::string file = fakes_.services.settingsFile;
-    fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
-    WriteFile(fakes_.folder.path() / "blocked" / "inside", "");
-    Type(dialog->Text1(), "100");
-    dialog->Command1_Click();
-    ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved."));
-    EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.contains("blocked"));
-    EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(ReadFile(file), settings_);
-
-    dialog->Command2_Click();
-    EXPECT_EQ(window_.Timer1().interval(), 60000) << "Cancel re-arms the timer as it was";
+    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        dialog->Command3_Click();
+        ExpectOneBox(
+            "The name of the directory that you have entered\n\r is not valid or the "
+            "directory already exists",
+            MsgBoxIcon::Information, "Error");
+    }
+    EXPECT_FALSE(std::filesystem::exists(fakes_.folder.path() / "x"));
 }
 
 TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer)
@@ -275,50 +170,37 @@ TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer)
     StartMain();
     window_.itmStart().trigger();
     auto dialog = Open();
-    Type(dialog->Text1(), "100");
+    dialog->Text1().setText("100");
     dialog->Command1_Click();
     EXPECT_EQ(window_.Timer1().interval(), 1526);
     EXPECT_TRUE(window_.Timer1().isEnabled());
-    EXPECT_EQ(window_.engine().TicksPerCheck(), 66);
 }
 
-TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
+TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
 {
     StartMain();
     auto dialog = Open();
-    const QString failed =
-        "The name of the directory that you have entered\n\r is not valid or the directory "
-        "already exists";
-    fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x", "."};
-
-    dialog->Command3_Click();
-    EXPECT_EQ(fakes_.dialogs.inputPrompts.front(),
-              "This will create a new folder to store the quorrel files from diablo 2 | Create "
-              "Folder");
-    EXPECT_TRUE(std::filesystem::is_directory(history_ / "Heroes"));
-    EXPECT_EQ(dialog->Dir2().path(), Text(history_ / "Heroes"));
-    EXPECT_EQ(state_.SnapshotDir, (history_ / "Heroes").string());
-
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        dialog->Command3_Click();
-        ExpectOneBox(failed, MsgBoxIcon::Information, "Error");
-        EXPECT_EQ(dialog->Dir2().path(), Text(history_));
+    for (const char* refresh : {"-5", "x"}) {
+        dialog->Text1().setText(refresh);
+        fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
+        dialog->Command1_Click();
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
+        EXPECT_EQ(window_.Timer1().interval(), 60000) << refresh;
     }
-    EXPECT_FALSE(std::filesystem::exists(fakes_.folder.path() / "x"));
-}
 
-TEST_F(FrmOptionsTest, ADriveThatCannotBeReadTakesTheBoxBackToItsFolder)
-{
-    StartMain();
-    auto dialog = Open();
-    const QString drive = dialog->Drive1().drive();
-    dialog->Drive1().addItem(Text(fakes_.folder.path() / "no medium"));
-    dialog->Drive1().setCurrentIndex(dialog->Drive1().count() - 1);
+    // A folder where the file must go cannot be replaced.
+    fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
+    WriteFile(fakes_.folder.path() / "blocked" / "inside", "kept");
+    dialog->Text1().setText("100");
+    dialog->Command1_Click();
     ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Information);
-    EXPECT_EQ(dialog->Drive1().drive(), drive);
-    EXPECT_EQ(dialog->Dir1().path(), Text(save_));
+    EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved."));
+    EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(ReadFile(fakes_.folder.path() / "blocked" / "inside"), "kept");
+
+    dialog->Command2_Click();
+    EXPECT_EQ(window_.Timer1().interval(), 60000) << "Cancel re-arms the timer as it was";
 }
 
 }  // namespace
