@@ -104,7 +104,9 @@ TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsAndCancelAfterBrowsingPutsTh
     ASSERT_TRUE(dialog->Dir1().setPath(Text(fakes_.folder.path())));
     ASSERT_TRUE(dialog->Dir2().setPath(Text(save_)));
     QTest::mouseClick(&dialog->UpDown1().upButton(), Qt::LeftButton);
-    ASSERT_EQ(state_.SaveGameDir, fakes_.folder.text()) << "a directory box writes at once";
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_EQ(state_.SaveGameDir, fakes_.folder.text())
+        << "a directory box writes at once, and Esc is no Cancel";
     QTest::mouseClick(&dialog->Command2(), Qt::LeftButton);
     EXPECT_EQ(state_.SaveGameDir, save_.string());
     EXPECT_EQ(state_.SnapshotDir, history_.string());
