@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -27,27 +28,47 @@ void FillSaveFolder(const fs::path& folder, int count)
     }
 }
 
-void BM_CheckWithoutChange(benchmark::State& state)
-{
+// A snapshot cycle over a save folder in a temporary folder, checking at every tick, with the
+// save folder already seen once.
+struct Cycle {
+    explicit Cycle(const std::function<void(const fs::path&)>& fillSaveFolder)
+    {
+        fillSaveFolder(save);
+        module.SaveGameDir = save.string();
+        module.SnapshotDir = root.folder("history").string();
+        module.RefreshTime = "1";
+        cycle.SetCheckPeriod();
+        cycle.ListSaveFolder(module.KnownFiles);
+    }
+
+    bool logged() const { return fs::exists(root.path() / "Log.txt"); }
+
     test::TempFolder root;
-    const fs::path save = root.folder("save");
-    FillSaveFolder(save, static_cast<int>(state.range(0)));
+    fs::path save = root.folder("save");
     Module1 module;
-    module.SaveGameDir = save.string();
-    module.SnapshotDir = root.folder("history").string();
-    module.RefreshTime = "1";
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
     platform::SystemFileCopier copier;
-    SnapshotCycle cycle(module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()});
-    cycle.SetCheckPeriod();
-    cycle.ListSaveFolder(module.KnownFiles);
+    SnapshotCycle cycle{module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()}};
+};
 
-    for (auto _ : state) {
-        cycle.Timer1_Timer();
+// Three save files of a few kB, as the game writes them.
+void WriteHero(const fs::path& folder)
+{
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        test::WriteFile(folder / name, std::string(8000, 'x'));
     }
-    if (beeper.beeps != 0 || fs::exists(root.path() / "Log.txt")) {
+}
+
+void BM_CheckWithoutChange(benchmark::State& state)
+{
+    Cycle run(
+        [&](const fs::path& save) { FillSaveFolder(save, static_cast<int>(state.range(0))); });
+    for (auto _ : state) {
+        run.cycle.Timer1_Timer();
+    }
+    if (run.beeper.beeps != 0 || run.logged()) {
         state.SkipWithError("the check was not a quiet one");
     }
 }
@@ -70,37 +91,21 @@ void BM_PlainListingLoop(benchmark::State& state)
 
 void BM_SnapshotOfOneCharacter(benchmark::State& state)
 {
-    test::TempFolder root;
-    const fs::path save = root.folder("save");
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-        test::WriteFile(save / name, std::string(8000, 'x'));  // save files are a few kB
-    }
-    Module1 module;
-    module.SaveGameDir = save.string();
-    module.SnapshotDir = root.folder("history").string();
-    module.RefreshTime = "1";
-    test::ManualTimer timer;
-    test::FakeClock clock;
-    test::CountingBeeper beeper;
-    platform::SystemFileCopier copier;
-    SnapshotCycle cycle(module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()});
-    cycle.SetCheckPeriod();
-    cycle.ListSaveFolder(module.KnownFiles);
-
+    Cycle run(WriteHero);
     int taken = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        test::Touch(save / "Hero.d2s", 1);
-        ++clock.moment.second == 60 ? (clock.moment.second = 0, ++clock.moment.minute) : 0;
-        if (clock.moment.minute == 60) {
-            clock.moment.minute = 0;
-            ++clock.moment.hour;
-        }
+        test::Touch(run.save / "Hero.d2s", 1);
+        // A new second for every snapshot, so that each gets a folder of its own.
+        platform::LocalDateTime& moment = run.clock.moment;
+        moment.second = (moment.second + 1) % 60;
+        moment.minute = (moment.minute + (moment.second == 0 ? 1 : 0)) % 60;
+        moment.hour += moment.second == 0 && moment.minute == 0 ? 1 : 0;
         state.ResumeTiming();
-        cycle.Timer1_Timer();
+        run.cycle.Timer1_Timer();
         ++taken;
     }
-    if (beeper.beeps != taken) {
+    if (run.beeper.beeps != taken) {
         state.SkipWithError("a snapshot failed");
     }
 }
@@ -109,9 +114,7 @@ void BM_CopyWithCp(benchmark::State& state)
 {
     test::TempFolder root;
     const fs::path save = root.folder("save");
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-        test::WriteFile(save / name, std::string(8000, 'x'));
-    }
+    WriteHero(save);
     int folder = 0;
     for (auto _ : state) {
         const fs::path target = root.path() / ("copy" + std::to_string(folder++));
