@@ -55,7 +55,6 @@ public:
     bool isAvailable() const override;
     bool Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data) override;
 
-    std::size_t iconCount() const { return icons_.size(); }
 
 private:
     using IconKey = std::pair<std::int32_t, std::uint32_t>;  // window handle, identifier
