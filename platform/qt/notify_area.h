@@ -55,7 +55,6 @@ public:
     bool isAvailable() const override;
     bool Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data) override;
 
-
 private:
     using IconKey = std::pair<std::int32_t, std::uint32_t>;  // window handle, identifier
     bool add(const NOTIFYICONDATA& data);
