@@ -106,12 +106,7 @@ void frmLoad::Dir1_Change()
 
 void frmLoad::Drive1_Change()
 {
-    const QString drive = Drive1_->drive();
-    if (!Dir1_->setPath(ToQString(platform::CurrentDirectoryOfDrive(ToStdString(drive))))) {
-        services_.dialogs.MsgBox(this, "The drive " + drive + " cannot be read.",
-                                 MsgBoxIcon::Information, "Error");
-        Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
-    }
+    platform::FollowDrive(*Drive1_, *Dir1_, services_.dialogs, this);
 }
 
 void frmLoad::cmdLoad_Click()

@@ -159,25 +159,12 @@ void frmOptions::Form_Load()
 
 void frmOptions::Drive1_Change()
 {
-    const std::string drive = ToStdString(Drive1_->drive());
-    if (!Dir1_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
-        ReturnToDirectoryDrive(*Drive1_, *Dir1_);
-    }
+    platform::FollowDrive(*Drive1_, *Dir1_, services_.dialogs, this);
 }
 
 void frmOptions::Drive2_Change()
 {
-    const std::string drive = ToStdString(Drive2_->drive());
-    if (!Dir2_->setPath(ToQString(platform::CurrentDirectoryOfDrive(drive)))) {
-        ReturnToDirectoryDrive(*Drive2_, *Dir2_);
-    }
-}
-
-void frmOptions::ReturnToDirectoryDrive(platform::DriveListBox& drive, platform::DirListBox& dir)
-{
-    services_.dialogs.MsgBox(this, "The drive " + drive.drive() + " cannot be read.",
-                             MsgBoxIcon::Information, "Error");
-    drive.setDriveQuietly(ToQString(platform::DriveOf(ToStdString(dir.path()))));
+    platform::FollowDrive(*Drive2_, *Dir2_, services_.dialogs, this);
 }
 
 void frmOptions::Dir1_Change()

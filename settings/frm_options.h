@@ -71,7 +71,6 @@ private:
     void ListFile1();
     std::optional<double> RefreshNumber();
     void ShowMaximumRefreshTime();
-    void ReturnToDirectoryDrive(platform::DriveListBox& drive, platform::DirListBox& dir);
     void Error(const QString& prompt, platform::MsgBoxIcon icon);
 
     Module1& state_;

@@ -2,6 +2,8 @@
 
 #include "platform/drives.h"
 #include "platform/file_system.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/dir_list_box.h"
 #include "platform/qt/text.h"
 
 namespace quorrel::platform {
@@ -71,6 +73,17 @@ void DriveListBox::selectionChanged()
     }
     drive_ = currentText();
     emit Change();
+}
+
+void FollowDrive(DriveListBox& drive, DirListBox& directory, Dialogs& dialogs, QWidget* parent)
+{
+    const QString chosen = drive.drive();
+    if (directory.setPath(ToQString(CurrentDirectoryOfDrive(ToStdString(chosen))))) {
+        return;
+    }
+    dialogs.MsgBox(parent, "The drive " + chosen + " cannot be read.", MsgBoxIcon::Information,
+                   "Error");
+    drive.setDriveQuietly(ToQString(DriveOf(ToStdString(directory.path()))));
 }
 
 }  // namespace quorrel::platform

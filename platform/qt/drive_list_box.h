@@ -5,6 +5,9 @@
 
 namespace quorrel::platform {
 
+class DirListBox;
+class Dialogs;
+
 // A drive list box: the machine's drives (see drives.h). Starts on the drive of the process's
 // current folder. The drives are read again each time the list drops down, so that a volume
 // mounted meanwhile shows up.
@@ -36,5 +39,10 @@ private:
     QString drive_;
     bool quiet_ = false;
 };
+
+// What a drive box does for the directory box it serves: points it at the current folder of the
+// drive just chosen. A drive that cannot be read (no medium) is reported in a box, and the drive
+// box goes back to the drive of the folder still open.
+void FollowDrive(DriveListBox& drive, DirListBox& directory, Dialogs& dialogs, QWidget* parent);
 
 }  // namespace quorrel::platform
