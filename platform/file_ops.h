@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace quorrel::platform {
+
+// The file operations that decide whether a change survives a crash or a power cut. Each one is
+// on disk before it returns, so a caller can rely on the order in which it calls them: write or
+// copy, then rename, then flush the folder. Every operation throws
+// std::filesystem::filesystem_error naming the file it failed on (the one being read, or the one
+// being written) and the system's reason.
+//
+// Tests derive from SystemFileOps to make any step fail, or stop as a crash would.
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+
+    // Creates or replaces `file` with `content` and flushes it to disk.
+    virtual void Write(const std::filesystem::path& file, std::string_view content) = 0;
+
+    // Copies the plain file `source` to `target` (created or replaced) with its last-modified
+    // time, and flushes the copy to disk. A symbolic link or a special file (a FIFO, a device) is
+    // refused without being opened. A failed copy may leave part of `target` behind.
+    virtual void Copy(const std::filesystem::path& source, const std::filesystem::path& target) = 0;
+
+    // Renames `from` to `to` in the same folder, replacing `to`.
+    virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+
+    // Removes one file.
+    virtual void Remove(const std::filesystem::path& file) = 0;
+
+    // Flushes the folder's own entries (the names created, renamed or removed in it) to disk.
+    virtual void SyncFolder(const std::filesystem::path& folder) = 0;
+};
+
+class SystemFileOps : public FileOps {
+public:
+    void Write(const std::filesystem::path& file, std::string_view content) override;
+    void Copy(const std::filesystem::path& source, const std::filesystem::path& target) override;
+    void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void Remove(const std::filesystem::path& file) override;
+    void SyncFolder(const std::filesystem::path& folder) override;
+};
+
+// The real operations, for callers that are given none.
+FileOps& SystemFiles();
+
+}  // namespace quorrel::platform

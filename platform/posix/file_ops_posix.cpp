@@ -1,0 +1,183 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+#include "platform/file_ops.h"
+
+namespace quorrel::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const fs::path& file, int error = errno)
+{
+    throw fs::filesystem_error(what, file, std::error_code(error, std::generic_category()));
+}
+
+// A file descriptor that is closed on every way out. Close() reports the close itself, which is
+// where some file systems report a failed write.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    int Close()
+    {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+Descriptor OpenForWriting(const fs::path& file, mode_t mode)
+{
+    Descriptor fd(
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+    if (fd.get() < 0) {
+        Fail("Cannot create", file);
+    }
+    return fd;
+}
+
+void WriteAll(int fd, const char* data, std::size_t length, const fs::path& file)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail("Cannot write", file);
+        }
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+}
+
+// fsync on macOS reaches the drive but not through its cache; only F_FULLFSYNC does.
+int FlushToDisk(int fd)
+{
+#ifdef __APPLE__
+    return ::fcntl(fd, F_FULLFSYNC);
+#else
+    return ::fsync(fd);
+#endif
+}
+
+// The last-modified time, to the nanosecond, and the last access.
+void CopyTimes(int fd, const struct stat& status, const fs::path& file)
+{
+#ifdef __APPLE__
+    const timespec times[2] = {status.st_atimespec, status.st_mtimespec};
+#else
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+#endif
+    if (::futimens(fd, times) != 0) {
+        Fail("Cannot set the time of", file);
+    }
+}
+
+void SyncAndClose(Descriptor& fd, const fs::path& file)
+{
+    if (FlushToDisk(fd.get()) != 0) {
+        Fail("Cannot flush", file);
+    }
+    if (fd.Close() != 0) {
+        Fail("Cannot write", file);
+    }
+}
+
+}  // namespace
+
+void SystemFileOps::Write(const fs::path& file, std::string_view content)
+{
+    Descriptor fd = OpenForWriting(file, 0666);
+    WriteAll(fd.get(), content.data(), content.size(), file);
+    SyncAndClose(fd, file);
+}
+
+void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
+{
+    // Looked at before it is opened: opening a FIFO could wait for a writer, and opening a
+    // device can have effects of its own.
+    struct stat status {};
+    if (::lstat(source.c_str(), &status) != 0) {
+        Fail("Cannot read", source);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        Fail("Not a plain file", source, S_ISLNK(status.st_mode) ? ELOOP : EINVAL);
+    }
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (in.get() < 0) {
+        Fail("Cannot read", source);
+    }
+    // The name could have been given to something else in between.
+    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        Fail("Not a plain file", source, EINVAL);
+    }
+
+    Descriptor out = OpenForWriting(target, status.st_mode & 0777);
+    std::array<char, 64 * 1024> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail("Cannot read", source);
+        }
+        if (count == 0) {
+            break;
+        }
+        WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(count), target);
+    }
+    CopyTimes(out.get(), status, target);
+    SyncAndClose(out, target);
+}
+
+void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int error = errno;
+        throw fs::filesystem_error("Cannot rename", from, to,
+                                   std::error_code(error, std::generic_category()));
+    }
+}
+
+void SystemFileOps::Remove(const fs::path& file)
+{
+    if (::unlink(file.c_str()) != 0) {
+        Fail("Cannot remove", file);
+    }
+}
+
+void SystemFileOps::SyncFolder(const fs::path& folder)
+{
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        Fail("Cannot open", folder);
+    }
+    if (FlushToDisk(fd.get()) != 0) {
+        Fail("Cannot flush", folder);
+    }
+}
+
+}  // namespace quorrel::platform

@@ -1,0 +1,115 @@
+#include <windows.h>
+
+#include <system_error>
+
+#include "platform/file_ops.h"
+
+namespace quorrel::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const fs::path& file, DWORD error = ::GetLastError())
+{
+    throw fs::filesystem_error(what, file,
+                               std::error_code(static_cast<int>(error), std::system_category()));
+}
+
+// A handle that is closed on every way out.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(handle_);
+        }
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+void Flush(const fs::path& file, HANDLE handle)
+{
+    if (!::FlushFileBuffers(handle)) {
+        Fail("Cannot flush", file);
+    }
+}
+
+}  // namespace
+
+void SystemFileOps::Write(const fs::path& file, std::string_view content)
+{
+    Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out.get() == INVALID_HANDLE_VALUE) {
+        Fail("Cannot create", file);
+    }
+    while (!content.empty()) {
+        constexpr std::size_t kLargestChunk = 1 << 20;
+        const auto chunk =
+            static_cast<DWORD>(content.size() < kLargestChunk ? content.size() : kLargestChunk);
+        DWORD written = 0;
+        if (!::WriteFile(out.get(), content.data(), chunk, &written, nullptr)) {
+            Fail("Cannot write", file);
+        }
+        content.remove_prefix(written);
+    }
+    Flush(file, out.get());
+}
+
+void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
+{
+    // A link (a reparse point) would be followed by the copy; a folder is no file.
+    const DWORD attributes = ::GetFileAttributesW(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        Fail("Cannot read", source);
+    }
+    if ((attributes &
+         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        Fail("Not a plain file", source, ERROR_INVALID_PARAMETER);
+    }
+    // Windows' own copy carries the last-modified time over. It reports no side, so the side is
+    // found by its error: a source that cannot be read, or a target that cannot be written.
+    if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+        const DWORD error = ::GetLastError();
+        const bool reading = error == ERROR_FILE_NOT_FOUND || error == ERROR_SHARING_VIOLATION ||
+                             error == ERROR_READ_FAULT;
+        Fail("Cannot copy", reading ? source : target, error);
+    }
+    Handle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out.get() == INVALID_HANDLE_VALUE) {
+        Fail("Cannot open", target);
+    }
+    Flush(target, out.get());
+}
+
+void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
+{
+    if (!::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throw fs::filesystem_error(
+            "Cannot rename", from, to,
+            std::error_code(static_cast<int>(::GetLastError()), std::system_category()));
+    }
+}
+
+void SystemFileOps::Remove(const fs::path& file)
+{
+    if (!::DeleteFileW(file.c_str())) {
+        Fail("Cannot remove", file);
+    }
+}
+
+// NTFS journals its own entries, and the renames are written through, so a folder has nothing
+// of its own to flush.
+void SystemFileOps::SyncFolder(const fs::path& /*folder*/) {}
+
+}  // namespace quorrel::platform
