@@ -24,7 +24,11 @@ run)
     exec ./build-release/quorrel
     ;;
 test)
-    ensure_packages "${build_packages[@]}" libgtest-dev
+    ensure_packages "${build_packages[@]}" libgtest-dev locales
+    # A locale that writes decimals with a comma, for the refresh-time test (root only).
+    if [ "$(id -u)" -eq 0 ] && ! locale -a | grep -qi '^de_DE\.utf-\?8$'; then
+        localedef -i de_DE -f UTF-8 de_DE.UTF-8
+    fi
     configure_and_build build Debug
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
     # The engine once more, as a Windows program under Wine.

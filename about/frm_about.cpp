@@ -7,11 +7,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "about/get_key_value.h"
 #include "about/start_sys_info.h"
-#include "app/background.h"
-#include "app/colours.h"
-#include "app/twips.h"
+#include "platform/qt/background.h"
+#include "platform/qt/colours.h"
+#include "platform/qt/twips.h"
 
 namespace quorrel {
 
@@ -23,7 +22,7 @@ QLabel* MakeLabel(QWidget& parent, const char* name, const QString& text, const 
     // Without a background of its own a label shows the window's picture through it.
     auto* label = new QLabel(text, &parent);
     label->setObjectName(name);
-    SetTextColour(*label, colour);
+    platform::SetTextColour(*label, colour);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(place);
     return label;
@@ -44,14 +43,17 @@ QFrame* MakeLine(QWidget& parent, const QColor& colour, const QRect& place)
 
 }  // namespace
 
-frmAbout::frmAbout(Services& services, QWidget* parent)
+frmAbout::frmAbout(platform::Registry& registry, platform::ProgramStarter& programStarter,
+                   platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      services_(services)
+      registry_(registry),
+      programStarter_(programStarter),
+      dialogs_(dialogs)
 {
-    SetBackgroundPicture(*this);
+    platform::SetBackgroundPicture(*this);
     createControls();
-    const QRect client = TwipsRect(2340, 1932, 5736, 3564);
+    const QRect client = platform::TwipsRect(2340, 1932, 5736, 3564);
     const QScreen* display = screen();
     setGeometry(display != nullptr ? client.translated(display->geometry().topLeft()) : client);
     setFixedSize(client.size());
@@ -63,23 +65,23 @@ void frmAbout::createControls()
     picIcon_ = new QLabel(this);
     picIcon_->setObjectName("picIcon");
     picIcon_->setPixmap(QPixmap(":/quorrel/about.gif"));
-    picIcon_->setGeometry(TwipsRect(240, 240, 1692, 684));
+    picIcon_->setGeometry(platform::TwipsRect(240, 240, 1692, 684));
 
-    lblTitle_ =
-        MakeLabel(*this, "lblTitle", "Application Title", kOrange, TwipsRect(2160, 240, 3336, 480));
+    lblTitle_ = MakeLabel(*this, "lblTitle", "Application Title", platform::kOrange,
+                          platform::TwipsRect(2160, 240, 3336, 480));
     lblTitle_->setFont(QFont("MS Sans Serif", 12));
-    lblVersion_ =
-        MakeLabel(*this, "lblVersion", "Version", kLightYellow, TwipsRect(3000, 1020, 2496, 264));
-    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers", kLightYellow,
-                                TwipsRect(3000, 1320, 2496, 264));
+    lblVersion_ = MakeLabel(*this, "lblVersion", "Version", platform::kLightYellow,
+                            platform::TwipsRect(3000, 1020, 2496, 264));
+    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers",
+                                platform::kLightYellow, platform::TwipsRect(3000, 1320, 2496, 264));
     lblDisclaimer_ = MakeLabel(*this, "lblDisclaimer",
                                "Diablo and Blizzard Entertainment are trademarks or registered "
                                "trademarks of Blizzard Entertainment, Inc.",
-                               kLightYellow, TwipsRect(240, 2520, 3840, 900));
+                               platform::kLightYellow, platform::TwipsRect(240, 2520, 3840, 900));
     lblDisclaimer_->setWordWrap(true);
 
     // The etched separator: a grey line with a white one two pixels wide just below it.
-    const QRect separator = TwipsRect(84, 1824, 5568, 12);
+    const QRect separator = platform::TwipsRect(84, 1824, 5568, 12);
     Line1_[0] = MakeLine(*this, QColor(128, 128, 128),
                          QRect(separator.left(), separator.top(), separator.width(), 1));
     Line1_[1] = MakeLine(*this, Qt::white,
@@ -87,14 +89,14 @@ void frmAbout::createControls()
 
     cmdOK_ = new QPushButton("OK", this);
     cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setGeometry(TwipsRect(4248, 2616, 1260, 348));
+    cmdOK_->setGeometry(platform::TwipsRect(4248, 2616, 1260, 348));
     cmdOK_->setDefault(true);
     cmdOK_->setAutoDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
     cmdSysInfo_ = new QPushButton("&System Info...", this);
     cmdSysInfo_->setObjectName("cmdSysInfo");
-    cmdSysInfo_->setGeometry(TwipsRect(4248, 3072, 1260, 348));
+    cmdSysInfo_->setGeometry(platform::TwipsRect(4248, 3072, 1260, 348));
     connect(cmdSysInfo_, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     setTabOrder(cmdOK_, cmdSysInfo_);
@@ -124,15 +126,11 @@ void frmAbout::cmdSysInfo_Click()
 
 void frmAbout::StartSysInfo()
 {
-    if (!quorrel::StartSysInfo(services_.registry, services_.programStarter)) {
-        services_.dialogs.MsgBox(this, kSysInfoUnavailable, platform::MsgBoxIcon::None);
+    try {
+        quorrel::StartSysInfo(registry_, programStarter_);
+    } catch (const std::exception&) {
+        dialogs_.MsgBox(this, kSysInfoUnavailable, platform::MsgBoxIcon::None);
     }
-}
-
-bool frmAbout::GetKeyValue(platform::RegistryKey KeyRoot, const std::string& KeyName,
-                           const std::string& SubKeyRef, std::string& KeyVal)
-{
-    return quorrel::GetKeyValue(services_.registry, KeyRoot, KeyName, SubKeyRef, KeyVal);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent* event)

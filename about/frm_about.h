@@ -2,9 +2,10 @@
 
 #include <QDialog>
 #include <array>
-#include <string>
 
-#include "app/services.h"
+#include "platform/program_starter.h"
+#include "platform/qt/dialogs.h"
+#include "platform/registry.h"
 
 class QFrame;
 class QLabel;
@@ -18,7 +19,8 @@ namespace quorrel {
 class frmAbout final : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(Services& services, QWidget* parent);
+    frmAbout(platform::Registry& registry, platform::ProgramStarter& programStarter,
+             platform::Dialogs& dialogs, QWidget* parent);
 
     // Fills the caption, the title and the version line; runs when the box is created.
     void Form_Load();
@@ -27,24 +29,23 @@ public:
 
     // Starts the tool, or tells the user that there is none.
     void StartSysInfo();
-    // See GetKeyValue in about/get_key_value.h; reads the registry of the services.
-    bool GetKeyValue(platform::RegistryKey KeyRoot, const std::string& KeyName,
-                     const std::string& SubKeyRef, std::string& KeyVal);
 
 protected:
-    // Esc presses the cancel button, as Enter presses the default one.
+    // Esc clicks OK, which is the cancel button as well as the default one.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
 
-    Services& services_;
+    platform::Registry& registry_;
+    platform::ProgramStarter& programStarter_;
+    platform::Dialogs& dialogs_;
     QLabel* picIcon_ = nullptr;
     QLabel* lblTitle_ = nullptr;
     QLabel* lblVersion_ = nullptr;
     QLabel* lblDescription_ = nullptr;
     QLabel* lblDisclaimer_ = nullptr;
-    std::array<QFrame*, 2> Line1_{};
+    std::array<QFrame*, 2> Line1_{};  // the etched separator: a grey line over a white one
     QPushButton* cmdOK_ = nullptr;
     QPushButton* cmdSysInfo_ = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 
 namespace quorrel {
 
@@ -62,8 +61,10 @@ bool GetKeyValue(platform::Registry& registry, platform::RegistryKey KeyRoot,
         return false;
     }
 
+    // No data gives no path: the caller's start then fails as for any unusable path.
     if (size == 0) {
-        throw std::runtime_error("The registry value " + SubKeyRef + " holds no data");
+        KeyVal.clear();
+        return true;
     }
     std::string data(reinterpret_cast<const char*>(buffer.data()), std::min(size, kBufferSize));
     if (data.back() == '\0') {

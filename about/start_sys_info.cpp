@@ -1,6 +1,6 @@
 #include "about/start_sys_info.h"
 
-#include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "about/get_key_value.h"
@@ -19,31 +19,26 @@ const std::string kSysInfoProgram = "MSINFO32.EXE";
 
 }  // namespace
 
-bool StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter)
+void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter)
 {
-    try {
-        std::string ToolPath;
-        if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolPathKey, kToolPathValue,
+    std::string ToolPath;
+    if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolPathKey, kToolPathValue,
+                     ToolPath)) {
+        if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolFolderKey, kToolFolderValue,
                          ToolPath)) {
-            if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolFolderKey,
-                             kToolFolderValue, ToolPath)) {
-                return false;
-            }
-            // One separator whatever the folder ends with: Windows reads "C:\\MSINFO32.EXE" as
-            // "C:\MSINFO32.EXE", and elsewhere the folder's own separator makes a real path.
-            const std::string program = platform::JoinPath(ToolPath, kSysInfoProgram);
-            if (!platform::IsOrdinaryFile(program)) {
-                return false;
-            }
-            ToolPath = program;
+            throw std::runtime_error("The registry names no system-information tool");
         }
-        // The full path from the registry is started as it is: whether it exists is for the
-        // start to find out.
-        starter.Shell(ToolPath, platform::ProgramStarter::kShowNormal);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        // One separator whatever the folder ends with: Windows reads "C:\\MSINFO32.EXE" as
+        // "C:\MSINFO32.EXE", and elsewhere the folder's own separator makes a real path.
+        const std::string program = platform::JoinPath(ToolPath, kSysInfoProgram);
+        if (!platform::IsOrdinaryFile(program)) {
+            throw std::runtime_error("No program " + program);
+        }
+        ToolPath = program;
     }
+    // The full path from the registry is started as it is: whether it exists is for the start
+    // to find out.
+    starter.Shell(ToolPath, platform::ProgramStarter::kShowNormal);
 }
 
 }  // namespace quorrel

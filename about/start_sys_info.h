@@ -10,8 +10,9 @@ inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavai
 
 // Starts the system-information tool that the registry names, without waiting for it: the full
 // path under "SOFTWARE\Microsoft\Shared Tools\MSINFO" first, else MSINFO32.EXE in the folder
-// under "SOFTWARE\Microsoft\Shared Tools Location". Returns false when no tool could be started,
-// whatever the reason; the caller tells the user.
-bool StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter);
+// under "SOFTWARE\Microsoft\Shared Tools Location". Throws when no tool can be started, whatever
+// the reason (std::system_error from the start, std::runtime_error when the registry names none);
+// the caller tells the user.
+void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter);
 
 }  // namespace quorrel

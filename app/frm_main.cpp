@@ -1,39 +1,40 @@
 #include "app/frm_main.h"
 
 #include <QMenuBar>
-#include <QScreen>
-#include <algorithm>
-#include <cmath>
 
 #include "about/frm_about.h"
-#include "app/background.h"
 #include "app/notification_icon.h"
-#include "app/twips.h"
+#include "platform/qt/background.h"
+#include "platform/qt/twips.h"
 #include "restore/frm_load.h"
 #include "settings/frm_options.h"
 #include "settings/settings_file.h"
 
 namespace quorrel {
 
-frmMain::frmMain(Module1& state, Services& services, QWidget* parent)
+frmMain::frmMain(Services& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      state_(state),
       services_(services),
-      engine_(state, Timer1_, {services.clock, services.beeper, services.copier, services.logFile})
+      state_(Timer1_, {services.clock, services.beeper, services.copier, services.logFile})
 {
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
     setCentralWidget(new QWidget(this));
-    SetBackgroundPicture(*centralWidget());
+    platform::SetBackgroundPicture(*centralWidget());
     createMenus();
-    resize(TwipsSize(4320, 5232) + QSize(0, menuBar()->sizeHint().height()));
+    resize(platform::TwipsSize(4320, 5232) + QSize(0, menuBar()->sizeHint().height()));
 
-    runControl_ = std::make_unique<RunControl>(
-        Timer1_, *itmStart_, *itmStop_,
-        [this] { AddNotificationIcon(*this, services_.notifyArea); },
-        [this] { WithdrawWindow(*this, services_.notifyArea); });
-    connect(&Timer1_, &platform::QtTimer::Tick, this, [this] { engine_.Timer1_Timer(); });
+    connect(&Timer1_, &platform::QtTimer::Tick, this, [this] { state_.engine().Timer1_Timer(); });
+    // Queued, as the shell posts its callbacks to the window's message queue.
+    connect(
+        &services_.notifyArea, &platform::NotifyArea::Callback, this,
+        [this](std::uint32_t callbackMessage, std::uint32_t, std::uint32_t mouseMessage) {
+            if (callbackMessage == platform::WM_MOUSEMOVE) {
+                Form_MouseMove(mouseMessage);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::createMenus()
@@ -45,8 +46,8 @@ void frmMain::createMenus()
 
     QMenu* mnuRun = menuBar()->addMenu("Run");
     mnuRun_ = mnuRun->menuAction();
-    itmStart_ = mnuRun->addAction("Start", this, [this] { runControl_->itmStart_Click(); });
-    itmStop_ = mnuRun->addAction("Stop", this, [this] { runControl_->itmStop_Click(); });
+    itmStart_ = mnuRun->addAction("Start", this, &frmMain::itmStart_Click);
+    itmStop_ = mnuRun->addAction("Stop", this, &frmMain::itmStop_Click);
 
     QMenu* mnuOptions = menuBar()->addMenu("Options");
     itmOptions_ = mnuOptions->addAction("Set Options", this, &frmMain::itmOptions_Click);
@@ -60,12 +61,10 @@ void frmMain::createMenus()
 void frmMain::Form_Load()
 {
     try {
-        if (!ReadSettingsFile(state_, services_.settingsFile)) {
-            throw std::runtime_error("Settings.ini cannot be read");
-        }
+        ReadSettingsFile(state_.settings(), services_.settingsFile);
         itmLoad_->setEnabled(true);
-        engine_.SetCheckPeriod();
-        engine_.ListSaveFolder(state_.KnownFiles);
+        state_.engine().SetCheckPeriod();
+        state_.engine().RecordSaveFolder();
     } catch (const std::exception&) {
         services_.dialogs.MsgBox(this,
                                  "This is the first time running the application "
@@ -78,7 +77,7 @@ void frmMain::Form_Load()
 
 void frmMain::itmLoad_Click()
 {
-    frmLoad dialog(state_, services_, this);
+    frmLoad dialog(state_.settings(), services_.dialogs, this);
     dialog.exec();
 }
 
@@ -87,15 +86,39 @@ void frmMain::itmExit_Click()
     close();
 }
 
+void frmMain::itmStart_Click()
+{
+    // Off and on again, so that the first check comes one whole interval after Start.
+    Timer1_.setEnabled(false);
+    Timer1_.setEnabled(true);
+    AddNotificationIcon(*this, services_.notifyArea);
+    itmStart_->setEnabled(false);
+    itmStop_->setEnabled(true);
+    WithdrawWindow(*this, services_.notifyArea);
+}
+
+void frmMain::itmStop_Click()
+{
+    itmStop_->setEnabled(false);
+    itmStart_->setEnabled(true);
+    Timer1_.setEnabled(false);
+}
+
 void frmMain::itmOptions_Click()
 {
-    frmOptions dialog(state_, *this, services_);
-    dialog.exec();
+    frmOptions dialog(
+        state_.settings(), itmLoad_->isEnabled(),
+        [this](const Settings& edited) { state_.Apply(edited, services_.settingsFile); },
+        services_.dialogs, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        itmLoad_->setEnabled(true);
+        mnuRun_->setEnabled(true);
+    }
 }
 
 void frmMain::itmAbout_Click()
 {
-    frmAbout dialog(services_, this);
+    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs, this);
     dialog.exec();
 }
 
@@ -105,39 +128,18 @@ void frmMain::mnuHide_Click()
     WithdrawWindow(*this, services_.notifyArea);
 }
 
-void frmMain::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/)
+void frmMain::Form_MouseMove(std::uint32_t mouseMessage)
 {
     // A visible window gets real mouse moves; only a withdrawn one listens to its icon.
     if (isVisible()) {
         return;
     }
-    if (MouseMessageFromX(x, TwipsPerPixelX()) == platform::WM_LBUTTONDBLCLK) {
+    if (mouseMessage == platform::WM_LBUTTONDBLCLK) {
         show();
         setWindowState(Qt::WindowNoState);
         raise();
         activateWindow();
     }
-}
-
-bool frmMain::event(QEvent* event)
-{
-    if (event->type() == platform::NotifyIconCallbackEvent::kType) {
-        const auto* callback = static_cast<platform::NotifyIconCallbackEvent*>(event);
-        if (callback->callbackMessage == platform::WM_MOUSEMOVE) {
-            // The shell puts the mouse message where a mouse move carries its x coordinate.
-            Form_MouseMove(0, 0, static_cast<float>(callback->mouseMessage) * TwipsPerPixelX(), 0);
-        }
-        return true;
-    }
-    return QMainWindow::event(event);
-}
-
-float frmMain::TwipsPerPixelX() const
-{
-    // Whole twips per pixel, as the screen reports them on Windows (15 at 96 dpi, 12 at 120).
-    const QScreen* current = screen();
-    const double dotsPerInch = current ? current->logicalDotsPerInchX() : 96.0;
-    return static_cast<float>(std::max(1.0, std::round(1440.0 / dotsPerInch)));
 }
 
 }  // namespace quorrel

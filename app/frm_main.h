@@ -1,57 +1,57 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
 
 #include "app/module1.h"
 #include "app/services.h"
 #include "platform/qt/qt_timer.h"
-#include "snapshot/run_control.h"
-#include "snapshot/snapshot_cycle.h"
 
 class QAction;
-class QMenu;
 
 namespace quorrel {
 
 // The main window: the menu bar is the program's only command surface, and it owns the
-// snapshot timer. There is one for the whole program.
+// snapshot timer and the shared state. There is one for the whole program.
 class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    frmMain(Module1& state, Services& services, QWidget* parent = nullptr);
+    explicit frmMain(Services& services, QWidget* parent = nullptr);
 
     // Reads the settings, sets the check period and records the save folder as first seen; on
     // any failure greets a first-time user and disables what needs settings. Runs once, before
     // the window is first shown.
     void Form_Load();
 
-    // What the dialogs reach: the menu states and the snapshot engine.
+    Module1& state() { return state_; }
+    platform::Timer& Timer1() { return Timer1_; }
+
+    // The menu, for the keyboard and for tests.
     QAction& itmLoad() { return *itmLoad_; }
     QAction& mnuRun() { return *mnuRun_; }
     QAction& itmStart() { return *itmStart_; }
     QAction& itmStop() { return *itmStop_; }
+    QAction& itmOptions() { return *itmOptions_; }
     QAction& mnuHide() { return *mnuHide_; }
-    SnapshotCycle& engine() { return engine_; }
-    platform::Timer& Timer1() { return Timer1_; }
 
     void itmLoad_Click();
     void itmExit_Click();
+    void itmStart_Click();
+    void itmStop_Click();
     void itmOptions_Click();
     void itmAbout_Click();
     void mnuHide_Click();
-    void Form_MouseMove(int button, int shift, float x, float y);
 
-protected:
-    bool event(QEvent* event) override;
+    // The notification icon's callback: the mouse message that happened over the icon. A
+    // visible window ignores it.
+    void Form_MouseMove(std::uint32_t mouseMessage);
 
 private:
     void createMenus();
-    float TwipsPerPixelX() const;
 
-    Module1& state_;
     Services& services_;
     platform::QtTimer Timer1_;
-    SnapshotCycle engine_;
+    Module1 state_;
 
     QAction* itmLoad_ = nullptr;
     QAction* itmExit_ = nullptr;
@@ -61,8 +61,6 @@ private:
     QAction* itmOptions_ = nullptr;
     QAction* mnuHide_ = nullptr;
     QAction* itmAbout_ = nullptr;
-
-    std::unique_ptr<RunControl> runControl_;
 };
 
 }  // namespace quorrel

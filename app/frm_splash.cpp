@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "app/twips.h"
+#include "platform/qt/twips.h"
 
 namespace quorrel {
 
@@ -11,7 +11,7 @@ frmSplash::frmSplash(std::function<void()> showMainWindow, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       showMainWindow_(std::move(showMainWindow))
 {
-    setFixedSize(TwipsSize(4476, 1776));
+    setFixedSize(platform::TwipsSize(4476, 1776));
     auto* picture = new QLabel(this);
     picture->setPixmap(QPixmap(":/quorrel/splash.png"));
     picture->move(0, 0);

@@ -2,7 +2,7 @@
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
-#include "platform/file_system.h"
+#include "platform/file_copier.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/text.h"
@@ -13,8 +13,9 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorrel");
-    QApplication::setApplicationVersion("1.0.0");
+    QApplication::setApplicationVersion(QUORREL_VERSION);
     Q_INIT_RESOURCE(quorrel);
+    QApplication::setWindowIcon(QIcon(":/quorrel/quorrel.png"));
 
     using namespace quorrel;
     platform::SystemClock clock;
@@ -33,8 +34,7 @@ int main(int argc, char* argv[])
                       programStarter,
                       SettingsFilePath(platform::ToStdString(QApplication::applicationDirPath()))};
 
-    Module1 state;
-    frmMain mainWindow(state, services);
+    frmMain mainWindow(services);
     frmSplash splash([&mainWindow] {
         mainWindow.Form_Load();
         mainWindow.show();

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/number_text.h"
 #include "platform/qt/notify_area.h"
-#include "platform/qt/window_handles.h"
 
 namespace quorrel {
 
@@ -29,11 +27,14 @@ platform::NOTIFYICONDATA MakeNotifyIconData(const std::int32_t& hWnd, const std:
     return data;
 }
 
-void AddNotificationIcon(QWidget& window, platform::NotifyArea& notifyArea)
+void AddNotificationIcon(const QWidget& window, platform::NotifyArea& notifyArea)
 {
     const std::string tip = kNotifyTip;
-    const std::int32_t hWnd = platform::WindowHandle(&window);
-    const std::int32_t hIcon = platform::IconHandle(window.windowIcon());
+    // The native handle, as far as the record's 32 bits hold it. Qt keeps no icon handles: the
+    // notification area serves this one window and shows the program's own icon, so neither
+    // handle is read on the way.
+    const auto hWnd = static_cast<std::int32_t>(window.winId());
+    const std::int32_t hIcon = 0;
     const platform::NOTIFYICONDATA data =
         MakeNotifyIconData(hWnd, 1, platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP,
                            platform::WM_MOUSEMOVE, hIcon, tip);
@@ -46,13 +47,6 @@ void WithdrawWindow(QWidget& window, const platform::NotifyArea& notifyArea)
     if (notifyArea.isAvailable()) {
         window.hide();
     }
-}
-
-std::int32_t MouseMessageFromX(float x, float twipsPerPixelX)
-{
-    const auto twips = static_cast<std::int32_t>(platform::RoundHalfEven(x));
-    const auto perPixel = static_cast<std::int32_t>(platform::RoundHalfEven(twipsPerPixelX));
-    return perPixel == 0 ? 0 : twips / perPixel;
 }
 
 }  // namespace quorrel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -24,16 +23,12 @@ platform::NOTIFYICONDATA MakeNotifyIconData(const std::int32_t& hWnd, const std:
                                             const std::int32_t& uCallbackMessage,
                                             const std::int32_t& hIcon, const std::string& tip);
 
-// Puts the window's icon, with the tip, into the notification area; its mouse events come back
-// to the window as mouse-move callbacks.
-void AddNotificationIcon(QWidget& window, platform::NotifyArea& notifyArea);
+// Puts the program's icon, with the tip, into the notification area; its mouse events come back
+// as mouse-move callbacks (see NotifyArea::Callback).
+void AddNotificationIcon(const QWidget& window, platform::NotifyArea& notifyArea);
 
 // Minimises and hides the window. Where the desktop has no notification area, a hidden window
 // could never be brought back, so it is only minimised and stays in the task bar.
 void WithdrawWindow(QWidget& window, const platform::NotifyArea& notifyArea);
-
-// The mouse message that a notification callback carries in the x coordinate of a mouse move:
-// x in twips over the screen's twips per pixel, both rounded first.
-std::int32_t MouseMessageFromX(float x, float twipsPerPixelX);
 
 }  // namespace quorrel

@@ -9,6 +9,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
 #include "platform/registry.h"
+#include "snapshot/error_log.h"
 
 namespace quorrel {
 
@@ -22,8 +23,8 @@ struct Services {
     platform::NotifyArea& notifyArea;
     platform::Registry& registry;
     platform::ProgramStarter& programStarter;
-    std::string settingsFile;         // Settings.ini beside the executable
-    std::string logFile = "Log.txt";  // in the current folder
+    std::string settingsFile;  // Settings.ini beside the executable
+    std::string logFile = kLogFile;
 };
 
 }  // namespace quorrel

@@ -34,23 +34,24 @@ struct Cycle {
     explicit Cycle(const std::function<void(const fs::path&)>& fillSaveFolder)
     {
         fillSaveFolder(save);
-        module.SaveGameDir = save.string();
-        module.SnapshotDir = root.folder("history").string();
-        module.RefreshTime = "1";
+        settings.SaveGameDir = save.string();
+        settings.SnapshotDir = root.folder("history").string();
+        settings.RefreshTime = "1";
         cycle.SetCheckPeriod();
-        cycle.ListSaveFolder(module.KnownFiles);
+        cycle.RecordSaveFolder();
     }
 
     bool logged() const { return fs::exists(root.path() / "Log.txt"); }
 
     test::TempFolder root;
     fs::path save = root.folder("save");
-    Module1 module;
+    Settings settings;
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
     platform::SystemFileCopier copier;
-    SnapshotCycle cycle{module, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()}};
+    SnapshotCycle cycle{
+        settings, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()}};
 };
 
 // Three save files of a few kB, as the game writes them.

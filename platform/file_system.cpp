@@ -80,12 +80,6 @@ void RemoveTree(const std::string& folder) noexcept
     fs::remove_all(ToPath(folder), ignored);
 }
 
-bool Exists(const std::string& path)
-{
-    std::error_code error;
-    return fs::exists(ToPath(path), error);
-}
-
 bool IsOrdinaryFile(const std::string& path)
 {
     std::error_code error;

@@ -22,14 +22,10 @@ void CreateOneDirectory(const std::string& folder);
 // Removes a folder with everything in it, as far as it can; never throws.
 void RemoveTree(const std::string& folder) noexcept;
 
-// Whether a file or folder of that name exists.
-bool Exists(const std::string& path);
-
 // Whether the name is a plain file, hidden and system files and folders excluded.
 bool IsOrdinaryFile(const std::string& path);
 
-// The folder that holds the running program, and the process's current folder.
-std::string ApplicationDirectory();
+// The process's current folder.
 std::string CurrentDirectory();
 
 // Copies one file over a file of the same name, if there is one, keeping the last-modified time.

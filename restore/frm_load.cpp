@@ -4,13 +4,13 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/background.h"
-#include "app/colours.h"
-#include "app/twips.h"
 #include "platform/drives.h"
+#include "platform/qt/background.h"
+#include "platform/qt/colours.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
+#include "platform/qt/twips.h"
 #include "restore/restore_folder.h"
 #include "snapshot/save_set.h"
 
@@ -36,17 +36,17 @@ QString RestoreFailure(const RestoreError& error)
 
 }  // namespace
 
-frmLoad::frmLoad(Module1& state, Services& services, QWidget* parent)
+frmLoad::frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
-      state_(state),
-      services_(services)
+      settings_(settings),
+      dialogs_(dialogs)
 {
     setWindowTitle("Load Game");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
-    SetBackgroundPicture(*this);
-    resize(TwipsSize(2580, 3816));
+    platform::SetBackgroundPicture(*this);
+    resize(platform::TwipsSize(2580, 3816));
     createControls();
 
     // Both boxes start on the starting folder, so File1 lists the open folder from here on.
@@ -62,17 +62,17 @@ void frmLoad::createControls()
 {
     // Fixed places: the controls stay where they are when the frame is resized.
     Dir1_ = new platform::DirListBox(this);
-    Dir1_->setGeometry(TwipsRect(120, 240, 2292, 2448));
-    SetBoxColours(*Dir1_, kLightYellow);
+    Dir1_->setGeometry(platform::TwipsRect(120, 240, 2292, 2448));
+    platform::SetBoxColours(*Dir1_, platform::kLightYellow);
 
     Drive1_ = new platform::DriveListBox(this);
-    Drive1_->setGeometry(TwipsRect(120, 2760, 2292, 288));
-    SetBoxColours(*Drive1_, kLightYellow);
+    Drive1_->setGeometry(platform::TwipsRect(120, 2760, 2292, 288));
+    platform::SetBoxColours(*Drive1_, platform::kLightYellow);
 
     cmdLoad_ = new QPushButton("&Load", this);
-    cmdLoad_->setGeometry(TwipsRect(120, 3240, 1092, 372));
+    cmdLoad_->setGeometry(platform::TwipsRect(120, 3240, 1092, 372));
     cmdCancel_ = new QPushButton("&Cancel", this);
-    cmdCancel_->setGeometry(TwipsRect(1320, 3240, 1092, 372));
+    cmdCancel_->setGeometry(platform::TwipsRect(1320, 3240, 1092, 372));
     // No default button: Enter must never start a restore. Esc reaches reject(), as Cancel does.
     for (QPushButton* button : {cmdLoad_, cmdCancel_}) {
         button->setAutoDefault(false);
@@ -86,9 +86,10 @@ void frmLoad::createControls()
 
 void frmLoad::Form_Load()
 {
-    if (!Dir1_->setPath(ToQString(state_.SnapshotDir))) {
-        services_.dialogs.MsgBox(
-            this, "The snapshot directory " + ToQString(state_.SnapshotDir) + " cannot be found.",
+    if (!Dir1_->setPath(ToQString(settings_.SnapshotDir))) {
+        dialogs_.MsgBox(
+            this,
+            "The snapshot directory " + ToQString(settings_.SnapshotDir) + " cannot be found.",
             MsgBoxIcon::Information, "Error");
     }
     // Quietly: the drive's current folder must not replace the folder just opened.
@@ -106,7 +107,7 @@ void frmLoad::Dir1_Change()
 
 void frmLoad::Drive1_Change()
 {
-    platform::FollowDrive(*Drive1_, *Dir1_, services_.dialogs, this);
+    platform::FollowDrive(*Drive1_, *Dir1_, dialogs_, this);
 }
 
 void frmLoad::cmdLoad_Click()
@@ -114,16 +115,16 @@ void frmLoad::cmdLoad_Click()
     // Read again, so that the check sees the files that the restore is about to copy.
     Dir1_Change();
     if (!IsSaveSet(File1_.names())) {
-        services_.dialogs.MsgBox(this, "Please select a valid save game directory",
-                                 MsgBoxIcon::Information, "Error");
+        dialogs_.MsgBox(this, "Please select a valid save game directory", MsgBoxIcon::Information,
+                        "Error");
         reject();
         return;
     }
     try {
-        RestoreFolder(File1_.path(), state_.SaveGameDir);
+        RestoreFolder(File1_.path(), settings_.SaveGameDir);
         accept();
     } catch (const RestoreError& error) {
-        services_.dialogs.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
+        dialogs_.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
         reject();
     }
 }

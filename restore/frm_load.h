@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
-#include "app/module1.h"
-#include "app/services.h"
 #include "platform/file_lister.h"
+#include "platform/qt/dialogs.h"
+#include "settings/settings.h"
 
 class QPushButton;
 
@@ -20,7 +20,7 @@ class DriveListBox;
 class frmLoad final : public QDialog {
     Q_OBJECT
 public:
-    frmLoad(Module1& state, Services& services, QWidget* parent);
+    frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* parent);
 
     // The controls, for the keyboard and for tests.
     platform::DirListBox& Dir1() { return *Dir1_; }
@@ -38,11 +38,11 @@ private:
     void cmdLoad_Click();
     void cmdCancel_Click();
 
-    Module1& state_;
-    Services& services_;
+    const Settings& settings_;
+    platform::Dialogs& dialogs_;
 
-    platform::DirListBox* Dir1_ = nullptr;
-    platform::DriveListBox* Drive1_ = nullptr;
+    platform::DirListBox* Dir1_ = nullptr;      // the snapshot folder to restore
+    platform::DriveListBox* Drive1_ = nullptr;  // Dir1's drive
     QPushButton* cmdLoad_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     // Never shown: it only lists the files of the folder open in Dir1 for the check in Load.

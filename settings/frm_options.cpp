@@ -5,19 +5,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/background.h"
-#include "app/colours.h"
-#include "app/frm_main.h"
-#include "app/twips.h"
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/number_text.h"
 #include "platform/path_text.h"
+#include "platform/qt/background.h"
+#include "platform/qt/colours.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
+#include "platform/qt/twips.h"
 #include "platform/qt/up_down.h"
-#include "settings/settings_file.h"
 #include "snapshot/save_set.h"
 
 namespace quorrel {
@@ -44,18 +42,19 @@ bool IsPlainFolderName(const std::string& name)
 
 }  // namespace
 
-frmOptions::frmOptions(Module1& state, frmMain& main, Services& services)
-    : QDialog(&main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      state_(state),
-      main_(main),
-      services_(services),
-      opening_{state.SaveGameDir, state.SnapshotDir, state.RefreshTime}
+frmOptions::frmOptions(const Settings& applied, bool preload, ApplySettings apply,
+                       platform::Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      preload_(preload),
+      apply_(std::move(apply)),
+      dialogs_(dialogs),
+      edited_(applied)
 {
     setWindowTitle("Options");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
-    SetBackgroundPicture(*this);
-    resize(TwipsSize(4356, 4896));
+    platform::SetBackgroundPicture(*this);
+    resize(platform::TwipsSize(4356, 4896));
 
     createControls();
     setColours();
@@ -72,24 +71,24 @@ void frmOptions::createControls()
         control->setGeometry(place);
         return control;
     };
-    Label1_ = label("Diablo2 Save Directory", TwipsRect(120, 600, 1932, 252));
-    Label2_ = label("Quorrel Directory", TwipsRect(2160, 600, 1932, 252));
-    Label4_ = label("Refresh Time (in Sec)", TwipsRect(120, 3720, 1932, 252));
+    Label1_ = label("Diablo2 Save Directory", platform::TwipsRect(120, 600, 1932, 252));
+    Label2_ = label("Quorrel Directory", platform::TwipsRect(2160, 600, 1932, 252));
+    Label4_ = label("Refresh Time (in Sec)", platform::TwipsRect(120, 3720, 1932, 252));
 
     Dir1_ = new platform::DirListBox(this);
-    Dir1_->setGeometry(TwipsRect(120, 960, 1932, 2232));
+    Dir1_->setGeometry(platform::TwipsRect(120, 960, 1932, 2232));
     Dir2_ = new platform::DirListBox(this);
-    Dir2_->setGeometry(TwipsRect(2160, 960, 1932, 2232));
+    Dir2_->setGeometry(platform::TwipsRect(2160, 960, 1932, 2232));
     Drive1_ = new platform::DriveListBox(this);
-    Drive1_->setGeometry(TwipsRect(120, 3240, 1932, 288));
+    Drive1_->setGeometry(platform::TwipsRect(120, 3240, 1932, 288));
     Drive2_ = new platform::DriveListBox(this);
-    Drive2_->setGeometry(TwipsRect(2160, 3240, 1932, 288));
+    Drive2_->setGeometry(platform::TwipsRect(2160, 3240, 1932, 288));
 
     Text1_ = new QLineEdit("60", this);
     Text1_->setMaxLength(3);
-    Text1_->setGeometry(TwipsRect(120, 3960, 972, 288));
+    Text1_->setGeometry(platform::TwipsRect(120, 3960, 972, 288));
     UpDown1_ = new platform::UpDown(this);
-    UpDown1_->setGeometry(TwipsRect(1080, 3960, 192, 252));
+    UpDown1_->setGeometry(platform::TwipsRect(1080, 3960, 192, 252));
 
     const auto button = [this](const QString& caption, const QRect& place) {
         auto* control = new QPushButton(caption, this);
@@ -97,23 +96,23 @@ void frmOptions::createControls()
         control->setAutoDefault(false);  // Enter presses no button
         return control;
     };
-    Command1_ = button("Apply", TwipsRect(2280, 3960, 732, 372));
-    Command2_ = button("Cancel", TwipsRect(3120, 3960, 732, 372));
-    Command3_ = button("New Direcory", TwipsRect(2280, 4440, 1572, 372));
+    Command1_ = button("Apply", platform::TwipsRect(2280, 3960, 732, 372));
+    Command2_ = button("Cancel", platform::TwipsRect(3120, 3960, 732, 372));
+    Command3_ = button("New Direcory", platform::TwipsRect(2280, 4440, 1572, 372));
 }
 
 void frmOptions::setColours()
 {
     // The save-game side in light orange, the snapshot side and the refresh time in light yellow.
     for (QWidget* label : {Label1_, Label4_}) {
-        SetTextColour(*label, kLightOrange);
+        platform::SetTextColour(*label, platform::kLightOrange);
     }
     for (QWidget* box : std::initializer_list<QWidget*>{Dir1_, Drive1_}) {
-        SetBoxColours(*box, kLightOrange);
+        platform::SetBoxColours(*box, platform::kLightOrange);
     }
-    SetTextColour(*Label2_, kLightYellow);
+    platform::SetTextColour(*Label2_, platform::kLightYellow);
     for (QWidget* box : std::initializer_list<QWidget*>{Dir2_, Drive2_, Text1_}) {
-        SetBoxColours(*box, kLightYellow);
+        platform::SetBoxColours(*box, platform::kLightYellow);
     }
 }
 
@@ -143,14 +142,14 @@ void frmOptions::connectHandlers()
 
 void frmOptions::Form_Load()
 {
-    if (!main_.itmLoad().isEnabled()) {
+    if (!preload_) {
         return;  // a first run: the starting folders and "60"
     }
     // A stored folder that is gone leaves its box on the starting folder and its setting as
     // stored, until the player browses or applies.
-    Dir1_->setPath(ToQString(state_.SaveGameDir));
-    Dir2_->setPath(ToQString(state_.SnapshotDir));
-    Text1_->setText(ToQString(state_.RefreshTime));
+    Dir1_->setPath(ToQString(edited_.SaveGameDir));
+    Dir2_->setPath(ToQString(edited_.SnapshotDir));
+    Text1_->setText(ToQString(edited_.RefreshTime));
     // Quietly: a drive box that moved its directory box to the drive's current folder would lose
     // the stored folders.
     Drive2_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir2_->path()))));
@@ -159,17 +158,17 @@ void frmOptions::Form_Load()
 
 void frmOptions::Drive1_Change()
 {
-    platform::FollowDrive(*Drive1_, *Dir1_, services_.dialogs, this);
+    platform::FollowDrive(*Drive1_, *Dir1_, dialogs_, this);
 }
 
 void frmOptions::Drive2_Change()
 {
-    platform::FollowDrive(*Drive2_, *Dir2_, services_.dialogs, this);
+    platform::FollowDrive(*Drive2_, *Dir2_, dialogs_, this);
 }
 
 void frmOptions::Dir1_Change()
 {
-    state_.SaveGameDir = ToStdString(Dir1_->path());
+    edited_.SaveGameDir = ToStdString(Dir1_->path());
     ListFile1();
 }
 
@@ -184,7 +183,7 @@ void frmOptions::ListFile1()
 
 void frmOptions::Dir2_Change()
 {
-    state_.SnapshotDir = ToStdString(Dir2_->path());
+    edited_.SnapshotDir = ToStdString(Dir2_->path());
 }
 
 void frmOptions::Text1_Change()
@@ -201,7 +200,7 @@ void frmOptions::UpDown1_DownClick()
     const std::optional<double> number = RefreshNumber();
     if (number && *number > 0) {
         Text1_->setText(ToQString(platform::FormatNumber(*number - 1)));
-        state_.RefreshTime = ToStdString(Text1_->text());
+        edited_.RefreshTime = ToStdString(Text1_->text());
     }
 }
 
@@ -214,11 +213,11 @@ void frmOptions::UpDown1_UpClick()
     if (*number >= 999) {
         ShowMaximumRefreshTime();
         Text1_->setText("999");
-        state_.RefreshTime = "999";
+        edited_.RefreshTime = "999";
         return;
     }
     Text1_->setText(ToQString(platform::FormatNumber(*number + 1)));
-    state_.RefreshTime = ToStdString(Text1_->text());
+    edited_.RefreshTime = ToStdString(Text1_->text());
 }
 
 std::optional<double> frmOptions::RefreshNumber()
@@ -237,7 +236,7 @@ void frmOptions::ShowMaximumRefreshTime()
 
 void frmOptions::Error(const QString& prompt, MsgBoxIcon icon)
 {
-    services_.dialogs.MsgBox(this, prompt, icon, "Error");
+    dialogs_.MsgBox(this, prompt, icon, "Error");
 }
 
 void frmOptions::Command1_Click()
@@ -246,38 +245,26 @@ void frmOptions::Command1_Click()
         Error("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
         return;
     }
-    state_.SaveGameDir = ToStdString(Dir1_->path());
-    state_.SnapshotDir = ToStdString(Dir2_->path());
-    state_.RefreshTime = ToStdString(Text1_->text());
-    if (state_.SaveGameDir.empty() || state_.SnapshotDir.empty() || state_.RefreshTime.empty()) {
+    edited_.SaveGameDir = ToStdString(Dir1_->path());
+    edited_.SnapshotDir = ToStdString(Dir2_->path());
+    edited_.RefreshTime = ToStdString(Text1_->text());
+    if (edited_.SaveGameDir.empty() || edited_.SnapshotDir.empty() || edited_.RefreshTime.empty()) {
         Error("One or more options is/are missing", MsgBoxIcon::Critical);
         return;
     }
-    // The box lets any number through while typing; the timer can only be armed from a
-    // non-negative one.
-    const std::optional<double> seconds = platform::ParseNumber(state_.RefreshTime);
-    if (!seconds || *seconds < 0) {
+    try {
+        apply_(edited_);
+    } catch (const std::logic_error&) {
+        // The box lets any number through while typing; the timer can only be armed from a
+        // non-negative one that fits it.
         Error(kNotAnInteger, MsgBoxIcon::Critical);
         return;
-    }
-    try {
-        main_.engine().SetCheckPeriod();
-    } catch (const std::exception&) {
-        Error(kNotAnInteger, MsgBoxIcon::Critical);
-        return;
-    }
-    periodChanged_ = true;
-    try {
-        WriteSettingsFile(state_, services_.settingsFile);
     } catch (const std::exception& failure) {
         Error("The settings could not be saved.\n" + ToQString(failure.what()),
               MsgBoxIcon::Critical);
         return;
     }
-    main_.itmLoad().setEnabled(true);
-    main_.mnuRun().setEnabled(true);
-    services_.dialogs.MsgBox(this, "New Setting are now saved.", MsgBoxIcon::Information,
-                             "Settings");
+    dialogs_.MsgBox(this, "New Setting are now saved.", MsgBoxIcon::Information, "Settings");
     accept();
 }
 
@@ -286,33 +273,17 @@ void frmOptions::Command2_Click()
     reject();
 }
 
-void frmOptions::reject()
-{
-    state_.SaveGameDir = opening_.SaveGameDir;
-    state_.SnapshotDir = opening_.SnapshotDir;
-    state_.RefreshTime = opening_.RefreshTime;
-    if (periodChanged_) {
-        // An Apply that could not save had already re-armed the timer.
-        try {
-            main_.engine().SetCheckPeriod();
-        } catch (const std::exception&) {
-            // A first run's empty refresh time: no run can start before a successful Apply.
-        }
-    }
-    QDialog::reject();
-}
-
 void frmOptions::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        return;  // no cancel button: Esc closes nothing
+        return;  // neither button is the cancel button: Esc closes nothing
     }
     QDialog::keyPressEvent(event);
 }
 
 void frmOptions::Command3_Click()
 {
-    const std::string name = ToStdString(services_.dialogs.InputBox(
+    const std::string name = ToStdString(dialogs_.InputBox(
         this, "This will create a new folder to store the quorrel files from diablo 2",
         "Create Folder"));
     const std::string folder = platform::JoinPath(ToStdString(Dir2_->path()), name);

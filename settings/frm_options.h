@@ -1,20 +1,18 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <optional>
-#include <string>
 
-#include "app/module1.h"
-#include "app/services.h"
 #include "platform/file_lister.h"
+#include "platform/qt/dialogs.h"
+#include "settings/settings.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace quorrel {
-
-class frmMain;
 
 namespace platform {
 class DirListBox;
@@ -25,13 +23,23 @@ class UpDown;
 // The options dialog: the save folder, the snapshot folder and the refresh time. Created each
 // time it is opened; Form_Load runs at the end of the constructor.
 //
-// The directory boxes write their folder into the settings at once, and Apply alone writes the
-// settings file. Cancel (and the close box) put the three settings back as they were at opening,
-// so that a running check never watches a folder the player only looked at.
+// The dialog edits a copy of the settings: the directory boxes and the arrows write into it at
+// once, and only a successful Apply hands it over, so that a running check never follows a folder
+// the player merely browsed. exec() gives Accepted after a successful Apply.
 class frmOptions final : public QDialog {
     Q_OBJECT
 public:
-    frmOptions(Module1& state, frmMain& main, Services& services);
+    // Saves edited settings and puts them in use, or throws and changes nothing:
+    // std::invalid_argument or std::out_of_range for a refresh time that cannot arm the timer,
+    // std::system_error when the settings file cannot be written.
+    using ApplySettings = std::function<void(const Settings& edited)>;
+
+    // preload: whether settings were read or saved before; the dialog then starts from them.
+    frmOptions(const Settings& applied, bool preload, ApplySettings apply,
+               platform::Dialogs& dialogs, QWidget* parent);
+
+    // The settings as the dialog has them now.
+    const Settings& edited() const { return edited_; }
 
     void Form_Load();
     void Drive1_Change();
@@ -56,9 +64,6 @@ public:
     QPushButton& Command3() { return *Command3_; }
     const platform::FileLister& File1() const { return File1_; }
 
-public slots:
-    void reject() override;
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -73,30 +78,24 @@ private:
     void ShowMaximumRefreshTime();
     void Error(const QString& prompt, platform::MsgBoxIcon icon);
 
-    Module1& state_;
-    frmMain& main_;
-    Services& services_;
-    struct Settings {
-        std::string SaveGameDir;
-        std::string SnapshotDir;
-        std::string RefreshTime;
-    };
-    const Settings opening_;  // as they were when the dialog opened
-    bool periodChanged_ = false;
+    const bool preload_;
+    const ApplySettings apply_;
+    platform::Dialogs& dialogs_;
+    Settings edited_;
 
-    QLabel* Label1_ = nullptr;
-    QLabel* Label2_ = nullptr;
-    QLabel* Label4_ = nullptr;
-    platform::DirListBox* Dir1_ = nullptr;
-    platform::DirListBox* Dir2_ = nullptr;
-    platform::DriveListBox* Drive1_ = nullptr;
-    platform::DriveListBox* Drive2_ = nullptr;
-    QLineEdit* Text1_ = nullptr;
-    platform::UpDown* UpDown1_ = nullptr;
-    QPushButton* Command1_ = nullptr;
-    QPushButton* Command2_ = nullptr;
-    QPushButton* Command3_ = nullptr;
-    platform::FileLister File1_;  // never shown: lists Dir1's files for Apply's check
+    QLabel* Label1_ = nullptr;                  // "Diablo2 Save Directory"
+    QLabel* Label2_ = nullptr;                  // "Quorrel Directory"
+    QLabel* Label4_ = nullptr;                  // "Refresh Time (in Sec)"
+    platform::DirListBox* Dir1_ = nullptr;      // the save folder
+    platform::DirListBox* Dir2_ = nullptr;      // the snapshot folder
+    platform::DriveListBox* Drive1_ = nullptr;  // Dir1's drive
+    platform::DriveListBox* Drive2_ = nullptr;  // Dir2's drive
+    QLineEdit* Text1_ = nullptr;                // the refresh time, at most 3 characters
+    platform::UpDown* UpDown1_ = nullptr;       // steps Text1 by one second
+    QPushButton* Command1_ = nullptr;           // Apply
+    QPushButton* Command2_ = nullptr;           // Cancel
+    QPushButton* Command3_ = nullptr;           // New Direcory
+    platform::FileLister File1_;                // never shown: lists Dir1's files for Apply's check
 };
 
 }  // namespace quorrel

@@ -1,7 +1,6 @@
 #include "settings/settings_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -40,49 +39,38 @@ std::string SettingsFilePath(const std::string& applicationDirectory)
     return platform::JoinPath(applicationDirectory, "Settings.ini");
 }
 
-bool ReadSettingsFile(Module1& state, const std::string& file)
+void ReadSettingsFile(Settings& settings, const std::string& file)
 {
     std::ifstream in(platform::ToPath(file), std::ios::binary);
     if (!in) {
-        return false;
+        throw std::system_error(errno, std::generic_category(), "Cannot open " + file);
     }
     std::string line;
-    for (std::string* setting : {&state.SaveGameDir, &state.SnapshotDir, &state.RefreshTime}) {
+    for (std::string* setting :
+         {&settings.SaveGameDir, &settings.SnapshotDir, &settings.RefreshTime}) {
         if (!ReadLine(in, line)) {
-            return false;
+            throw std::runtime_error(file + " ends before its third line");
         }
         *setting = line;
     }
-    return true;
 }
 
-void WriteSettingsFile(const Module1& state, const std::string& file)
+void WriteSettingsFile(const Settings& settings, const std::string& file, platform::FileOps& files)
 {
     const fs::path target = platform::ToPath(file);
     fs::path temporary = target;
     temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string* setting :
-             {&state.SaveGameDir, &state.SnapshotDir, &state.RefreshTime}) {
-            out << *setting << "\r\n";
-        }
-        out.close();
-        if (!out) {
-            const int reason = errno;
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw std::runtime_error("Cannot write " + platform::ToText(temporary) + ": " +
-                                     std::strerror(reason));
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
+    const std::string content = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
+                                settings.RefreshTime + "\r\n";
+    try {
+        files.Write(temporary, content);
+        files.Rename(temporary, target);
+    } catch (const std::system_error&) {
         std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw std::runtime_error("Cannot replace " + file + ": " + error.message());
+        fs::remove(temporary, ignored);  // whatever is left of it is of no use
+        throw;
     }
+    files.SyncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
 }
 
 }  // namespace quorrel

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/module1.h"
+#include "platform/file_ops.h"
+#include "settings/settings.h"
 
 namespace quorrel {
 
@@ -14,13 +15,17 @@ std::string SettingsFilePath(const std::string& applicationDirectory);
 
 // Reads the three lines into the settings, each as soon as it is read. A CR ends a line and an
 // LF right after it is skipped; a bare LF belongs to the line; the last line may end at the end
-// of the file. Returns false when the file cannot be opened or ends before the third line has
-// begun; the settings read until then keep their new values.
-bool ReadSettingsFile(Module1& state, const std::string& file);
+// of the file. Throws std::system_error when the file cannot be opened, and std::runtime_error
+// when it ends before the third line has begun; the settings read until then keep their new
+// values.
+void ReadSettingsFile(Settings& settings, const std::string& file);
 
-// Replaces the file with the three settings. The new content goes to a temporary file beside it
-// that is then renamed over it, so the file is never left cut short. Throws std::runtime_error
-// naming the reason when it cannot be written; the old file then stays as it was.
-void WriteSettingsFile(const Module1& state, const std::string& file);
+// Replaces the file with the three settings, durably: the new content goes to Settings.ini.new
+// beside it, which is flushed to disk, renamed over the file, and the folder flushed, so that
+// neither a failed write nor a power cut ever leaves the file cut short. A Settings.ini.new left
+// by a crash is overwritten. Throws std::system_error naming the file and the reason when the
+// settings cannot be saved; the old file then stays as it was, and no temporary file is left.
+void WriteSettingsFile(const Settings& settings, const std::string& file,
+                       platform::FileOps& files = platform::SystemFiles());
 
 }  // namespace quorrel

@@ -6,6 +6,9 @@
 
 namespace quorrel {
 
+// The log of failed checks. The name is relative: the log goes to the current folder.
+inline constexpr const char* kLogFile = "Log.txt";
+
 // Appends the four-line entry of a failed check to the log file:
 //   Date: <short date>
 //   Time: <time>

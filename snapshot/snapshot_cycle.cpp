@@ -1,69 +1,45 @@
 #include "snapshot/snapshot_cycle.h"
 
 #include <algorithm>
-#include <limits>
-#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "platform/file_system.h"
-#include "platform/number_text.h"
 #include "platform/path_text.h"
+#include "snapshot/check_period.h"
 #include "snapshot/error_log.h"
 #include "snapshot/snapshot_folder.h"
 
 namespace quorrel {
 
-namespace {
-
-constexpr double kMaxInterval = platform::Timer::kMaxInterval;
-
-// The text as a whole number, as the settings convert it: halves round to the even neighbour,
-// and the result must fit a 32-bit integer.
-std::int32_t WholeSeconds(const std::string& text)
-{
-    const std::optional<double> number = platform::ParseNumber(text);
-    if (!number) {
-        throw std::invalid_argument("Refresh time is not a number: \"" + text + "\"");
-    }
-    const double rounded = platform::RoundHalfEven(*number);
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
-        throw std::out_of_range("Refresh time is too large: \"" + text + "\"");
-    }
-    return static_cast<std::int32_t>(rounded);
-}
-
-}  // namespace
-
-SnapshotCycle::SnapshotCycle(Module1& state, platform::Timer& Timer1, SnapshotServices services)
-    : state_(state), Timer1_(Timer1), services_(std::move(services))
+SnapshotCycle::SnapshotCycle(const Settings& settings, platform::Timer& Timer1,
+                             SnapshotServices services)
+    : settings_(settings), Timer1_(Timer1), services_(std::move(services))
 {
 }
 
 void SnapshotCycle::SetCheckPeriod()
 {
-    const double period = static_cast<double>(WholeSeconds(state_.RefreshTime)) * 1000.0;
-    if (period > kMaxInterval) {
-        // The timer cannot wait that long: tick 66 times per check at a shorter interval.
-        const double interval = period / kMaxInterval * 1000.0;
-        Timer1_.setInterval(static_cast<int>(platform::RoundHalfEven(interval)));
-        TicksPerCheck_ = static_cast<std::int16_t>(platform::RoundHalfEven(period / interval));
-    } else {
-        Timer1_.setInterval(static_cast<int>(period));
-        TicksPerCheck_ = 1;
-    }
+    const CheckPeriod period = CheckPeriodOf(settings_.RefreshTime);
+    Timer1_.setInterval(period.interval);
+    TicksPerCheck_ = period.ticksPerCheck;
 }
 
 void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
 {
-    FileList_.setPath(state_.SaveGameDir);
+    FileList_.setPath(settings_.SaveGameDir);
     files.reserve(files.size() + FileList_.count());
     for (const std::string& name : FileList_.names()) {
         files.push_back(
-            {name, platform::LastModifiedText(platform::JoinPath(state_.SaveGameDir, name))});
+            {name, platform::LastModifiedText(platform::JoinPath(settings_.SaveGameDir, name))});
     }
+}
+
+void SnapshotCycle::RecordSaveFolder()
+{
+    KnownFiles_.clear();
+    ListSaveFolder(KnownFiles_);
 }
 
 void SnapshotCycle::Timer1_Timer() noexcept
@@ -82,18 +58,18 @@ void SnapshotCycle::Timer1_Timer() noexcept
 
 void SnapshotCycle::Check()
 {
-    state_.CurrentFiles.clear();
-    ListSaveFolder(state_.CurrentFiles);
+    CurrentFiles_.clear();
+    ListSaveFolder(CurrentFiles_);
 
     // Files are matched by name: a new file is taken in as first seen, a vanished one dropped.
     std::unordered_map<std::string_view, const Filenames*> known;
-    known.reserve(state_.KnownFiles.size());
-    for (const Filenames& record : state_.KnownFiles) {
+    known.reserve(KnownFiles_.size());
+    for (const Filenames& record : KnownFiles_) {
         known.emplace(record.filename, &record);
     }
 
     std::vector<std::string> changedCharacters;
-    for (const Filenames& current : state_.CurrentFiles) {
+    for (const Filenames& current : CurrentFiles_) {
         const auto seen = known.find(current.filename);
         if (seen != known.end() && seen->second->Attributes != current.Attributes) {
             std::string character = BaseName(current.filename);
@@ -119,14 +95,14 @@ void SnapshotCycle::Check()
     // A character whose snapshot failed keeps its old stamps, so the next check tries again.
     std::unordered_map<std::string, std::string> keptStamps;
     if (!failedCharacters.empty()) {
-        for (const Filenames& record : state_.KnownFiles) {
+        for (const Filenames& record : KnownFiles_) {
             if (failedCharacters.count(BaseName(record.filename)) > 0) {
                 keptStamps.emplace(record.filename, record.Attributes);
             }
         }
     }
-    state_.KnownFiles = state_.CurrentFiles;
-    for (Filenames& record : state_.KnownFiles) {
+    KnownFiles_ = CurrentFiles_;
+    for (Filenames& record : KnownFiles_) {
         const auto kept = keptStamps.find(record.filename);
         if (kept != keptStamps.end()) {
             record.Attributes = kept->second;
@@ -140,11 +116,12 @@ void SnapshotCycle::Check()
 
 void SnapshotCycle::TakeSnapshot(const std::string& baseName)
 {
-    const std::string folder =
-        platform::JoinPath(state_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
+    const std::string folder = platform::JoinPath(
+        settings_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
     platform::CreateOneDirectory(folder);
     try {
-        services_.copier.CopyFile(platform::JoinPath(state_.SaveGameDir, baseName + ".*"), folder);
+        services_.copier.CopyFile(platform::JoinPath(settings_.SaveGameDir, baseName + ".*"),
+                                  folder);
     } catch (...) {
         // Never leave an empty or partial snapshot to be offered for restore.
         platform::RemoveTree(folder);

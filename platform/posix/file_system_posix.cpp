@@ -22,16 +22,6 @@ std::string LastModifiedText(const std::string& file)
                      local.tm_min, local.tm_sec);
 }
 
-std::string ApplicationDirectory()
-{
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return CurrentDirectory();
-    }
-    return executable.parent_path().string();
-}
-
 void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target)
 {
     std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing);

@@ -1,10 +1,10 @@
-#include "app/background.h"
+#include "platform/qt/background.h"
 
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
 
-namespace quorrel {
+namespace quorrel::platform {
 
 void SetBackgroundPicture(QWidget& window)
 {
@@ -15,4 +15,4 @@ void SetBackgroundPicture(QWidget& window)
     window.setAutoFillBackground(true);
 }
 
-}  // namespace quorrel
+}  // namespace quorrel::platform

@@ -2,9 +2,9 @@
 
 class QWidget;
 
-namespace quorrel {
+namespace quorrel::platform {
 
 // Gives a window the program's background picture, drawn unscaled from its top-left corner.
 void SetBackgroundPicture(QWidget& window);
 
-}  // namespace quorrel
+}  // namespace quorrel::platform

@@ -1,9 +1,9 @@
-#include "app/colours.h"
+#include "platform/qt/colours.h"
 
 #include <QPalette>
 #include <QWidget>
 
-namespace quorrel {
+namespace quorrel::platform {
 
 void SetTextColour(QWidget& control, const QColor& text)
 {
@@ -24,4 +24,4 @@ void SetBoxColours(QWidget& box, const QColor& text)
     box.setPalette(palette);
 }
 
-}  // namespace quorrel
+}  // namespace quorrel::platform

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace quorrel {
+namespace quorrel::platform {
 
 // Light text that reads well over the dark background picture.
 inline const QColor kLightYellow{255, 255, 192};
@@ -21,4 +21,4 @@ void SetTextColour(QWidget& control, const QColor& text);
 // A box on the desktop colour with the given text colour.
 void SetBoxColours(QWidget& box, const QColor& text);
 
-}  // namespace quorrel
+}  // namespace quorrel::platform

@@ -1,17 +1,10 @@
 #include "platform/qt/notify_area.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-#include <QWidget>
+#include <QGuiApplication>
 #include <cstring>
 #include <vector>
 
-#include "platform/qt/window_handles.h"
-
 namespace quorrel::platform {
-
-const QEvent::Type NotifyIconCallbackEvent::kType =
-    static_cast<QEvent::Type>(QEvent::registerEventType());
 
 namespace {
 
@@ -35,11 +28,9 @@ std::vector<std::uint32_t> MouseMessagesOf(QSystemTrayIcon::ActivationReason rea
 
 }  // namespace
 
-QtNotifyArea::QtNotifyArea(QObject* parent) : QObject(parent) {}
-
 QtNotifyArea::~QtNotifyArea()
 {
-    for (auto& [key, icon] : icons_) {
+    for (auto& [id, icon] : icons_) {
         icon->hide();
     }
 }
@@ -51,50 +42,28 @@ bool QtNotifyArea::isAvailable() const
 
 bool QtNotifyArea::Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data)
 {
-    switch (message) {
-        case NIM_ADD:
-            return add(data);
-        case NIM_DELETE:
-            return icons_.erase({data.hWnd, data.uID}) > 0;
-        default:
-            return false;
-    }
-}
-
-bool QtNotifyArea::add(const NOTIFYICONDATA& data)
-{
-    const IconKey key{data.hWnd, data.uID};
-    QWidget* window = WindowFromHandle(data.hWnd);
-    if (icons_.count(key) > 0 || window == nullptr) {
+    if (message != NIM_ADD || icons_.count(data.uID) > 0) {
         return false;
     }
-
     auto icon = std::make_unique<QSystemTrayIcon>();
     if (data.uFlags & NIF_ICON) {
-        icon->setIcon(IconFromHandle(data.hIcon));
+        icon->setIcon(QGuiApplication::windowIcon());
     }
     if (data.uFlags & NIF_TIP) {
         icon->setToolTip(
             QString::fromLocal8Bit(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
     }
     if (data.uFlags & NIF_MESSAGE) {
-        const std::uint32_t callbackMessage = data.uCallbackMessage;
-        const std::uint32_t iconId = data.uID;
         connect(icon.get(), &QSystemTrayIcon::activated, this,
-                [target = QPointer<QWidget>(window), callbackMessage,
-                 iconId](QSystemTrayIcon::ActivationReason reason) {
-                    for (std::uint32_t mouseMessage : MouseMessagesOf(reason)) {
-                        if (target) {
-                            // The event queue takes ownership of the event.
-                            QCoreApplication::postEvent(
-                                target,
-                                new NotifyIconCallbackEvent(callbackMessage, iconId, mouseMessage));
-                        }
+                [this, callbackMessage = data.uCallbackMessage,
+                 iconId = data.uID](QSystemTrayIcon::ActivationReason reason) {
+                    for (const std::uint32_t mouseMessage : MouseMessagesOf(reason)) {
+                        emit Callback(callbackMessage, iconId, mouseMessage);
                     }
                 });
     }
     icon->show();
-    icons_.emplace(key, std::move(icon));
+    icons_.emplace(data.uID, std::move(icon));
     return true;
 }
 

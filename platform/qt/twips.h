@@ -3,7 +3,7 @@
 #include <QRect>
 #include <QSize>
 
-namespace quorrel {
+namespace quorrel::platform {
 
 // The windows were laid out in twips (1/1440 inch) at 12 twips per pixel.
 constexpr int kTwipsPerPixel = 12;
@@ -23,4 +23,4 @@ constexpr QRect TwipsRect(int left, int top, int width, int height)
     return {Pixels(left), Pixels(top), Pixels(width), Pixels(height)};
 }
 
-}  // namespace quorrel
+}  // namespace quorrel::platform

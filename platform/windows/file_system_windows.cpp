@@ -36,22 +36,6 @@ std::string LastModifiedText(const std::string& file)
                      local.wSecond);
 }
 
-std::string ApplicationDirectory()
-{
-    std::vector<char> name(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
-        if (length == 0) {
-            ThrowLastError("Cannot find the program's folder");
-        }
-        if (length < name.size()) {
-            return ToText(ToPath(std::string(name.data(), length)).parent_path());
-        }
-        name.resize(name.size() * 2);
-    }
-}
-
 // Windows' own copy: it replaces the target and carries the last-modified time over. (The
 // standard library of MinGW takes any two files of one drive for the same file and refuses.)
 void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target)

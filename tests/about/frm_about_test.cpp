@@ -14,7 +14,7 @@ namespace {
 class FrmAboutTest : public ::testing::Test {
 protected:
     test::FakeServices fakes_;
-    frmAbout dialog_{fakes_.services, nullptr};
+    frmAbout dialog_{fakes_.registry, fakes_.programStarter, fakes_.dialogs, nullptr};
 };
 
 TEST_F(FrmAboutTest, LoadingFillsCaptionTitleAndVersion)

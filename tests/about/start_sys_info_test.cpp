@@ -48,7 +48,11 @@ TEST(StartSysInfoTest, StartsTheFullPathElseMSINFO32InTheFolderElseNothing)
             registry.SetString(platform::kHKeyLocalMachine, kFolderKey, "MSINFO", folder);
         }
         test::RecordingProgramStarter starter;
-        EXPECT_EQ(StartSysInfo(registry, starter), !started.empty());
+        if (started.empty()) {
+            EXPECT_ANY_THROW(StartSysInfo(registry, starter));
+        } else {
+            EXPECT_NO_THROW(StartSysInfo(registry, starter));
+        }
         EXPECT_EQ(starter.started.size(), started.empty() ? 0u : 1u);
         for (const test::RecordingProgramStarter::Start& start : starter.started) {
             EXPECT_EQ(start.program, started);

@@ -30,16 +30,15 @@ protected:
         return save;
     }
 
-    void DoubleClickIcon(std::uint32_t mouseMessage = platform::WM_LBUTTONDBLCLK)
+    // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
+    void Mouse(std::uint32_t mouseMessage)
     {
-        QApplication::postEvent(&window_, new platform::NotifyIconCallbackEvent(
-                                              platform::WM_MOUSEMOVE, 1, mouseMessage));
+        fakes_.notifyArea.Mouse(mouseMessage);
         QApplication::processEvents();
     }
 
     test::FakeServices fakes_;
-    Module1 state_;
-    frmMain window_{state_, fakes_.services};
+    frmMain window_{fakes_.services};
 };
 
 TEST_F(FrmMainTest, FirstRunGreetsTheUserAndDisablesLoadAndRun)
@@ -62,7 +61,7 @@ TEST_F(FrmMainTest, SettingsThatCannotBeUsedAreAFirstRunToo)
     WriteSettings((fakes_.folder.path() / "gone").string());
     window_.Form_Load();
     EXPECT_EQ(fakes_.dialogs.boxes.size(), 1u) << "the file was read, but the folder is gone";
-    EXPECT_EQ(state_.SnapshotDir, fakes_.folder.text());
+    EXPECT_EQ(window_.state().settings().SnapshotDir, fakes_.folder.text());
     EXPECT_FALSE(window_.itmLoad().isEnabled());
 }
 
@@ -77,7 +76,7 @@ TEST_F(FrmMainTest, ReadableSettingsArmTheTimerWithoutStartingIt)
     }
     EXPECT_EQ(window_.Timer1().interval(), 60000);
     EXPECT_FALSE(window_.Timer1().isEnabled());
-    EXPECT_EQ(state_.KnownFiles.size(), 3u);
+    EXPECT_EQ(window_.state().engine().KnownFiles().size(), 3u);
 }
 
 TEST_F(FrmMainTest, StartWithdrawsToTheNotificationAreaAndStopEndsTheRun)
@@ -95,7 +94,7 @@ TEST_F(FrmMainTest, StartWithdrawsToTheNotificationAreaAndStopEndsTheRun)
     ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
     EXPECT_STREQ(fakes_.notifyArea.icons.begin()->second.szTip, "Diablo2 Quorrel 0.1 Alpha");
 
-    DoubleClickIcon();
+    Mouse(platform::WM_LBUTTONDBLCLK);
     EXPECT_TRUE(window_.isVisible());
     EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run going";
@@ -119,10 +118,10 @@ TEST_F(FrmMainTest, OnlyALeftDoubleClickBringsAHiddenWindowBack)
 
     for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
                                   platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
-        DoubleClickIcon(message);
+        Mouse(message);
         EXPECT_FALSE(window_.isVisible()) << message;
     }
-    DoubleClickIcon();
+    Mouse(platform::WM_LBUTTONDBLCLK);
     EXPECT_TRUE(window_.isVisible());
 
     window_.mnuHide().trigger();
@@ -140,27 +139,26 @@ TEST_F(FrmMainTest, WithoutANotificationAreaHideOnlyMinimises)
     EXPECT_TRUE(window_.windowState() & Qt::WindowMinimized);
 }
 
-TEST(NotificationIconTest, RecordHasTheShellsLayout)
+TEST(NotificationIconTest, TheTipEndsInOneNulAndBlanksThatNeverCutTheNul)
 {
-    const platform::NOTIFYICONDATA data =
-        MakeNotifyIconData(0x1234, 1, 7, 512, 0x55, "Diablo2 Quorrel 0.1 Alpha");
-    unsigned char bytes[88];
-    std::memcpy(bytes, &data, sizeof bytes);
-    const unsigned char head[24] = {88, 0, 0, 0, 0x34, 0x12, 0, 0, 1,    0, 0, 0,
-                                    7,  0, 0, 0, 0,    2,    0, 0, 0x55, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(bytes, head, sizeof head), 0);
-    const std::string tip(reinterpret_cast<const char*>(bytes + 24), 64);
-    EXPECT_EQ(tip, std::string("Diablo2 Quorrel 0.1 Alpha") + '\0' + std::string(38, ' '));
-
-    const auto longTip = MakeNotifyIconData(1, 1, 7, 512, 1, std::string(80, 'x'));
-    EXPECT_EQ(std::strlen(longTip.szTip), 63u) << "the NUL is never cut off";
-}
-
-TEST(NotificationIconTest, MouseMessageComesBackFromTheXCoordinate)
-{
-    EXPECT_EQ(MouseMessageFromX(7725.0f, 15.0f), 515);  // 96 dots per inch
-    EXPECT_EQ(MouseMessageFromX(6180.0f, 12.0f), 515);  // 120 dots per inch
-    EXPECT_EQ(MouseMessageFromX(7680.0f, 15.0f), 512);
+    struct Row {
+        std::string tip;
+        std::string field;  // all 64 characters of szTip
+    };
+    const std::string tip = "Diablo2 Quorrel 0.1 Alpha";
+    for (const Row& row :
+         {Row{tip, tip + '\0' + std::string(38, ' ')}, Row{"", '\0' + std::string(63, ' ')},
+          Row{std::string(63, 'x'), std::string(63, 'x') + '\0'},
+          Row{std::string(80, 'x'), std::string(63, 'x') + '\0'}}) {
+        const platform::NOTIFYICONDATA data = MakeNotifyIconData(0x1234, 1, 7, 512, 0x55, row.tip);
+        EXPECT_EQ(std::string(data.szTip, sizeof data.szTip), row.field) << row.tip.size();
+        EXPECT_EQ(data.cbSize, 88u);
+        EXPECT_EQ(data.hWnd, 0x1234);
+        EXPECT_EQ(data.uID, 1u);
+        EXPECT_EQ(data.uFlags, 7u);
+        EXPECT_EQ(data.uCallbackMessage, 512u);
+        EXPECT_EQ(data.hIcon, 0x55);
+    }
 }
 
 }  // namespace

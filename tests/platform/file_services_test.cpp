@@ -40,6 +40,11 @@ TEST(FileServicesTest, WildcardsFollowWindowsRules)
     EXPECT_FALSE(MatchesWildcard("hero.d2s", "Hero.*", false));
     EXPECT_TRUE(MatchesWildcard("hero.d2s", "Hero.*", true));
     EXPECT_TRUE(MatchesWildcard("a.b.c", "a?b*", false));
+    EXPECT_TRUE(MatchesWildcard("Hero.d2s", "Hero*.d2s", false)) << "a star takes an empty run";
+    EXPECT_TRUE(MatchesWildcard("Hero.d2s", "*Hero.d2s***", false)) << "and so do trailing ones";
+    EXPECT_TRUE(MatchesWildcard("", "**", false));
+    EXPECT_FALSE(MatchesWildcard("Hero.d2s", "Hero.d2s?", false));
+    EXPECT_FALSE(MatchesWildcard("Hero.d2", "*.d2s*", false));
 }
 
 TEST(FileServicesTest, CopyTakesMatchingFilesOnlyOverwritingAndKeepingTimes)

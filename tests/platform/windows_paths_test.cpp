@@ -34,7 +34,8 @@ TEST(WindowsPathsTest, EachDriveKeepsItsOwnCurrentFolder)
     fs::current_path(inside);
     EXPECT_EQ(CurrentDirectory(), inside.string());
     EXPECT_EQ(CurrentDirectoryOfDrive(drive), inside.string()) << "no trailing backslash";
-    EXPECT_TRUE(Exists(drive + "marker")) << "a name after a bare drive is in its current folder";
+    EXPECT_TRUE(fs::exists(ToPath(drive + "marker")))
+        << "a name after a bare drive is in its current folder";
     const std::string scratch = test::ScratchDriveRoot();
     if (!scratch.empty() && !SameDrive(DriveOf(scratch), drive)) {
         EXPECT_EQ(CurrentDirectoryOfDrive(DriveOf(scratch)), scratch)

@@ -40,18 +40,18 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     }
     test::WriteFile(wideSave / L"Mage.d2s", "x");
 
-    Module1 written;
+    Settings written;
     written.SaveGameDir = save;
     written.SnapshotDir = root;
     written.RefreshTime = "60";
     const std::string settings = SettingsFilePath(root);
     WriteSettingsFile(written, settings);
     const std::string bytes = test::ReadFile(fs::path(root) / "Settings.ini");
-    Module1 state;
-    const bool read = ReadSettingsFile(state, settings);
+    Settings state;
+    ReadSettingsFile(state, settings);
     fs::remove(fs::path(root) / "Settings.ini");
     EXPECT_EQ(bytes, save + "\r\n" + root + "\r\n60\r\n");
-    ASSERT_TRUE(read);
+    EXPECT_EQ(state, written);
 
     test::ManualTimer timer;
     test::FakeClock clock;
@@ -61,7 +61,7 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     SnapshotCycle cycle(state, timer,
                         {clock, beeper, copier, (logFolder.path() / "Log.txt").string()});
     cycle.SetCheckPeriod();
-    cycle.ListSaveFolder(state.KnownFiles);
+    cycle.RecordSaveFolder();
     test::Touch(wideSave / (L"H" + wideE + L"ros.key"));
     cycle.Timer1_Timer();
 

@@ -20,6 +20,14 @@ std::string ScratchDriveRoot()
     return drive != nullptr && *drive != '\0' ? std::string(drive) + "\\" : "";
 }
 
+std::string ProgramDirectory()
+{
+    char name[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, name, MAX_PATH);
+    const std::string path(name, length);
+    return path.substr(0, path.find_last_of('\\'));
+}
+
 unsigned AnsiCodePage()
 {
     return ::GetACP();

@@ -17,6 +17,9 @@ std::string ScratchDriveRoot();
 
 unsigned AnsiCodePage();
 
+// The folder that holds the running test program, and the programs built beside it.
+std::string ProgramDirectory();
+
 void SetHiddenAndSystem(const std::filesystem::path& file, bool hidden, bool system);
 
 // Stores exactly these bytes, creating the key: a string written without its NUL stays without.

@@ -23,7 +23,7 @@ protected:
     std::unique_ptr<frmLoad> Open(const std::string& folder = "",
                                   std::initializer_list<const char*> files = {})
     {
-        auto dialog = std::make_unique<frmLoad>(state, fake.services, &parent);
+        auto dialog = std::make_unique<frmLoad>(settings, fake.dialogs, &parent);
         dialog->show();
         for (const char* file : files) {
             test::WriteFile(fake.folder.folder("snapshots/" + folder) / file, "x");
@@ -39,7 +39,7 @@ protected:
     fs::path snapshots = fake.folder.folder("snapshots");
     fs::path snapshot = fake.folder.folder("snapshots/Hero-06-12-2026-15-04-09");
     fs::path save = fake.folder.folder("save");
-    Module1 state{save.string(), snapshots.string(), {}, {}, {}};  // SaveGameDir, SnapshotDir
+    Settings settings{save.string(), snapshots.string(), "60"};
     QWidget parent;
 };
 
@@ -112,7 +112,7 @@ TEST_F(FrmLoadTest, FailedRestoreSaysWhyAndLeavesTheSaveFolder)
 
 TEST_F(FrmLoadTest, MissingSnapshotDirIsReported)
 {
-    state.SnapshotDir = (fake.folder.path() / "moved away").string();
+    settings.SnapshotDir = (fake.folder.path() / "moved away").string();
     Open();
     ASSERT_EQ(fake.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(fake.dialogs.boxes[0].prompt.contains("moved away"));

@@ -12,22 +12,25 @@
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
 #include "support/gui_fakes.h"
+#include "support/modal.h"
 
 namespace quorrel {
 namespace {
 
+namespace fs = std::filesystem;
 using platform::MsgBoxIcon;
 using test::ReadFile;
 using test::WriteFile;
 
-QString Text(const std::filesystem::path& path)
+QString Text(const fs::path& path)
 {
     return platform::ToQString(path.string());
 }
 
+// The dialog as the player opens it: Options > Set Options on the main window.
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    std::filesystem::path Folder(const std::string& name, std::initializer_list<const char*> files)
+    fs::path Folder(const std::string& name, std::initializer_list<const char*> files)
     {
         const auto folder = fakes_.folder.folder(name);
         for (const char* file : files) {
@@ -44,11 +47,11 @@ protected:
         fakes_.dialogs.boxes.clear();
     }
 
-    std::unique_ptr<frmOptions> Open()
+    // Opens the dialog modally and lets `act` work in it; a dialog left open is cancelled.
+    void WithOptions(const std::function<void(frmOptions&)>& act)
     {
-        auto dialog = std::make_unique<frmOptions>(state_, window_, fakes_.services);
-        dialog->show();
-        return dialog;
+        test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
+        window_.itmOptions().trigger();
     }
 
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title)
@@ -59,74 +62,93 @@ protected:
         fakes_.dialogs.boxes.clear();
     }
 
+    const Settings& applied() { return window_.state().settings(); }
+
     test::FakeServices fakes_;
-    std::filesystem::path save_ = Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"});
-    std::filesystem::path history_ = fakes_.folder.folder("history");
+    fs::path save_ = Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"});
+    fs::path history_ = fakes_.folder.folder("history");
     std::string settings_ = save_.string() + "\r\n" + history_.string() + "\r\n60\r\n";
-    Module1 state_;
-    frmMain window_{state_, fakes_.services};
+    frmMain window_{fakes_.services};
 };
 
 TEST_F(FrmOptionsTest, FirstRunApplyWantsASaveFolderThenWritesTheFileAndEnablesLoadAndRun)
 {
     window_.Form_Load();  // no settings file yet
     fakes_.dialogs.boxes.clear();
-    auto dialog = Open();
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
-    dialog->Command1_Click();
-    ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information,
-                 "Error");
-    EXPECT_FALSE(std::filesystem::exists(fakes_.services.settingsFile));
+    bool closedByApply = false;
+    WithOptions([&](frmOptions& dialog) {
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+        ASSERT_TRUE(
+            dialog.Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+        dialog.Command1_Click();
+        ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information,
+                     "Error");
+        EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
 
-    // Any three files ending so make a save folder.
-    const auto notes = Folder("notes", {"A.d2s", "B.d2s", "notes.map"});
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(notes)));
-    QTest::mouseClick(&dialog->Command1(), Qt::LeftButton);
+        // Any three files ending so make a save folder.
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(Folder("notes", {"A.d2s", "B.d2s", "notes.map"}))));
+        QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
+        closedByApply = !dialog.isVisible();
+    });
+    EXPECT_TRUE(closedByApply);
     ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
+    const std::string notes = (fakes_.folder.path() / "notes").string();
     EXPECT_EQ(ReadFile(fakes_.services.settingsFile),
-              notes.string() + "\r\n" + history_.string() + "\r\n60\r\n");
+              notes + "\r\n" + history_.string() + "\r\n60\r\n");
+    EXPECT_EQ(applied(), (Settings{notes, history_.string(), "60"}));
     EXPECT_TRUE(window_.itmLoad().isEnabled());
     EXPECT_TRUE(window_.mnuRun().isEnabled());
 }
 
-TEST_F(FrmOptionsTest, PreloadShowsTheStoredSettingsAndCancelAfterBrowsingPutsThemBack)
+TEST_F(FrmOptionsTest, BrowsingDuringARunChangesNothingUntilApply)
 {
     StartMain();
+    window_.itmStart().trigger();
     // Start-up cannot arm the timer from 5000 seconds; a file edited by hand since reads so.
-    state_.RefreshTime = "5000";
-    auto dialog = Open();
-    EXPECT_EQ(dialog->Dir1().path(), Text(save_));
-    EXPECT_EQ(dialog->Dir2().path(), Text(history_));
-    EXPECT_EQ(dialog->Text1().text(), "500") << "the box holds three characters";
-    EXPECT_EQ(state_.RefreshTime, "5000") << "kept until Apply or an arrow";
+    window_.state().settings().RefreshTime = "5000";
+    const Settings stored = applied();
+    const fs::path browsed = fakes_.folder.folder("browsed");
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(save_));
+        EXPECT_EQ(dialog.Dir2().path(), Text(history_));
+        EXPECT_EQ(dialog.Text1().text(), "500") << "the box holds three characters";
 
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(fakes_.folder.path())));
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(save_)));
-    QTest::mouseClick(&dialog->UpDown1().upButton(), Qt::LeftButton);
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    ASSERT_EQ(state_.SaveGameDir, fakes_.folder.text())
-        << "a directory box writes at once, and Esc is no Cancel";
-    QTest::mouseClick(&dialog->Command2(), Qt::LeftButton);
-    EXPECT_EQ(state_.SaveGameDir, save_.string());
-    EXPECT_EQ(state_.SnapshotDir, history_.string());
-    EXPECT_EQ(state_.RefreshTime, "5000");
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(browsed)));
+        QTest::mouseClick(&dialog.UpDown1().upButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.edited().SnapshotDir, browsed.string());
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible()) << "Esc is no Cancel";
+
+        // The game saves while the player browses: the check follows what was applied.
+        test::Touch(save_ / "Hero.d2s");
+        window_.state().engine().Timer1_Timer();
+        EXPECT_EQ(applied(), stored);
+
+        QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09"));
+    EXPECT_TRUE(fs::is_empty(browsed));
+    EXPECT_EQ(applied(), stored);
+    EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_);
 }
 
 TEST_F(FrmOptionsTest, TheRefreshBoxHoldsThreeCharactersAndComplainsWhenEmpty)
 {
     StartMain();
-    auto dialog = Open();
-    QLineEdit& box = dialog->Text1();
-    box.selectAll();
-    QTest::keyClicks(&box, "1234");
-    EXPECT_EQ(box.text(), "123");
+    WithOptions([&](frmOptions& dialog) {
+        QLineEdit& box = dialog.Text1();
+        box.selectAll();
+        QTest::keyClicks(&box, "1234");
+        EXPECT_EQ(box.text(), "123");
 
-    box.selectAll();
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
-    dialog->Command1_Click();
-    ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical, "Error");
+        box.selectAll();
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
+        dialog.Command1_Click();
+        ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical, "Error");
+    });
+    EXPECT_EQ(applied().RefreshTime, "60") << "a refused Apply hands nothing over";
 }
 
 TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999)
@@ -136,73 +158,88 @@ TEST_F(FrmOptionsTest, ArrowsStepTheBoxBetweenZeroAnd999)
         {"2.5", false, "1.5"}, {"999", true, "999"},
     };
     StartMain();
-    auto dialog = Open();
-    for (const auto& [before, up, after] : cases) {
-        dialog->Text1().setText(before);
-        state_.RefreshTime = before;
-        platform::UpDown& arrows = dialog->UpDown1();
-        QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
-        EXPECT_EQ(dialog->Text1().text(), after) << before;
-        EXPECT_EQ(state_.RefreshTime, after) << before;
-    }
-    ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information, "Error");
+    WithOptions([&](frmOptions& dialog) {
+        for (const auto& [before, up, after] : cases) {
+            dialog.Text1().setText(before);
+            platform::UpDown& arrows = dialog.UpDown1();
+            QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
+            EXPECT_EQ(dialog.Text1().text(), after) << before;
+            EXPECT_EQ(dialog.edited().RefreshTime, after) << before;
+        }
+        ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information, "Error");
+    });
 }
 
 TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
 {
     StartMain();
-    auto dialog = Open();
-    fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
-    dialog->Command3_Click();
-    EXPECT_EQ(state_.SnapshotDir, (history_ / "Heroes").string());
+    WithOptions([&](frmOptions& dialog) {
+        fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
+        dialog.Command3_Click();
+        EXPECT_EQ(dialog.edited().SnapshotDir, (history_ / "Heroes").string());
 
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        dialog->Command3_Click();
-        ExpectOneBox(
-            "The name of the directory that you have entered\n\r is not valid or the "
-            "directory already exists",
-            MsgBoxIcon::Information, "Error");
-    }
-    EXPECT_FALSE(std::filesystem::exists(fakes_.folder.path() / "x"));
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            dialog.Command3_Click();
+            ExpectOneBox(
+                "The name of the directory that you have entered\n\r is not valid or the "
+                "directory already exists",
+                MsgBoxIcon::Information, "Error");
+        }
+    });
+    EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
 }
 
-TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimer)
+TEST_F(FrmOptionsTest, ApplyDuringARunReArmsTheTimerAndRecordsANewSaveFolder)
 {
     StartMain();
     window_.itmStart().trigger();
-    auto dialog = Open();
-    dialog->Text1().setText("100");
-    dialog->Command1_Click();
+    // Another copy of Hero, saved at other times: nothing in it has changed since it was chosen.
+    const fs::path other = Folder("other", {"Hero.d2s", "Hero.key", "Hero.map"});
+    test::Touch(other / "Hero.d2s", 3600);
+    WithOptions([&](frmOptions& dialog) {
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(other)));
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+    });
     EXPECT_EQ(window_.Timer1().interval(), 1526);
     EXPECT_TRUE(window_.Timer1().isEnabled());
+    EXPECT_EQ(applied().SaveGameDir, other.string());
+
+    for (int tick = 0; tick < 66; ++tick) {
+        window_.state().engine().Timer1_Timer();
+    }
+    EXPECT_TRUE(fs::is_empty(history_)) << "stamps of the old folder were compared";
+    EXPECT_EQ(fakes_.beeper.beeps, 0);
 }
 
-TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
+TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileTheSettingsAndTheDialog)
 {
     StartMain();
-    auto dialog = Open();
-    for (const char* refresh : {"-5", "x"}) {
-        dialog->Text1().setText(refresh);
-        fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
-        dialog->Command1_Click();
-        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
-        EXPECT_EQ(window_.Timer1().interval(), 60000) << refresh;
-    }
+    const Settings stored = applied();
+    WithOptions([&](frmOptions& dialog) {
+        for (const char* refresh : {"-5", "x"}) {
+            dialog.Text1().setText(refresh);
+            fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
+            dialog.Command1_Click();
+            ExpectOneBox("Please type an integer", MsgBoxIcon::Critical, "Error");
+        }
 
-    // A folder where the file must go cannot be replaced.
-    fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
-    WriteFile(fakes_.folder.path() / "blocked" / "inside", "kept");
-    dialog->Text1().setText("100");
-    dialog->Command1_Click();
-    ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved."));
-    EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
-    EXPECT_TRUE(dialog->isVisible());
+        // A folder where the file must go cannot be replaced.
+        fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
+        WriteFile(fakes_.folder.path() / "blocked" / "inside", "kept");
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
+        EXPECT_TRUE(
+            fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved.\n"));
+        EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(applied(), stored);
+        EXPECT_EQ(window_.Timer1().interval(), 60000);
+    });
     EXPECT_EQ(ReadFile(fakes_.folder.path() / "blocked" / "inside"), "kept");
-
-    dialog->Command2_Click();
-    EXPECT_EQ(window_.Timer1().interval(), 60000) << "Cancel re-arms the timer as it was";
+    EXPECT_EQ(applied(), stored);
 }
 
 }  // namespace

@@ -13,15 +13,21 @@ using test::WriteFile;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
+    // Whether the file reads as a whole.
     bool Read(const std::string& content)
     {
         WriteFile(file_, content);
-        return ReadSettingsFile(state_, file_.string());
+        try {
+            ReadSettingsFile(state_, file_.string());
+            return true;
+        } catch (const std::runtime_error&) {
+            return false;
+        }
     }
 
     TempFolder folder_;
     std::filesystem::path file_ = folder_.path() / "Settings.ini";
-    Module1 state_;
+    Settings state_;
 };
 
 TEST_F(SettingsFileTest, LinesEndAtCarriageReturnsOnly)
@@ -51,34 +57,55 @@ TEST_F(SettingsFileTest, ShortFilesFailKeepingWhatWasRead)
     EXPECT_FALSE(Read("one\ntwo\nthree\n")) << "line feeds alone are ordinary characters";
     EXPECT_EQ(state_.SaveGameDir, "one\ntwo\nthree\n");
 
-    EXPECT_FALSE(ReadSettingsFile(state_, (folder_.path() / "missing.ini").string()));
+    EXPECT_THROW(ReadSettingsFile(state_, (folder_.path() / "missing.ini").string()),
+                 std::system_error);
 }
 
 TEST_F(SettingsFileTest, WriteReplacesTheWholeFileAndReadsBack)
 {
     WriteFile(file_, "a much longer first line\r\nsecond\r\nthird\r\nfourth\r\n");
-    Module1 written;
+    Settings written;
     written.SaveGameDir = " C:\\save ";
     written.SnapshotDir = "C:\\";
     written.RefreshTime = "2.5";
     WriteSettingsFile(written, file_.string());
 
     EXPECT_EQ(ReadFile(file_), " C:\\save \r\nC:\\\r\n2.5\r\n");
-    EXPECT_TRUE(ReadSettingsFile(state_, file_.string()));
-    EXPECT_EQ(state_.SaveGameDir, written.SaveGameDir);
-    EXPECT_EQ(state_.SnapshotDir, written.SnapshotDir);
-    EXPECT_EQ(state_.RefreshTime, written.RefreshTime);
+    ReadSettingsFile(state_, file_.string());
+    EXPECT_EQ(state_, written);
 }
 
-TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole)
+// A disk that fills up part-way through the temporary file.
+class FullDisk final : public platform::SystemFileOps {
+public:
+    void Write(const std::filesystem::path& file, std::string_view content) override
+    {
+        SystemFileOps::Write(file, content.substr(0, 5));
+        throw std::filesystem::filesystem_error(
+            "Cannot write", file, std::make_error_code(std::errc::no_space_on_device));
+    }
+};
+
+TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile)
 {
-    WriteFile(file_, "old\r\nold\r\n60\r\n");
-    // A folder where the temporary file must go makes the write fail, even for root.
-    std::filesystem::create_directory(folder_.path() / "Settings.ini.new");
-    Module1 written;
-    written.SaveGameDir = "new";
-    EXPECT_THROW(WriteSettingsFile(written, file_.string()), std::runtime_error);
-    EXPECT_EQ(ReadFile(file_), "old\r\nold\r\n60\r\n");
+    const std::string old = "old\r\nold\r\n60\r\n";
+    WriteFile(file_, old);
+    Settings written{"new save", "new history", "30"};
+    FullDisk full;
+    try {
+        WriteSettingsFile(written, file_.string(), full);
+        ADD_FAILURE() << "a full disk went unreported";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+    }
+    EXPECT_EQ(ReadFile(file_), old);
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Settings.ini.new"));
+
+    // A temporary file left by a crash is simply overwritten next time.
+    WriteFile(folder_.path() / "Settings.ini.new", "half a line");
+    WriteSettingsFile(written, file_.string());
+    EXPECT_EQ(ReadFile(file_), "new save\r\nnew history\r\n30\r\n");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Settings.ini.new"));
 }
 
 }  // namespace

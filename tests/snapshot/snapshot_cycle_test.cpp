@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "platform/path_text.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
@@ -29,14 +31,14 @@ class SnapshotCycleTest : public ::testing::Test {
 protected:
     SnapshotCycleTest()
     {
-        state_.SaveGameDir = save_.string();
-        state_.SnapshotDir = history_.string();
-        state_.RefreshTime = "60";
+        settings_.SaveGameDir = save_.string();
+        settings_.SnapshotDir = history_.string();
+        settings_.RefreshTime = "60";
         for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map", "Mage.d2s", "Mage.key"}) {
             WriteFile(save_ / name, name);
         }
         cycle_.SetCheckPeriod();
-        cycle_.ListSaveFolder(state_.KnownFiles);
+        cycle_.RecordSaveFolder();
     }
 
     std::string LogText() const { return fs::exists(log_) ? ReadFile(log_) : ""; }
@@ -52,12 +54,12 @@ protected:
     fs::path save_ = root_.folder("save");
     fs::path history_ = root_.folder("history");
     fs::path log_ = root_.path() / "Log.txt";
-    Module1 state_;
+    Settings settings_;
     test::ManualTimer timer_;
     test::FakeClock clock_;
     test::CountingBeeper beeper_;
     test::FailingCopier copier_;
-    SnapshotCycle cycle_{state_, timer_, {clock_, beeper_, copier_, log_.string()}};
+    SnapshotCycle cycle_{settings_, timer_, {clock_, beeper_, copier_, log_.string()}};
 };
 
 TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
@@ -69,27 +71,52 @@ TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
     };
     for (const Row& row :
          {Row{"60", 60000, 1}, Row{"65", 65000, 1}, Row{"66", 1007, 66}, Row{"100", 1526, 66},
-          Row{"999", 15244, 66}, Row{"0", 0, 1}, Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1}}) {
-        state_.RefreshTime = row.refreshTime;
+          Row{"999", 15244, 66}, Row{"0", 0, 1}, Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1},
+          Row{".5", 0, 1}, Row{"6e1", 60000, 1}, Row{"4294", 65522, 66}}) {
+        settings_.RefreshTime = row.refreshTime;
         cycle_.SetCheckPeriod();
         EXPECT_EQ(timer_.interval(), row.interval) << row.refreshTime;
         EXPECT_EQ(cycle_.TicksPerCheck(), row.ticksPerCheck) << row.refreshTime;
     }
     EXPECT_FALSE(timer_.isEnabled()) << "the period never starts a run";
 
-    state_.RefreshTime = "abc";
+    settings_.RefreshTime = "abc";
     EXPECT_THROW(cycle_.SetCheckPeriod(), std::invalid_argument);
-    state_.RefreshTime = "5000";  // 76295 ms per tick is beyond the timer
-    EXPECT_THROW(cycle_.SetCheckPeriod(), std::out_of_range);
-    state_.RefreshTime = "-5";
-    EXPECT_THROW(cycle_.SetCheckPeriod(), std::out_of_range);
-    EXPECT_EQ(timer_.interval(), 4000) << "a refused period leaves the timer as it was";
+    // Beyond the timer: 76295 ms per tick, negative, and far beyond any integer.
+    for (const char* refreshTime : {"5000", "-5", "606959600", "1e300"}) {
+        settings_.RefreshTime = refreshTime;
+        EXPECT_THROW(cycle_.SetCheckPeriod(), std::out_of_range) << refreshTime;
+    }
+    EXPECT_EQ(timer_.interval(), 65522) << "a refused period leaves the timer as it was";
+}
+
+TEST_F(SnapshotCycleTest, RefreshTimeIsReadInTheLocaleOfTheUser)
+{
+    // Whichever name the system gives a locale that writes 2,5 for two and a half.
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    bool found = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        GTEST_SKIP() << "no German locale here; ./dev.sh test makes one";
+    }
+    settings_.RefreshTime = "3,5";
+    cycle_.SetCheckPeriod();
+    const int interval = timer_.interval();
+    settings_.RefreshTime = "3.5";
+    EXPECT_THROW(cycle_.SetCheckPeriod(), std::invalid_argument);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    EXPECT_EQ(interval, 4000);
 }
 
 TEST_F(SnapshotCycleTest, ChangedCharacterIsCopiedIntoOneDatedFolder)
 {
     // One separator is joined whatever the snapshot folder ends with.
-    state_.SnapshotDir = history_.string() + platform::kPathSeparator;
+    settings_.SnapshotDir = history_.string() + platform::kPathSeparator;
     for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
         WriteFile(save_ / name, std::string("new ") + name);
         Touch(save_ / name);
@@ -112,6 +139,9 @@ TEST_F(SnapshotCycleTest, ChangedCharacterIsCopiedIntoOneDatedFolder)
 
 TEST_F(SnapshotCycleTest, NewFilesAreFirstSeenAndEveryChangedCharacterGetsASnapshot)
 {
+    // A character whose name holds a dot is the name up to the last one.
+    WriteFile(save_ / "Hero.v2.d2s", "a");
+    WriteFile(save_ / "Hero.v2.key", "a");
     // A new character appears and an old file goes while the run is on: no change, no failure.
     WriteFile(save_ / "Amazon.d2s", "a");
     fs::remove(save_ / "Mage.key");
@@ -121,11 +151,15 @@ TEST_F(SnapshotCycleTest, NewFilesAreFirstSeenAndEveryChangedCharacterGetsASnaps
 
     Touch(save_ / "Amazon.d2s");
     Touch(save_ / "Hero.map");
+    Touch(save_ / "Hero.v2.d2s");
     cycle_.Timer1_Timer();
     EXPECT_EQ(Entries(history_),
-              (std::vector<std::string>{"Amazon-06-12-2026-15-04-09", "Hero-06-12-2026-15-04-09"}));
+              (std::vector<std::string>{"Amazon-06-12-2026-15-04-09", "Hero-06-12-2026-15-04-09",
+                                        "Hero.v2-06-12-2026-15-04-09"}));
     EXPECT_EQ(Entries(history_ / "Amazon-06-12-2026-15-04-09"),
               std::vector<std::string>{"Amazon.d2s"});
+    EXPECT_EQ(Entries(history_ / "Hero.v2-06-12-2026-15-04-09"),
+              (std::vector<std::string>{"Hero.v2.d2s", "Hero.v2.key"}));
     EXPECT_EQ(beeper_.beeps, 1);
 }
 
@@ -159,18 +193,18 @@ TEST_F(SnapshotCycleTest, ExistingFolderAndMissingSaveFolderAreLoggedFailures)
     EXPECT_EQ(ReadFile(history_ / "Hero-06-12-2026-15-04-09" / "keep.txt"), "not ours");
     EXPECT_EQ(beeper_.beeps, 0);
 
-    const std::vector<Filenames> known = state_.KnownFiles;
+    const std::vector<Filenames> known = cycle_.KnownFiles();
     fs::rename(save_, root_.path() / "moved");
     cycle_.Timer1_Timer();
-    EXPECT_EQ(state_.KnownFiles.size(), known.size());
-    EXPECT_EQ(state_.KnownFiles[0].Attributes, known[0].Attributes);
+    EXPECT_EQ(cycle_.KnownFiles().size(), known.size());
+    EXPECT_EQ(cycle_.KnownFiles()[0].Attributes, known[0].Attributes);
 
     EXPECT_EQ(LogText(), ErrorEntry() + ErrorEntry());
 }
 
 TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTick)
 {
-    state_.RefreshTime = "100";
+    settings_.RefreshTime = "100";
     cycle_.SetCheckPeriod();
     Touch(save_ / "Hero.d2s");
     for (int tick = 1; tick < 66; ++tick) {

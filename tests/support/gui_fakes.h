@@ -54,11 +54,11 @@ public:
     }
 };
 
-// A notification area that is always there and keeps one icon per window and identifier.
+// A notification area that is always there and keeps one icon per identifier.
 class FakeNotifyArea final : public platform::NotifyArea {
 public:
     bool available = true;
-    std::map<std::pair<std::int32_t, std::uint32_t>, platform::NOTIFYICONDATA> icons;
+    std::map<std::uint32_t, platform::NOTIFYICONDATA> icons;
     int addCalls = 0;
 
     bool isAvailable() const override { return available; }
@@ -68,7 +68,13 @@ public:
             return false;
         }
         ++addCalls;
-        return icons.emplace(std::make_pair(data.hWnd, data.uID), data).second;
+        return icons.emplace(data.uID, data).second;
+    }
+
+    // The player does something with the mouse over icon 1.
+    void Mouse(std::uint32_t mouseMessage)
+    {
+        emit Callback(platform::WM_MOUSEMOVE, 1, mouseMessage);
     }
 };
 
