@@ -16,7 +16,7 @@ frmMain::frmMain(Services& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services),
-      state_(Timer1_, {services.clock, services.beeper, services.copier, services.logFile})
+      state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile})
 {
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));

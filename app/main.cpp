@@ -2,7 +2,7 @@
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
-#include "platform/file_copier.h"
+#include "platform/file_ops.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/text.h"
@@ -20,14 +20,13 @@ int main(int argc, char* argv[])
     using namespace quorrel;
     platform::SystemClock clock;
     platform::QtBeeper beeper;
-    platform::SystemFileCopier copier;
     platform::QtDialogs dialogs;
     platform::QtNotifyArea notifyArea;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     platform::SystemProgramStarter programStarter;
     Services services{clock,
                       beeper,
-                      copier,
+                      platform::SystemFiles(),
                       dialogs,
                       notifyArea,
                       *registry,

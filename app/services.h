@@ -4,7 +4,7 @@
 
 #include "platform/beeper.h"
 #include "platform/clock.h"
-#include "platform/file_copier.h"
+#include "platform/file_ops.h"
 #include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
@@ -18,7 +18,7 @@ namespace quorrel {
 struct Services {
     platform::Clock& clock;
     platform::Beeper& beeper;
-    platform::FileCopier& copier;
+    platform::FileOps& files;
     platform::Dialogs& dialogs;
     platform::NotifyArea& notifyArea;
     platform::Registry& registry;

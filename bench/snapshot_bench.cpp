@@ -49,9 +49,10 @@ struct Cycle {
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
-    platform::SystemFileCopier copier;
     SnapshotCycle cycle{
-        settings, timer, {clock, beeper, copier, (root.path() / "Log.txt").string()}};
+        settings,
+        timer,
+        {clock, beeper, platform::SystemFiles(), (root.path() / "Log.txt").string()}};
 };
 
 // Three save files of a few kB, as the game writes them.

@@ -10,6 +10,7 @@
 #include "snapshot/check_period.h"
 #include "snapshot/error_log.h"
 #include "snapshot/snapshot_folder.h"
+#include "snapshot/take_snapshot.h"
 
 namespace quorrel {
 
@@ -62,41 +63,54 @@ void SnapshotCycle::Check()
     ListSaveFolder(CurrentFiles_);
 
     // Files are matched by name: a new file is taken in as first seen, a vanished one dropped.
-    std::unordered_map<std::string_view, const Filenames*> known;
-    known.reserve(KnownFiles_.size());
+    std::unordered_map<std::string_view, std::string_view> knownStamps;
+    knownStamps.reserve(KnownFiles_.size());
     for (const Filenames& record : KnownFiles_) {
-        known.emplace(record.filename, &record);
+        knownStamps.emplace(record.filename, record.Attributes);
     }
 
-    std::vector<std::string> changedCharacters;
+    // The characters with a changed file, in listing order, each with all of its files.
+    std::vector<std::string> changed;
+    std::unordered_map<std::string, std::vector<Filenames>> filesOf;
     for (const Filenames& current : CurrentFiles_) {
-        const auto seen = known.find(current.filename);
-        if (seen != known.end() && seen->second->Attributes != current.Attributes) {
+        const auto seen = knownStamps.find(current.filename);
+        if (seen != knownStamps.end() && seen->second != current.Attributes) {
             std::string character = BaseName(current.filename);
-            if (std::find(changedCharacters.begin(), changedCharacters.end(), character) ==
-                changedCharacters.end()) {
-                changedCharacters.push_back(std::move(character));
+            if (filesOf.try_emplace(character).second) {
+                changed.push_back(std::move(character));
+            }
+        }
+    }
+    if (!changed.empty()) {
+        for (const Filenames& current : CurrentFiles_) {
+            const auto files = filesOf.find(BaseName(current.filename));
+            if (files != filesOf.end()) {
+                files->second.push_back(current);
             }
         }
     }
 
     bool tookSnapshot = false;
-    std::unordered_set<std::string> failedCharacters;
-    for (const std::string& character : changedCharacters) {
+    std::unordered_set<std::string> retry;
+    for (const std::string& character : changed) {
         try {
-            TakeSnapshot(character);
+            TakeSnapshot(settings_.SaveGameDir, filesOf[character], settings_.SnapshotDir,
+                         character, services_.clock.now(), services_.files);
             tookSnapshot = true;
+        } catch (const SourceChanged&) {
+            retry.insert(character);  // saved again while copied: no failure, just too early
         } catch (...) {
-            failedCharacters.insert(character);
+            retry.insert(character);
             LogFailure();
         }
     }
 
-    // A character whose snapshot failed keeps its old stamps, so the next check tries again.
+    // A character whose snapshot was not taken keeps its old stamps, so the next check tries
+    // again.
     std::unordered_map<std::string, std::string> keptStamps;
-    if (!failedCharacters.empty()) {
+    if (!retry.empty()) {
         for (const Filenames& record : KnownFiles_) {
-            if (failedCharacters.count(BaseName(record.filename)) > 0) {
+            if (retry.count(BaseName(record.filename)) > 0) {
                 keptStamps.emplace(record.filename, record.Attributes);
             }
         }
@@ -111,21 +125,6 @@ void SnapshotCycle::Check()
 
     if (tookSnapshot) {
         services_.beeper.beep();
-    }
-}
-
-void SnapshotCycle::TakeSnapshot(const std::string& baseName)
-{
-    const std::string folder = platform::JoinPath(
-        settings_.SnapshotDir, SnapshotFolderName(baseName, services_.clock.now()));
-    platform::CreateOneDirectory(folder);
-    try {
-        services_.copier.CopyFile(platform::JoinPath(settings_.SaveGameDir, baseName + ".*"),
-                                  folder);
-    } catch (...) {
-        // Never leave an empty or partial snapshot to be offered for restore.
-        platform::RemoveTree(folder);
-        throw;
     }
 }
 

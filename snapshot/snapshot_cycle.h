@@ -6,8 +6,8 @@
 
 #include "platform/beeper.h"
 #include "platform/clock.h"
-#include "platform/file_copier.h"
 #include "platform/file_lister.h"
+#include "platform/file_ops.h"
 #include "platform/timer.h"
 #include "settings/settings.h"
 #include "snapshot/filenames.h"
@@ -18,7 +18,7 @@ namespace quorrel {
 struct SnapshotServices {
     platform::Clock& clock;
     platform::Beeper& beeper;
-    platform::FileCopier& copier;
+    platform::FileOps& files;
     std::string logFile;  // see kLogFile
 };
 
@@ -55,7 +55,6 @@ public:
 
 private:
     void Check();
-    void TakeSnapshot(const std::string& baseName);
     void LogFailure() noexcept;
 
     const Settings& settings_;

@@ -56,10 +56,10 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
-    platform::SystemFileCopier copier;
     const test::TempFolder logFolder;
-    SnapshotCycle cycle(state, timer,
-                        {clock, beeper, copier, (logFolder.path() / "Log.txt").string()});
+    SnapshotCycle cycle(
+        state, timer,
+        {clock, beeper, platform::SystemFiles(), (logFolder.path() / "Log.txt").string()});
     cycle.SetCheckPeriod();
     cycle.RecordSaveFolder();
     test::Touch(wideSave / (L"H" + wideE + L"ros.key"));

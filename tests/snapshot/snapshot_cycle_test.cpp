@@ -6,6 +6,7 @@
 
 #include "platform/path_text.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 #include "support/temp_folder.h"
 
 namespace quorrel {
@@ -58,8 +59,8 @@ protected:
     test::ManualTimer timer_;
     test::FakeClock clock_;
     test::CountingBeeper beeper_;
-    test::FailingCopier copier_;
-    SnapshotCycle cycle_{settings_, timer_, {clock_, beeper_, copier_, log_.string()}};
+    test::FaultyFiles files_;
+    SnapshotCycle cycle_{settings_, timer_, {clock_, beeper_, files_, log_.string()}};
 };
 
 TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
@@ -160,13 +161,19 @@ TEST_F(SnapshotCycleTest, NewFilesAreFirstSeenAndEveryChangedCharacterGetsASnaps
               std::vector<std::string>{"Amazon.d2s"});
     EXPECT_EQ(Entries(history_ / "Hero.v2-06-12-2026-15-04-09"),
               (std::vector<std::string>{"Hero.v2.d2s", "Hero.v2.key"}));
+    EXPECT_EQ(Entries(history_ / "Hero-06-12-2026-15-04-09"),
+              (std::vector<std::string>{"Hero.d2s", "Hero.key", "Hero.map"}));
     EXPECT_EQ(beeper_.beeps, 1);
 }
 
 TEST_F(SnapshotCycleTest, FailedCopyLeavesNoFolderLogsAndRetries)
 {
-    copier_.failWhen = [](const std::string& pattern) {
-        return pattern.find("Hero") != pattern.npos;
+    // Hero.d2s and Hero.key are copied when Hero.map cannot be.
+    files_.before = [this](std::string_view operation, const fs::path& file) {
+        if (operation == "Copy" && file == save_ / "Hero.map") {
+            throw fs::filesystem_error("Cannot read", file,
+                                       std::make_error_code(std::errc::io_error));
+        }
     };
     Touch(save_ / "Hero.d2s");
     Touch(save_ / "Mage.d2s");
@@ -177,11 +184,35 @@ TEST_F(SnapshotCycleTest, FailedCopyLeavesNoFolderLogsAndRetries)
     EXPECT_EQ(LogText(), ErrorEntry());
     EXPECT_EQ(beeper_.beeps, 1);
 
-    copier_.failWhen = nullptr;
+    files_.before = nullptr;
     clock_.moment.minute = 5;
     cycle_.Timer1_Timer();
-    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-05-09")) << "the next check tries again";
+    EXPECT_EQ(Entries(history_ / "Hero-06-12-2026-15-05-09"),
+              (std::vector<std::string>{"Hero.d2s", "Hero.key", "Hero.map"}))
+        << "the next check tries again";
     EXPECT_EQ(beeper_.beeps, 2);
+}
+
+TEST_F(SnapshotCycleTest, ASaveWrittenDuringTheCopyIsTakenAgainNextTime)
+{
+    // The game saves Hero again while the first of his files is being copied.
+    files_.before = [this](std::string_view operation, const fs::path& file) {
+        if (operation == "Copy" && file == save_ / "Hero.d2s") {
+            WriteFile(save_ / "Hero.map", "saved meanwhile");
+            Touch(save_ / "Hero.map", 20);
+        }
+    };
+    Touch(save_ / "Hero.d2s");
+    cycle_.Timer1_Timer();
+    EXPECT_TRUE(Entries(history_).empty()) << "a copy that may mix two saves is not kept";
+    EXPECT_EQ(beeper_.beeps, 0);
+
+    files_.before = nullptr;
+    clock_.moment.minute = 5;
+    cycle_.Timer1_Timer();
+    EXPECT_EQ(ReadFile(history_ / "Hero-06-12-2026-15-05-09" / "Hero.map"), "saved meanwhile");
+    EXPECT_EQ(beeper_.beeps, 1);
+    EXPECT_EQ(LogText(), "") << "nothing failed";
 }
 
 TEST_F(SnapshotCycleTest, ExistingFolderAndMissingSaveFolderAreLoggedFailures)

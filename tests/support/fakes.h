@@ -1,12 +1,7 @@
 #pragma once
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "platform/beeper.h"
 #include "platform/clock.h"
-#include "platform/file_copier.h"
 #include "platform/timer.h"
 
 namespace quorrel::test {
@@ -35,25 +30,6 @@ protected:
             ++restarts;
         }
     }
-};
-
-// The real copy, with a failure injected before the copy of a chosen character.
-class FailingCopier final : public platform::FileCopier {
-public:
-    std::function<bool(const std::string& sourcePattern)> failWhen;
-    std::vector<std::string> patterns;
-
-    void CopyFile(const std::string& sourcePattern, const std::string& destination) override
-    {
-        patterns.push_back(sourcePattern);
-        real_.CopyFile(sourcePattern, destination);
-        if (failWhen && failWhen(sourcePattern)) {
-            throw std::runtime_error("disk full");
-        }
-    }
-
-private:
-    platform::SystemFileCopier real_;
 };
 
 }  // namespace quorrel::test

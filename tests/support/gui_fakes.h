@@ -13,6 +13,7 @@
 #include "platform/qt/notify_area.h"
 #include "support/fake_program_starter.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 #include "support/temp_folder.h"
 
 namespace quorrel::test {
@@ -83,14 +84,14 @@ struct FakeServices {
     TempFolder folder;
     FakeClock clock;
     CountingBeeper beeper;
-    FailingCopier copier;
+    FaultyFiles files;
     RecordingDialogs dialogs;
     FakeNotifyArea notifyArea;
     platform::MemoryRegistry registry;
     RecordingProgramStarter programStarter;
     Services services{clock,
                       beeper,
-                      copier,
+                      files,
                       dialogs,
                       notifyArea,
                       registry,
