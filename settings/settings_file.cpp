@@ -14,20 +14,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads one line by the file's rules; false when the end of the file comes first.
+// The longest line that is read. Settings.ini holds two folders and a number; a longer line is
+// no settings file, and is not held in memory to find that out.
+constexpr std::size_t kLongestLine = 32 * 1024;
+
+// Reads one line by the file's rules; false when the end of the file comes first. Throws when
+// the line is longer than kLongestLine or holds a NUL, which would cut a folder short wherever
+// the text is handed to the system.
 bool ReadLine(std::istream& in, std::string& line)
 {
-    std::istream::int_type c = in.get();
-    if (c == std::istream::traits_type::eof()) {
+    using Traits = std::istream::traits_type;
+    std::streambuf& bytes = *in.rdbuf();
+    Traits::int_type c = bytes.sbumpc();
+    if (c == Traits::eof()) {
         return false;
     }
     line.clear();
-    while (c != std::istream::traits_type::eof() && c != '\r') {
-        line.push_back(static_cast<char>(c));
-        c = in.get();
+    while (c != Traits::eof() && c != '\r') {
+        if (c == '\0') {
+            throw std::runtime_error("Settings.ini holds a NUL");
+        }
+        if (line.size() == kLongestLine) {
+            throw std::runtime_error("Settings.ini holds a line longer than 32 KiB");
+        }
+        line.push_back(Traits::to_char_type(c));
+        c = bytes.sbumpc();
     }
-    if (c == '\r' && in.peek() == '\n') {
-        in.get();
+    if (c == '\r' && bytes.sgetc() == '\n') {
+        bytes.sbumpc();
     }
     return true;
 }
@@ -45,11 +59,16 @@ void ReadSettingsFile(Settings& settings, const std::string& file)
     if (!in) {
         throw std::system_error(errno, std::generic_category(), "Cannot open " + file);
     }
+    ReadSettings(in, settings);
+}
+
+void ReadSettings(std::istream& in, Settings& settings)
+{
     std::string line;
     for (std::string* setting :
          {&settings.SaveGameDir, &settings.SnapshotDir, &settings.RefreshTime}) {
         if (!ReadLine(in, line)) {
-            throw std::runtime_error(file + " ends before its third line");
+            throw std::runtime_error("Settings.ini ends before its third line");
         }
         *setting = line;
     }

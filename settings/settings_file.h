@@ -1,5 +1,6 @@
 #pragma once
 
+#include <istream>
 #include <string>
 
 #include "platform/file_ops.h"
@@ -16,9 +17,12 @@ std::string SettingsFilePath(const std::string& applicationDirectory);
 // Reads the three lines into the settings, each as soon as it is read. A CR ends a line and an
 // LF right after it is skipped; a bare LF belongs to the line; the last line may end at the end
 // of the file. Throws std::system_error when the file cannot be opened, and std::runtime_error
-// when it ends before the third line has begun; the settings read until then keep their new
-// values.
+// when it ends before the third line has begun, or a line holds a NUL or more than 32 KiB;
+// the settings read until then keep their new values.
 void ReadSettingsFile(Settings& settings, const std::string& file);
+
+// The same from an open stream of the file's bytes.
+void ReadSettings(std::istream& in, Settings& settings);
 
 // Replaces the file with the three settings, durably: the new content goes to Settings.ini.new
 // beside it, which is flushed to disk, renamed over the file, and the folder flushed, so that

@@ -61,6 +61,23 @@ TEST_F(SettingsFileTest, ShortFilesFailKeepingWhatWasRead)
                  std::system_error);
 }
 
+TEST_F(SettingsFileTest, OverlongLinesAndNulsMakeTheFileInvalid)
+{
+    const std::string longest(32 * 1024, 'a');
+    EXPECT_TRUE(Read(longest + "\r\nb\r\n60\r\n")) << "32 KiB is the most a line may hold";
+    EXPECT_EQ(state_.SaveGameDir, longest);
+
+    state_ = Settings{};
+    EXPECT_FALSE(Read("a\r\n" + std::string(40 * 1024, 'b') + "\r\n60\r\n"));
+    EXPECT_EQ(state_.SaveGameDir, "a");
+    EXPECT_EQ(state_.SnapshotDir, "") << "the overlong line is not taken";
+
+    using namespace std::string_literals;
+    EXPECT_FALSE(Read("D:\\save\0x\r\nD:\\History\r\n60\r\n"s))
+        << "a NUL would cut the folder short";
+    EXPECT_FALSE(Read("a\r\nb\r\n6\0"s));
+}
+
 TEST_F(SettingsFileTest, WriteReplacesTheWholeFileAndReadsBack)
 {
     WriteFile(file_, "a much longer first line\r\nsecond\r\nthird\r\nfourth\r\n");
