@@ -21,8 +21,9 @@ void SystemFileCopier::CopyFile(const std::string& sourcePattern, const std::str
 
     std::vector<fs::path> matches;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        // A link is not followed: its target may lie anywhere.
         std::error_code ignored;
-        if (entry.is_regular_file(ignored) &&
+        if (entry.symlink_status(ignored).type() == fs::file_type::regular &&
             MatchesWildcard(ToText(entry.path().filename()), namePattern, PatternsIgnoreCase())) {
             matches.push_back(entry.path());
         }

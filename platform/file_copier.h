@@ -12,7 +12,7 @@ public:
     // sourcePattern is a folder, a separator and a name that may hold "*" and "?". Every plain
     // file that matches is copied under its own name into the existing folder destination
     // (which may end in a separator), overwriting a file of that name and keeping the
-    // last-modified time. Folders are not copied. Throws std::system_error when nothing
+    // last-modified time. Folders and links are not copied. Throws std::system_error when nothing
     // matches or a copy fails; files copied before the failure stay.
     virtual void CopyFile(const std::string& sourcePattern, const std::string& destination) = 0;
 };

@@ -6,8 +6,8 @@
 
 namespace quorrel::platform {
 
-// A file list box used invisibly: setting its path reads that folder's plain files again
-// (see ListFiles); the names are then read by index.
+// A file list box used invisibly: setting its path reads that folder's plain files again, each
+// with its stamp, in one pass (see ListFolder); the names and stamps are then read by index.
 class FileLister {
 public:
     // Throws when the folder cannot be listed; the lister is then empty.
@@ -17,10 +17,13 @@ public:
     std::size_t count() const { return names_.size(); }
     const std::string& name(std::size_t index) const { return names_.at(index); }
     const std::vector<std::string>& names() const { return names_; }
+    // The stamp that the listing read (see FileStamp).
+    const std::string& stamp(std::size_t index) const { return stamps_.at(index); }
 
 private:
     std::string path_;
     std::vector<std::string> names_;
+    std::vector<std::string> stamps_;
 };
 
 }  // namespace quorrel::platform

@@ -8,13 +8,8 @@
 // Every function throws std::system_error (or std::filesystem::filesystem_error) on failure.
 namespace quorrel::platform {
 
-// The plain files of a folder, as a file list box shows them: no folders, no hidden or system
-// files (on Linux and macOS a name starting with "." is hidden), sorted by name ignoring
-// letter case, names that differ only in case in byte order.
+// The names of a folder's plain files, as ListFolder (folder_listing.h) lists them.
 std::vector<std::string> ListFiles(const std::string& folder);
-
-// A file's last-modified date and time in local time, as "yyyy-mm-dd hh:mm:ss".
-std::string LastModifiedText(const std::string& file);
 
 // Creates one folder. Fails when it exists already or its parent is missing.
 void CreateOneDirectory(const std::string& folder);
@@ -31,9 +26,6 @@ std::string CurrentDirectory();
 // Copies one file over a file of the same name, if there is one, keeping the last-modified time.
 // Takes paths rather than text, so that a name the code page cannot spell is still copied.
 void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target);
-
-// "yyyy-mm-dd hh:mm:ss": the stamp's text, written by hand since every check writes one per file.
-std::string StampText(int year, int month, int day, int hour, int minute, int second);
 
 // Whether the platform's wildcard patterns ignore letter case (Windows) or not.
 bool PatternsIgnoreCase();

@@ -1,7 +1,6 @@
 #include "snapshot/error_log.h"
 
-#include <fstream>
-
+#include "platform/file_content.h"
 #include "platform/path_text.h"
 
 namespace quorrel {
@@ -9,11 +8,10 @@ namespace quorrel {
 void AppendErrorEntry(const std::string& logFile, const platform::LocalDateTime& when) noexcept
 {
     try {
-        std::ofstream log(platform::ToPath(logFile), std::ios::binary | std::ios::app);
-        log << "Date: " << platform::ShortDateText(when) << "\r\n"
-            << "Time: " << platform::TimeText(when) << "\r\n"
-            << "Error Could not save \r\n"
-            << "------------------------\r\n";
+        const std::string entry = "Date: " + platform::ShortDateText(when) + "\r\n" +
+                                  "Time: " + platform::TimeText(when) + "\r\n" +
+                                  "Error Could not save \r\n" + "------------------------\r\n";
+        platform::AppendInOneWrite(platform::ToPath(logFile), entry);
     } catch (...) {
         // Nowhere left to report to.
     }

@@ -14,7 +14,8 @@ inline constexpr const char* kLogFile = "Log.txt";
 //   Time: <time>
 //   Error Could not save
 //   ------------------------
-// A log that cannot be written loses the entry; the check goes on regardless.
+// The entry goes in with one write, so it is there whole or not at all. A log that cannot be
+// written loses the entry; the check goes on regardless.
 void AppendErrorEntry(const std::string& logFile, const platform::LocalDateTime& when) noexcept;
 
 }  // namespace quorrel

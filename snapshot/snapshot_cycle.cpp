@@ -5,8 +5,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/file_system.h"
-#include "platform/path_text.h"
 #include "snapshot/check_period.h"
 #include "snapshot/error_log.h"
 #include "snapshot/snapshot_folder.h"
@@ -31,9 +29,8 @@ void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
 {
     FileList_.setPath(settings_.SaveGameDir);
     files.reserve(files.size() + FileList_.count());
-    for (const std::string& name : FileList_.names()) {
-        files.push_back(
-            {name, platform::LastModifiedText(platform::JoinPath(settings_.SaveGameDir, name))});
+    for (std::size_t i = 0; i < FileList_.count(); ++i) {
+        files.push_back({FileList_.name(i), FileList_.stamp(i)});
     }
 }
 
@@ -94,6 +91,10 @@ void SnapshotCycle::Check()
     std::unordered_set<std::string> retry;
     for (const std::string& character : changed) {
         try {
+            if (unfinished_.ShouldWait(settings_.SaveGameDir, character, filesOf[character])) {
+                retry.insert(character);  // caught while the game writes it: no failure either
+                continue;
+            }
             TakeSnapshot(settings_.SaveGameDir, filesOf[character], settings_.SnapshotDir,
                          character, services_.clock.now(), services_.files);
             tookSnapshot = true;
@@ -104,6 +105,7 @@ void SnapshotCycle::Check()
             LogFailure();
         }
     }
+    unfinished_.CheckDone();
 
     // A character whose snapshot was not taken keeps its old stamps, so the next check tries
     // again.

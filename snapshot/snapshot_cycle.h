@@ -11,6 +11,7 @@
 #include "platform/timer.h"
 #include "settings/settings.h"
 #include "snapshot/filenames.h"
+#include "snapshot/unfinished_saves.h"
 
 namespace quorrel {
 
@@ -26,6 +27,9 @@ struct SnapshotServices {
 // TicksPerCheck-th tick lists the save folder again, and every character with a file whose
 // stamp changed since the last check gets its files copied into a new folder
 // SnapshotDir/<character>-dd-mm-yyyy-hh-mm-ss. A check that took a snapshot beeps once.
+//
+// A snapshot is whole or not there: a character whose save is caught half-written, or whose
+// files change while they are copied, keeps its old stamps and is taken at a later check.
 //
 // The cycle reads the settings it is given at every check, so it always follows the ones
 // applied last.
@@ -63,6 +67,7 @@ private:
     platform::FileLister FileList_;
     std::vector<Filenames> KnownFiles_;
     std::vector<Filenames> CurrentFiles_;  // the save folder as the running check lists it
+    UnfinishedSaves unfinished_;
     std::int16_t TickCount_ = 0;
     std::int16_t TicksPerCheck_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "snapshot/take_snapshot.h"
 
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "snapshot/snapshot_folder.h"
 
@@ -22,7 +23,7 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
         ops.SyncFolder(target);
         ops.SyncFolder(platform::ToPath(snapshotDir));
         for (const Filenames& file : files) {
-            if (platform::LastModifiedText(platform::JoinPath(saveFolder, file.filename)) !=
+            if (platform::FileStamp(platform::JoinPath(saveFolder, file.filename)) !=
                 file.Attributes) {
                 throw SourceChanged(file.filename + " changed while it was copied");
             }

@@ -20,7 +20,8 @@ public:
 // Copies one character's files into a new folder SnapshotDir/<character>-dd-mm-yyyy-hh-mm-ss:
 // exactly the files given, as the listing of the save folder found them, under their own names.
 // The snapshot counts only once it is whole and on disk: each copy is flushed, then the new
-// folder and the snapshot folder. Afterwards each source's stamp is read again; if one changed
+// folder and the snapshot folder. Afterwards each source's stamp is read again with FileStamp,
+// which reads it as the listing does, so `files` carry the listing's stamps; if one changed
 // while it was being copied, SourceChanged is thrown. On that and on any failure the new folder
 // is removed before the error is thrown, so that no partial snapshot is ever offered for restore;
 // a folder that existed already is never touched. Returns the new folder.

@@ -5,47 +5,17 @@
 #include <array>
 #include <cerrno>
 #include <system_error>
-#include <utility>
 
 #include "platform/file_ops.h"
+#include "platform/posix/descriptor.h"
 
 namespace quorrel::platform {
 
 namespace fs = std::filesystem;
+using posix::Descriptor;
+using posix::Fail;
 
 namespace {
-
-[[noreturn]] void Fail(const char* what, const fs::path& file, int error = errno)
-{
-    throw fs::filesystem_error(what, file, std::error_code(error, std::generic_category()));
-}
-
-// A file descriptor that is closed on every way out. Close() reports the close itself, which is
-// where some file systems report a failed write.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-    int Close()
-    {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 Descriptor OpenForWriting(const fs::path& file, mode_t mode)
 {
@@ -116,32 +86,14 @@ void SystemFileOps::Write(const fs::path& file, std::string_view content)
 
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
 {
-    // Looked at before it is opened: opening a FIFO could wait for a writer, and opening a
-    // device can have effects of its own.
     struct stat status {};
-    if (::lstat(source.c_str(), &status) != 0) {
-        Fail("Cannot read", source);
-    }
-    if (!S_ISREG(status.st_mode)) {
-        Fail("Not a plain file", source, S_ISLNK(status.st_mode) ? ELOOP : EINVAL);
-    }
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    if (in.get() < 0) {
-        Fail("Cannot read", source);
-    }
-    // The name could have been given to something else in between.
-    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        Fail("Not a plain file", source, EINVAL);
-    }
+    Descriptor in = posix::OpenPlainFile(source, status);
 
     Descriptor out = OpenForWriting(target, status.st_mode & 0777);
     std::array<char, 64 * 1024> buffer{};
     for (;;) {
-        const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
+        const ssize_t count = posix::ReadSome(in.get(), buffer.data(), buffer.size());
         if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             Fail("Cannot read", source);
         }
         if (count == 0) {

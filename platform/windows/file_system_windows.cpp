@@ -9,33 +9,6 @@
 
 namespace quorrel::platform {
 
-namespace {
-
-[[noreturn]] void ThrowLastError(const std::string& what)
-{
-    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
-}
-
-}  // namespace
-
-std::string LastModifiedText(const std::string& file)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(ToPath(file).c_str(), GetFileExInfoStandard, &data)) {
-        ThrowLastError("Cannot read the stamp of " + file);
-    }
-    // Converted with the daylight-saving rule of the stamp's own date, so that a stamp reads the
-    // same all year round.
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-        ThrowLastError("Cannot convert the stamp of " + file);
-    }
-    return StampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
-                     local.wSecond);
-}
-
 // Windows' own copy: it replaces the target and carries the last-modified time over. (The
 // standard library of MinGW takes any two files of one drive for the same file and refuses.)
 void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target)

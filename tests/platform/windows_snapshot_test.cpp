@@ -36,9 +36,9 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     ASSERT_TRUE(fs::is_directory(wideSave));
     ASSERT_EQ(platform::DriveOf(save), "C:");
     for (const wchar_t* name : {L"ros.d2s", L"ros.key", L"ros.map"}) {
-        test::WriteFile(wideSave / (L"H" + wideE + name), "x");
+        test::WriteFile(wideSave / (L"H" + wideE + name), "a file of the game's");
     }
-    test::WriteFile(wideSave / L"Mage.d2s", "x");
+    test::WriteFile(wideSave / L"Mage.d2s", "a file of the game's");
 
     Settings written;
     written.SaveGameDir = save;

@@ -34,7 +34,7 @@ protected:
     {
         const auto folder = fakes_.folder.folder(name);
         for (const char* file : files) {
-            WriteFile(folder / file, file);
+            WriteFile(folder / file, std::string("the game's ") + file);
         }
         return folder;
     }

@@ -1,0 +1,88 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <memory>
+#include <system_error>
+
+#include "platform/file_system.h"
+#include "platform/folder_listing.h"
+#include "platform/path_text.h"
+
+namespace quorrel::platform {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+std::string StampOf(const struct stat& status)
+{
+#ifdef __APPLE__
+    const timespec& modified = status.st_mtimespec;
+#else
+    const timespec& modified = status.st_mtim;
+#endif
+    return StampText(modified.tv_sec, static_cast<std::uint32_t>(modified.tv_nsec),
+                     static_cast<std::uint64_t>(status.st_size));
+}
+
+struct CloseFolder {
+    void operator()(DIR* folder) const { ::closedir(folder); }
+};
+
+}  // namespace
+
+// Each stamp is read through the folder's own descriptor, without building a path or following
+// a link.
+std::vector<ListedFile> ListFolder(const std::string& folder)
+{
+    const std::unique_ptr<DIR, CloseFolder> listing(::opendir(folder.c_str()));
+    if (!listing) {
+        Fail("Cannot list " + folder);
+    }
+    const int fd = ::dirfd(listing.get());
+    std::vector<ListedFile> files;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                Fail("Cannot list " + folder);
+            }
+            break;
+        }
+        // The entry's type, where the file system gives it, spares reading a folder's or a
+        // link's status.
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) {
+            continue;
+        }
+        std::string name = entry->d_name;
+        if (IsHiddenOrSystem(folder, name)) {
+            continue;
+        }
+        struct stat status {};
+        if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            Fail("Cannot read the stamp of " + JoinPath(folder, name));
+        }
+        if (S_ISREG(status.st_mode)) {
+            files.push_back({std::move(name), StampOf(status)});
+        }
+    }
+    SortByName(files);
+    return files;
+}
+
+std::string FileStamp(const std::string& file)
+{
+    struct stat status {};
+    if (::fstatat(AT_FDCWD, file.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        Fail("Cannot read the stamp of " + file);
+    }
+    return StampOf(status);
+}
+
+}  // namespace quorrel::platform

@@ -1,0 +1,66 @@
+#include "snapshot/save_file_check.h"
+
+#include <gtest/gtest.h>
+
+#include "support/save_bytes.h"
+
+namespace quorrel {
+namespace {
+
+using test::SaveBytes;
+
+// A whole save of version 96 and 24 bytes, its checksum worked out apart from any program.
+const std::string kSmallSave(
+    "\x55\xaa\x55\xaa\x60\x00\x00\x00\x18\x00\x00\x00\xdd\x60\x4c\x6d"
+    "Quorrel!",
+    24);
+
+TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
+{
+    EXPECT_FALSE(IsSaveInProgress(kSmallSave));
+    const std::string save = SaveBytes(8192);
+    EXPECT_FALSE(IsSaveInProgress(save));
+
+    std::string longer = save + "x";
+    EXPECT_TRUE(IsSaveInProgress(longer)) << "a length that does not match";
+    std::string changed = save;
+    changed[4000] ^= 0x10;
+    EXPECT_TRUE(IsSaveInProgress(changed)) << "a checksum that does not match";
+    EXPECT_TRUE(IsSaveInProgress(save.substr(0, 4096))) << "cut short";
+    EXPECT_TRUE(IsSaveInProgress(save.substr(0, 15))) << "not even a whole header";
+    EXPECT_TRUE(IsSaveInProgress("")) << "emptied before the game writes it again";
+
+    std::string old = SaveBytes(8192, 91);
+    old[4000] ^= 0x10;
+    EXPECT_FALSE(IsSaveInProgress(old)) << "before version 92 there is nothing to check";
+    std::string unsigned_ = changed;
+    unsigned_[0] = 0;
+    EXPECT_FALSE(IsSaveInProgress(unsigned_)) << "no signature: not a save the check knows";
+}
+
+TEST(SaveFileCheckTest, PiecesOfAnySizeGiveTheSameVerdict)
+{
+    const std::string save = SaveBytes(1000, 92);
+    for (const std::size_t piece : {1u, 5u, 16u, 999u}) {
+        SaveFileCheck check;
+        for (std::size_t at = 0; at < save.size(); at += piece) {
+            check.Add(std::string_view(save).substr(at, piece));
+        }
+        EXPECT_FALSE(check.InProgress()) << piece;
+        check.Add("!");
+        EXPECT_TRUE(check.InProgress()) << piece;
+    }
+}
+
+TEST(SaveFileCheckTest, SaveFilesEndInD2sInAnyCase)
+{
+    for (const char* name : {"Hero.d2s", "Hero.D2S", "x.d2S", ".d2s"}) {
+        EXPECT_TRUE(IsSaveFileName(name)) << name;
+    }
+    for (const char* name : {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "Hero.d3s"}) {
+        EXPECT_FALSE(IsSaveFileName(name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace quorrel
