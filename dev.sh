@@ -3,6 +3,8 @@
 #   ./dev.sh run     build Quorrel and start it
 #   ./dev.sh test    build and run every test, then the engine's tests on Windows under Wine
 #   ./dev.sh bench   build and run the benchmarks
+#   ./dev.sh fuzz [seconds]   build the fuzz targets with clang and run each (60 s by default)
+#   ./dev.sh sanitize         build and run the Linux tests with AddressSanitizer and UBSan
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +18,32 @@ configure_and_build() {  # folder, build type, extra CMake options...
 }
 
 build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+
+# Fuzzing: libFuzzer comes with clang's runtime, a package of its own on Debian.
+fuzz_targets=(settings_reader refresh_time wildcard save_file_check)
+run_fuzzers() {  # seconds per target
+    ensure_packages cmake ninja-build clang
+    local version
+    version=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p')
+    ensure_packages "libclang-rt-$version-dev"
+    configure_and_build build-fuzz RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DQUORREL_FUZZ=ON -DQUORREL_GUI=OFF -DQUORREL_TESTS=OFF
+    local target corpus log
+    for target in "${fuzz_targets[@]}"; do
+        # New inputs go to a scratch folder; the seeds kept in fuzz/corpus stay as they are.
+        corpus=$(mktemp -d)
+        log=build-fuzz/fuzz-$target.log
+        if ! ./build-fuzz/fuzz/fuzz_"$target" -max_total_time="$1" -timeout=10 \
+            -artifact_prefix=build-fuzz/"$target"- "$corpus" fuzz/corpus/"$target" >"$log" 2>&1; then
+            tail -n 40 "$log" >&2
+            echo "fuzz_$target found a fault; the input is kept in build-fuzz/" >&2
+            rm -rf "$corpus"
+            return 1
+        fi
+        echo "fuzz_$target: $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$log")"
+        rm -rf "$corpus"
+    done
+}
 
 case "${1:-}" in
 run)
@@ -33,14 +61,25 @@ test)
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
     # The engine once more, as a Windows program under Wine.
     bash scripts/test-windows.sh
+    # Every fuzz target for a short while.
+    run_fuzzers 15
     ;;
 bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev
     configure_and_build build-bench Release -DQUORREL_TESTS=OFF -DQUORREL_BENCH=ON
     ./build-bench/bench/quorrel_bench
     ;;
+fuzz)
+    run_fuzzers "${2:-60}"
+    ;;
+sanitize)
+    ensure_packages "${build_packages[@]}" libgtest-dev
+    configure_and_build build-sanitize Debug -DQUORREL_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure
+    ;;
 *)
-    echo "usage: $0 run | test | bench" >&2
+    echo "usage: $0 run | test | bench | fuzz [seconds] | sanitize" >&2
     exit 2
     ;;
 esac
