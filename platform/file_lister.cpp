@@ -4,17 +4,43 @@
 
 namespace quorrel::platform {
 
+// A folder read again mostly holds the same files, and the system gives them in the same order:
+// then the order sorted the last time is used again, and only the stamps are taken.
 void FileLister::setPath(const std::string& folder)
 {
-    names_.clear();
-    stamps_.clear();
     path_ = folder;
-    std::vector<ListedFile> files = ListFolder(folder);
-    names_.reserve(files.size());
-    stamps_.reserve(files.size());
-    for (ListedFile& file : files) {
-        names_.push_back(std::move(file.name));
-        stamps_.push_back(std::move(file.stamp));
+    std::vector<ListedFile> listed;
+    listed.reserve(names_.size());
+    try {
+        ReadFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
+            listed.push_back({std::string(name), std::string(stamp)});
+        });
+    } catch (...) {
+        names_.clear();
+        stamps_.clear();
+        shownAt_.clear();
+        throw;
+    }
+
+    bool sameFiles = listed.size() == names_.size();
+    for (std::size_t i = 0; sameFiles && i < listed.size(); ++i) {
+        sameFiles = listed[i].name == names_[shownAt_[i]];
+    }
+    if (sameFiles) {
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            stamps_[shownAt_[i]] = std::move(listed[i].stamp);
+        }
+        return;
+    }
+
+    const std::vector<std::size_t> order = SortedOrder(listed);
+    names_.resize(listed.size());
+    stamps_.resize(listed.size());
+    shownAt_.resize(listed.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        names_[k] = std::move(listed[order[k]].name);
+        stamps_[k] = std::move(listed[order[k]].stamp);
+        shownAt_[order[k]] = k;
     }
 }
 

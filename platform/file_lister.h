@@ -24,6 +24,8 @@ private:
     std::string path_;
     std::vector<std::string> names_;
     std::vector<std::string> stamps_;
+    // Where each file that the system listed, in its own order, stands in names_.
+    std::vector<std::size_t> shownAt_;
 };
 
 }  // namespace quorrel::platform

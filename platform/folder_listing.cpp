@@ -1,8 +1,6 @@
 #include "platform/folder_listing.h"
 
 #include <algorithm>
-#include <charconv>
-#include <string_view>
 
 namespace quorrel::platform {
 
@@ -27,28 +25,84 @@ int CompareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz-_";
+
 }  // namespace
+
+std::vector<ListedFile> ListFolder(const std::string& folder)
+{
+    std::vector<ListedFile> listed;
+    ReadFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
+        listed.push_back({std::string(name), std::string(stamp)});
+    });
+    std::vector<ListedFile> sorted;
+    sorted.reserve(listed.size());
+    for (const std::size_t position : SortedOrder(listed)) {
+        sorted.push_back(std::move(listed[position]));
+    }
+    return sorted;
+}
 
 std::string StampText(std::int64_t seconds, std::uint32_t nanoseconds, std::uint64_t size)
 {
-    char text[64];
-    char* end = std::to_chars(text, text + 24, seconds).ptr;
-    *end++ = '.';
-    for (int digit = 8; digit >= 0; --digit, nanoseconds /= 10) {
-        end[digit] = static_cast<char>('0' + nanoseconds % 10);
+    // Two's complement keeps a time before 1970 apart from any later one.
+    const auto time = static_cast<std::uint64_t>(seconds) * 1000000000u + nanoseconds;
+    char text[24];
+    std::size_t length = 0;
+    for (int shift = 60; shift >= 0; shift -= 6) {
+        text[length++] = kDigits[(time >> shift) & 63];
     }
-    end += 9;
-    *end++ = ' ';
-    end = std::to_chars(end, text + sizeof text, size).ptr;
-    return std::string(text, end);
+    char reversed[12];
+    std::size_t digits = 0;
+    do {
+        reversed[digits++] = kDigits[size & 63];
+        size >>= 6;
+    } while (size != 0);
+    while (digits > 0) {
+        text[length++] = reversed[--digits];
+    }
+    return std::string(text, length);
 }
 
-void SortByName(std::vector<ListedFile>& files)
+// Each check sorts the whole folder, so the comparisons are kept cheap: the first sixteen folded
+// bytes of each name, packed into two numbers, decide nearly all of them (a character's name
+// has at most 15 letters), and only small records move while sorting.
+std::vector<std::size_t> SortedOrder(const std::vector<ListedFile>& files)
 {
-    std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) {
-        const int folded = CompareFolded(a.name, b.name);
-        return folded != 0 ? folded < 0 : a.name < b.name;
+    struct Key {
+        std::uint64_t high;
+        std::uint64_t low;
+        std::size_t position;
+    };
+    const auto pack = [](const std::string& name, std::size_t from) {
+        std::uint64_t packed = 0;
+        for (std::size_t at = from; at < from + 8; ++at) {
+            const char c = at < name.size() ? FoldCase(name[at]) : '\0';
+            packed = packed << 8 | static_cast<unsigned char>(c);
+        }
+        return packed;
+    };
+    std::vector<Key> keys(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        keys[i] = {pack(files[i].name, 0), pack(files[i].name, 8), i};
+    }
+    std::sort(keys.begin(), keys.end(), [&files](const Key& a, const Key& b) {
+        if (a.high != b.high) {
+            return a.high < b.high;
+        }
+        if (a.low != b.low) {
+            return a.low < b.low;
+        }
+        const std::string& x = files[a.position].name;
+        const std::string& y = files[b.position].name;
+        const int folded = CompareFolded(x, y);
+        return folded != 0 ? folded < 0 : x < y;
     });
+    std::vector<std::size_t> order(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        order[k] = keys[k].position;
+    }
+    return order;
 }
 
 }  // namespace quorrel::platform

@@ -12,6 +12,37 @@
 
 namespace quorrel {
 
+namespace {
+
+// The stamps of the folder as last seen, looked up by name. Both listings come in the same order,
+// so position k is tried first; only a folder whose files were added or removed needs the names
+// hashed.
+class KnownStamps {
+public:
+    explicit KnownStamps(const std::vector<Filenames>& known) : known_(known) {}
+
+    const std::string* Find(std::size_t position, const std::string& name)
+    {
+        if (byName_.empty() && position < known_.size() && known_[position].filename == name) {
+            return &known_[position].Attributes;
+        }
+        if (byName_.empty()) {
+            byName_.reserve(known_.size());
+            for (const Filenames& record : known_) {
+                byName_.emplace(record.filename, &record.Attributes);
+            }
+        }
+        const auto found = byName_.find(name);
+        return found == byName_.end() ? nullptr : found->second;
+    }
+
+private:
+    const std::vector<Filenames>& known_;
+    std::unordered_map<std::string_view, const std::string*> byName_;
+};
+
+}  // namespace
+
 SnapshotCycle::SnapshotCycle(const Settings& settings, platform::Timer& Timer1,
                              SnapshotServices services)
     : settings_(settings), Timer1_(Timer1), services_(std::move(services))
@@ -59,19 +90,15 @@ void SnapshotCycle::Check()
     CurrentFiles_.clear();
     ListSaveFolder(CurrentFiles_);
 
-    // Files are matched by name: a new file is taken in as first seen, a vanished one dropped.
-    std::unordered_map<std::string_view, std::string_view> knownStamps;
-    knownStamps.reserve(KnownFiles_.size());
-    for (const Filenames& record : KnownFiles_) {
-        knownStamps.emplace(record.filename, record.Attributes);
-    }
-
-    // The characters with a changed file, in listing order, each with all of its files.
+    // The characters with a changed file, in listing order, each with all of its files. Files
+    // are matched by name: a new file is taken in as first seen, a vanished one dropped.
     std::vector<std::string> changed;
     std::unordered_map<std::string, std::vector<Filenames>> filesOf;
-    for (const Filenames& current : CurrentFiles_) {
-        const auto seen = knownStamps.find(current.filename);
-        if (seen != knownStamps.end() && seen->second != current.Attributes) {
+    KnownStamps known(KnownFiles_);
+    for (std::size_t k = 0; k < CurrentFiles_.size(); ++k) {
+        const Filenames& current = CurrentFiles_[k];
+        const std::string* stamp = known.Find(k, current.filename);
+        if (stamp != nullptr && *stamp != current.Attributes) {
             std::string character = BaseName(current.filename);
             if (filesOf.try_emplace(character).second) {
                 changed.push_back(std::move(character));
@@ -117,7 +144,9 @@ void SnapshotCycle::Check()
             }
         }
     }
-    KnownFiles_ = CurrentFiles_;
+    // The listing is not needed after the check: it becomes the known folder as it is.
+    KnownFiles_ = std::move(CurrentFiles_);
+    CurrentFiles_.clear();
     for (Filenames& record : KnownFiles_) {
         const auto kept = keptStamps.find(record.filename);
         if (kept != keptStamps.end()) {

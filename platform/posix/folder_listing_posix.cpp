@@ -38,14 +38,14 @@ struct CloseFolder {
 
 // Each stamp is read through the folder's own descriptor, without building a path or following
 // a link.
-std::vector<ListedFile> ListFolder(const std::string& folder)
+void ReadFolder(const std::string& folder,
+                const std::function<void(std::string_view, std::string_view)>& take)
 {
     const std::unique_ptr<DIR, CloseFolder> listing(::opendir(folder.c_str()));
     if (!listing) {
         Fail("Cannot list " + folder);
     }
     const int fd = ::dirfd(listing.get());
-    std::vector<ListedFile> files;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(listing.get());
@@ -53,27 +53,22 @@ std::vector<ListedFile> ListFolder(const std::string& folder)
             if (errno != 0) {
                 Fail("Cannot list " + folder);
             }
-            break;
+            return;
         }
         // The entry's type, where the file system gives it, spares reading a folder's or a
         // link's status.
-        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) {
-            continue;
-        }
-        std::string name = entry->d_name;
-        if (IsHiddenOrSystem(folder, name)) {
+        if ((entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) ||
+            IsHiddenOrSystem(folder, entry->d_name)) {
             continue;
         }
         struct stat status {};
         if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            Fail("Cannot read the stamp of " + JoinPath(folder, name));
+            Fail("Cannot read the stamp of " + JoinPath(folder, entry->d_name));
         }
         if (S_ISREG(status.st_mode)) {
-            files.push_back({std::move(name), StampOf(status)});
+            take(entry->d_name, StampOf(status));
         }
     }
-    SortByName(files);
-    return files;
 }
 
 std::string FileStamp(const std::string& file)

@@ -41,7 +41,8 @@ constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_P
 }  // namespace
 
 // One search of the folder gives every name with its attributes, size and time.
-std::vector<ListedFile> ListFolder(const std::string& folder)
+void ReadFolder(const std::string& folder,
+                const std::function<void(std::string_view, std::string_view)>& take)
 {
     const std::filesystem::path pattern = ToPath(folder) / L"*";
     WIN32_FIND_DATAW found{};
@@ -50,18 +51,16 @@ std::vector<ListedFile> ListFolder(const std::string& folder)
     if (search == INVALID_HANDLE_VALUE) {
         // The root of an empty drive has no entry at all, not even "." and "..".
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
-            return {};
+            return;
         }
         Fail("Cannot list " + folder);
     }
-    std::vector<ListedFile> files;
     DWORD error = ERROR_NO_MORE_FILES;
     try {
         do {
             if ((found.dwFileAttributes & kNotListed) == 0) {
-                files.push_back(
-                    {ToText(std::filesystem::path(found.cFileName)),
-                     StampOf(found.ftLastWriteTime, found.nFileSizeHigh, found.nFileSizeLow)});
+                take(ToText(std::filesystem::path(found.cFileName)),
+                     StampOf(found.ftLastWriteTime, found.nFileSizeHigh, found.nFileSizeLow));
             }
         } while (::FindNextFileW(search, &found));
         error = ::GetLastError();
@@ -73,8 +72,6 @@ std::vector<ListedFile> ListFolder(const std::string& folder)
     if (error != ERROR_NO_MORE_FILES) {
         Fail("Cannot list " + folder, error);
     }
-    SortByName(files);
-    return files;
 }
 
 // Read from the file itself rather than from its folder's entry, which NTFS brings up to date
