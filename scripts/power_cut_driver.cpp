@@ -1,0 +1,120 @@
+// Drives the engine on a file system that scripts/power-cut.sh then cuts off as a power cut
+// would. Each subcommand does one step the way the program does it and returns only when the
+// step says it is done, so that whatever it reports done must survive the cut.
+//
+//   quorrel_power_cut snapshot <new save files> <save folder> <snapshot folder>
+//   quorrel_power_cut settings <Settings.ini> <save folder> <snapshot folder> <refresh time>
+//   quorrel_power_cut cut <mount point>
+//
+// A new scenario is one more function and one more row in kCommands.
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "settings/settings_file.h"
+#include "snapshot/snapshot_cycle.h"
+#include "support/fakes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quorrel;
+
+// The game saves: each new file replaces its save file, written as a game writes, without any
+// flush.
+void SaveAsTheGame(const fs::path& newFiles, const fs::path& saveFolder)
+{
+    for (const fs::directory_entry& file : fs::directory_iterator(newFiles)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        std::ofstream out(saveFolder / file.path().filename(), std::ios::binary | std::ios::trunc);
+        out << in.rdbuf();
+    }
+}
+
+// Records the save folder, lets the game save, and runs one check, which must take exactly one
+// snapshot. Prints the snapshot's folder.
+int Snapshot(char** arguments)
+{
+    Settings settings{arguments[1], arguments[2], "1"};
+    test::ManualTimer timer;
+    platform::SystemClock clock;
+    test::CountingBeeper beeper;
+    SnapshotCycle cycle(settings, timer, {clock, beeper, platform::SystemFiles(), "Log.txt"});
+    cycle.SetCheckPeriod();
+    cycle.RecordSaveFolder();
+    // A new second, so that the stamps differ however coarse the file system's clock.
+    ::sleep(1);
+    SaveAsTheGame(arguments[0], settings.SaveGameDir);
+    cycle.Timer1_Timer();
+    if (beeper.beeps != 1 || fs::exists("Log.txt")) {
+        std::fprintf(stderr, "the check took no snapshot (see Log.txt)\n");
+        return 1;
+    }
+    for (const fs::directory_entry& folder : fs::directory_iterator(settings.SnapshotDir)) {
+        std::printf("%s\n", folder.path().c_str());
+    }
+    return 0;
+}
+
+int WriteSettings(char** arguments)
+{
+    WriteSettingsFile(Settings{arguments[1], arguments[2], arguments[3]}, arguments[0]);
+    return 0;
+}
+
+// The power cut: the file system stops at once, and what its journal had not yet written is
+// lost, as on a machine whose power fails.
+int Cut(char** arguments)
+{
+    constexpr unsigned long kShutdown = _IOR('X', 125, std::uint32_t);  // EXT4_IOC_SHUTDOWN
+    constexpr std::uint32_t kWithoutFlushingTheLog = 2;  // EXT4_GOING_FLAGS_NOLOGFLUSH
+    const int fd = ::open(arguments[0], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::uint32_t flags = kWithoutFlushingTheLog;
+    if (fd < 0 || ::ioctl(fd, kShutdown, &flags) != 0) {
+        std::perror("EXT4_IOC_SHUTDOWN");
+        return 1;
+    }
+    ::close(fd);
+    return 0;
+}
+
+struct Command {
+    const char* name;
+    const char* arguments;
+    int count;
+    int (*run)(char** arguments);
+};
+
+const Command kCommands[] = {
+    {"snapshot", "<new save files> <save folder> <snapshot folder>", 3, Snapshot},
+    {"settings", "<Settings.ini> <save folder> <snapshot folder> <refresh time>", 4, WriteSettings},
+    {"cut", "<mount point>", 1, Cut},
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (const Command& command : kCommands) {
+        if (argc >= 2 && std::strcmp(argv[1], command.name) == 0 && argc - 2 == command.count) {
+            try {
+                return command.run(argv + 2);
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "%s: %s\n", command.name, error.what());
+                return 1;
+            }
+        }
+    }
+    for (const Command& command : kCommands) {
+        std::fprintf(stderr, "usage: %s %s %s\n", argv[0], command.name, command.arguments);
+    }
+    return 2;
+}
