@@ -7,6 +7,7 @@
 #include "platform/qt/background.h"
 #include "platform/qt/twips.h"
 #include "restore/frm_load.h"
+#include "restore/recovery_box.h"
 #include "settings/frm_options.h"
 #include "settings/settings_file.h"
 
@@ -62,6 +63,9 @@ void frmMain::Form_Load()
 {
     try {
         ReadSettingsFile(state_.settings(), services_.settingsFile);
+        // A restore cut short is put in order before the save folder is first listed. It says
+        // itself what it did, or what is left, so its failure is no first run.
+        RecoverSaveFolder(this, state_.settings().SaveGameDir, services_.files, services_.dialogs);
         itmLoad_->setEnabled(true);
         state_.engine().SetCheckPeriod();
         state_.engine().RecordSaveFolder();
@@ -77,7 +81,7 @@ void frmMain::Form_Load()
 
 void frmMain::itmLoad_Click()
 {
-    frmLoad dialog(state_.settings(), services_.dialogs, this);
+    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this);
     dialog.exec();
 }
 

@@ -11,7 +11,9 @@
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "restore/recovery_box.h"
 #include "restore/restore_folder.h"
+#include "restore/safety_snapshot.h"
 #include "snapshot/save_set.h"
 
 namespace quorrel {
@@ -24,23 +26,46 @@ using platform::ToStdString;
 
 QString RestoreFailure(const RestoreError& error)
 {
-    QString text = "The snapshot could not be restored.\n\n" + ToQString(error.file()) + "\n" +
-                   ToQString(error.reason()) + "\n\n";
-    if (error.saveFolderIntact()) {
-        return text + "The save game directory was left as it was.";
+    switch (error.state()) {
+        case SaveFolderState::AsBefore:
+            return "The snapshot could not be restored.\n\n" + FailureDetails(error) +
+                   "\n\nThe save game directory was left as it was.";
+        case SaveFolderState::Restored:
+            return "The snapshot was restored, but Quorrel could not finish tidying up after "
+                   "it.\n\n" +
+                   FailureDetails(error) +
+                   (error.leftovers().empty()
+                        ? QString()
+                        : "\n\nQuorrel removes these files the next time it starts or restores "
+                          "a snapshot.");
+        case SaveFolderState::Unfinished:
+            break;
     }
-    return text +
-           "Some files of the save game directory could not be put back. Their earlier "
-           "versions are kept beside them, under names ending in \".quorrel-old\".";
+    return "The snapshot could not be restored, and the save game directory could not be put "
+           "back as it was.\n\n" +
+           FailureDetails(error) +
+           "\n\nQuorrel tries again to put it back the next time it starts or restores a "
+           "snapshot.";
+}
+
+QString SafetySnapshotFailure(const SafetySnapshotError& error)
+{
+    return "The snapshot was not restored: Quorrel could not first keep a copy of the save "
+           "files that it would replace.\n\n" +
+           ToQString(error.file()) + "\n" + ToQString(error.reason()) +
+           "\n\nThe save game directory was left as it was.";
 }
 
 }  // namespace
 
-frmLoad::frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* parent)
+frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
+                 platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       settings_(settings),
+      clock_(clock),
+      files_(files),
       dialogs_(dialogs)
 {
     setWindowTitle("Load Game");
@@ -120,9 +145,20 @@ void frmLoad::cmdLoad_Click()
         reject();
         return;
     }
+    // An earlier restore that was cut short is put in order first: a new one starts only on a
+    // folder that is wholly old or wholly new.
+    if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_)) {
+        reject();
+        return;
+    }
     try {
-        RestoreFolder(File1_.path(), settings_.SaveGameDir);
+        TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
+                           clock_.now(), files_);
+        RestoreFolder(File1_.path(), settings_.SaveGameDir, files_);
         accept();
+    } catch (const SafetySnapshotError& error) {
+        dialogs_.MsgBox(this, SafetySnapshotFailure(error), MsgBoxIcon::Critical, "Error");
+        reject();
     } catch (const RestoreError& error) {
         dialogs_.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
         reject();

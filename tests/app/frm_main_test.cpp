@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/notification_icon.h"
+#include "restore/hero_folders.h"
 #include "support/gui_fakes.h"
 
 namespace quorrel {
@@ -77,6 +78,63 @@ TEST_F(FrmMainTest, ReadableSettingsArmTheTimerWithoutStartingIt)
     EXPECT_EQ(window_.Timer1().interval(), 60000);
     EXPECT_FALSE(window_.Timer1().isEnabled());
     EXPECT_EQ(window_.state().engine().KnownFiles().size(), 3u);
+}
+
+TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
+{
+    const auto snapshot = fakes_.folder.folder("Hero-06-12-2026-15-04-09");
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(snapshot / name, "then");
+    }
+    const std::string interrupted = "Quorrel was interrupted while restoring a snapshot into " +
+                                    fakes_.folder.text() + "/save.\n\n";
+    struct Row {
+        std::function<bool(std::string_view, const std::filesystem::path&)> killAt;
+        std::string heroNow;  // Hero.d2s after start-up; empty: the journal cannot be read
+        std::string box;
+    };
+    for (const Row& row :
+         {// Hero.d2s moved aside, its copy not yet in its place: no listing would find it.
+          Row{[](std::string_view operation, const std::filesystem::path&file) {
+                  return operation == "Rename" &&
+                         file.filename().string().ends_with(".quorrel-new");
+              },
+              "Hero.d2s",
+              "The save files there have been put back as they were before the restore."},
+          Row{[](std::string_view operation, const std::filesystem::path&) {
+                  return operation == "Remove";
+              },
+              "then",
+              "The restore has been completed: the save files there are those of the "
+              "snapshot."},
+          Row{{}, "", "Quorrel could not put that folder in order"}}) {
+        const auto save = SaveFolder();
+        WriteSettings(save.string());
+        if (row.killAt) {
+            test::KillRestore(snapshot, save, row.killAt);
+        } else {
+            WriteFile(save / ".quorrel-restore.journal", "not a journal");
+        }
+        fakes_.dialogs.boxes.clear();
+        frmMain window(fakes_.services);
+        window.Form_Load();
+
+        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
+        const auto& box = fakes_.dialogs.boxes.front();
+        EXPECT_TRUE(box.prompt.contains(row.box.c_str())) << box.prompt.toStdString();
+        EXPECT_TRUE(box.prompt.startsWith(interrupted.substr(0, interrupted.size() - 2).c_str()));
+        EXPECT_EQ(box.icon, row.heroNow.empty() ? platform::MsgBoxIcon::Critical
+                                                : platform::MsgBoxIcon::Information);
+        EXPECT_TRUE(window.itmLoad().isEnabled()) << "no first run";
+        EXPECT_EQ(window.state().engine().KnownFiles().size(), 3u);
+        if (!row.heroNow.empty()) {
+            EXPECT_EQ(test::ReadFile(save / "Hero.d2s"), row.heroNow);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), 3)
+                << "no file of the restore is left";
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(fakes_.folder.path() / "save/.quorrel-restore.journal"))
+        << "a journal that cannot be read is left as it is";
 }
 
 TEST_F(FrmMainTest, StartWithdrawsToTheNotificationAreaAndStopEndsTheRun)
