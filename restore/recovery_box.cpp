@@ -23,7 +23,8 @@ bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform:
                        platform::Dialogs& dialogs)
 {
     const QString interrupted =
-        "Quorrel was interrupted while restoring a snapshot into " + ToQString(saveFolder) + ".";
+        "Quorrel was interrupted while restoring a snapshot into the save game directory\n" +
+        ToQString(saveFolder) + "\n\n";
     try {
         switch (RecoverRestore(saveFolder, files)) {
             case Recovery::NothingToDo:
@@ -31,15 +32,15 @@ bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform:
             case Recovery::RolledBack:
                 dialogs.MsgBox(parent,
                                interrupted +
-                                   "\n\nThe save files there have been put back as they were "
+                                   "The save files there have been put back as they were "
                                    "before the restore.",
                                platform::MsgBoxIcon::Information);
                 break;
             case Recovery::RolledForward:
                 dialogs.MsgBox(parent,
                                interrupted +
-                                   "\n\nThe restore has been completed: the save files there "
-                                   "are those of the snapshot.",
+                                   "The restore has been completed: the save files there are "
+                                   "those of the snapshot.",
                                platform::MsgBoxIcon::Information);
                 break;
         }
@@ -47,8 +48,8 @@ bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform:
     } catch (const RestoreError& error) {
         dialogs.MsgBox(parent,
                        interrupted +
-                           " Quorrel could not put that folder in order, and has changed nothing "
-                           "more in it.\n\n" +
+                           "Quorrel could not put that directory in order, and has changed "
+                           "nothing more in it.\n\n" +
                            FailureDetails(error),
                        platform::MsgBoxIcon::Critical, "Error");
         return false;

@@ -46,7 +46,7 @@ public:
     void Expect(std::string_view expected)
     {
         if (!Take(expected)) {
-            throw JournalUnreadable("the journal is not whole");
+            throw JournalUnreadable("The journal is not whole");
         }
     }
 
@@ -56,12 +56,12 @@ public:
         const auto [end, error] =
             std::from_chars(rest_.data(), rest_.data() + rest_.size(), length);
         if (error != std::errc() || end == rest_.data()) {
-            throw JournalUnreadable("the journal is not whole");
+            throw JournalUnreadable("The journal is not whole");
         }
         rest_.remove_prefix(static_cast<std::size_t>(end - rest_.data()));
         Expect(":");
         if (length > rest_.size()) {
-            throw JournalUnreadable("the journal is not whole");
+            throw JournalUnreadable("The journal is not whole");
         }
         const std::string_view bytes = rest_.substr(0, length);
         rest_.remove_prefix(length);
@@ -69,7 +69,7 @@ public:
             return fs::path(std::u8string(bytes.begin(), bytes.end()));
         } catch (const std::exception&) {
             // Windows converts the name to UTF-16, which fails on bytes that are no UTF-8.
-            throw JournalUnreadable("the journal names a file that cannot exist");
+            throw JournalUnreadable("The journal names a file that cannot exist");
         }
     }
 
@@ -133,17 +133,17 @@ RestoreJournal DecodeJournal(std::string_view text)
         reader.Expect("\n");
         if (!IsPlainName(file.target) || !IsTemporaryName(file.staged) ||
             (!file.aside.empty() && !IsTemporaryName(file.aside))) {
-            throw JournalUnreadable("the journal names a file outside the save folder");
+            throw JournalUnreadable("The journal names a file outside the save folder");
         }
         for (const fs::path& name : {file.target, file.staged, file.aside}) {
             if (!name.empty() && !names.insert(name).second) {
-                throw JournalUnreadable("the journal names one file twice");
+                throw JournalUnreadable("The journal names one file twice");
             }
         }
     }
     reader.Expect(kEnd);
     if (!reader.AtEnd()) {
-        throw JournalUnreadable("the journal is not whole");
+        throw JournalUnreadable("The journal is not whole");
     }
     return journal;
 }

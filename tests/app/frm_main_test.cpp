@@ -86,8 +86,9 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
     for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
         WriteFile(snapshot / name, "then");
     }
-    const std::string interrupted = "Quorrel was interrupted while restoring a snapshot into " +
-                                    fakes_.folder.text() + "/save.\n\n";
+    const std::string interrupted =
+        "Quorrel was interrupted while restoring a snapshot into the save game directory\n" +
+        (fakes_.folder.path() / "save").string() + "\n\n";
     struct Row {
         std::function<bool(std::string_view, const std::filesystem::path&)> killAt;
         std::string heroNow;  // Hero.d2s after start-up; empty: the journal cannot be read
@@ -107,7 +108,7 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
               "then",
               "The restore has been completed: the save files there are those of the "
               "snapshot."},
-          Row{{}, "", "Quorrel could not put that folder in order"}}) {
+          Row{{}, "", "Quorrel could not put that directory in order"}}) {
         const auto save = SaveFolder();
         WriteSettings(save.string());
         if (row.killAt) {
@@ -122,7 +123,7 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
         const auto& box = fakes_.dialogs.boxes.front();
         EXPECT_TRUE(box.prompt.contains(row.box.c_str())) << box.prompt.toStdString();
-        EXPECT_TRUE(box.prompt.startsWith(interrupted.substr(0, interrupted.size() - 2).c_str()));
+        EXPECT_TRUE(box.prompt.startsWith(interrupted.c_str())) << box.prompt.toStdString();
         EXPECT_EQ(box.icon, row.heroNow.empty() ? platform::MsgBoxIcon::Critical
                                                 : platform::MsgBoxIcon::Information);
         EXPECT_TRUE(window.itmLoad().isEnabled()) << "no first run";
