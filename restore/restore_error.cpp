@@ -17,6 +17,9 @@ RestoreError::RestoreError(std::string file, std::string reason, SaveFolderState
 
 std::filesystem::path FileOf(const std::exception& failure)
 {
+    if (const auto* restore = dynamic_cast<const RestoreError*>(&failure)) {
+        return restore->file();
+    }
     if (const auto* file = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {
         return file->path1();
     }
@@ -25,6 +28,9 @@ std::filesystem::path FileOf(const std::exception& failure)
 
 std::string ReasonOf(const std::exception& failure)
 {
+    if (const auto* restore = dynamic_cast<const RestoreError*>(&failure)) {
+        return restore->reason();
+    }
     if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
         return system->code().message();
     }

@@ -46,7 +46,12 @@ public:
             WriteJournal(save_, journal_, ops_);
             ops_.SyncFolder(save_);
             for (std::size_t i = 0; i < sources_.size(); ++i) {
-                ops_.Copy(sources_[i], save_ / journal_.placements[i].staged);
+                const Placement& file = journal_.placements[i];
+                ops_.Copy(sources_[i], save_ / file.staged);
+                if (fs::last_write_time(save_ / file.staged) != file.stamp) {
+                    throw RestoreError(platform::ToText(sources_[i]),
+                                       "It changed while the restore was copying it");
+                }
             }
             for (const Placement& file : journal_.placements) {
                 if (!file.aside.empty()) {
@@ -120,6 +125,7 @@ private:
                 file.aside = FreeName(file.target, ".quorrel-old");
             }
             sources_.push_back(source_ / file.target);
+            file.stamp = fs::last_write_time(sources_.back());
         }
     }
 

@@ -50,15 +50,22 @@ public:
         }
     }
 
-    fs::path Name()
+    template <typename Integer>
+    Integer Number()
     {
-        std::size_t length = 0;
+        Integer number = 0;
         const auto [end, error] =
-            std::from_chars(rest_.data(), rest_.data() + rest_.size(), length);
+            std::from_chars(rest_.data(), rest_.data() + rest_.size(), number);
         if (error != std::errc() || end == rest_.data()) {
             throw JournalUnreadable("The journal is not whole");
         }
         rest_.remove_prefix(static_cast<std::size_t>(end - rest_.data()));
+        return number;
+    }
+
+    fs::path Name()
+    {
+        const auto length = Number<std::size_t>();
         Expect(":");
         if (length > rest_.size()) {
             throw JournalUnreadable("The journal is not whole");
@@ -106,6 +113,8 @@ std::string EncodeJournal(const RestoreJournal& journal)
         AppendName(text, file.staged);
         text += ' ';
         AppendName(text, file.aside);
+        text += ' ';
+        text += std::to_string(file.stamp.time_since_epoch().count());
         text += '\n';
     }
     text += kEnd;
@@ -130,6 +139,9 @@ RestoreJournal DecodeJournal(std::string_view text)
         file.staged = reader.Name();
         reader.Expect(" ");
         file.aside = reader.Name();
+        reader.Expect(" ");
+        file.stamp = fs::file_time_type(
+            fs::file_time_type::duration(reader.Number<fs::file_time_type::rep>()));
         reader.Expect("\n");
         if (!IsPlainName(file.target) || !IsTemporaryName(file.staged) ||
             (!file.aside.empty() && !IsTemporaryName(file.aside))) {

@@ -17,13 +17,15 @@ namespace quorrel {
 //
 //     Quorrel restore journal 1
 //     planned                                 (or: committed)
-//     place 8:Hero.d2s 21:.Hero.d2s.quorrel-new 21:.Hero.d2s.quorrel-old
-//     place 9:notes.txt 22:.notes.txt.quorrel-new 0:
+//     place 8:Hero.d2s 21:.Hero.d2s.quorrel-new 21:.Hero.d2s.quorrel-old -4641064150992411371
+//     place 9:notes.txt 22:.notes.txt.quorrel-new 0: -4641064150992411371
 //     end
 //
 // Each name is its length in bytes, a colon and the name in UTF-8, so that any name survives,
-// spaces and line breaks included. A "place" line gives the save file, its staged copy, and
-// where the earlier save file waits meanwhile (empty when the folder had none).
+// spaces and line breaks included. A "place" line gives the save file, its staged copy, where
+// the earlier save file waits meanwhile (empty when the folder had none), and the staged copy's
+// last-modified time as a whole number of ticks of the standard library's file clock (negative
+// with GCC's, whose epoch lies in the future); it is only read back on the same system.
 inline constexpr const char* kJournalName = ".quorrel-restore.journal";
 // The journal's next version: written whole under this name, then renamed over the journal.
 inline constexpr const char* kNextJournalName = ".quorrel-restore.journal.new";
@@ -33,6 +35,9 @@ struct Placement {
     std::filesystem::path target;  // the save file
     std::filesystem::path staged;  // the snapshot's copy, under a hidden temporary name
     std::filesystem::path aside;   // where the earlier save file waits; empty if there was none
+    // The staged copy's last-modified time. A save file in its place with another time was
+    // written since, by the game, and is never undone.
+    std::filesystem::file_time_type stamp{};
 
     bool operator==(const Placement&) const = default;
 };

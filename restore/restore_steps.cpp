@@ -32,6 +32,14 @@ std::string Text(const fs::path& file)
     return platform::ToText(file);
 }
 
+// Whether the save file is the snapshot's copy as the restore put it there, not a save that the
+// game wrote since.
+bool IsOurCopy(const fs::path& target, const Placement& file)
+{
+    std::error_code error;
+    return fs::last_write_time(target, error) == file.stamp && !error;
+}
+
 // Removes the journal and its next version once the folder no longer needs them.
 void DropJournal(const fs::path& saveFolder, platform::FileOps& ops)
 {
@@ -73,6 +81,17 @@ std::optional<RestoreJournal> ReadJournal(const fs::path& saveFolder)
 
 void RollBack(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops)
 {
+    // Checked before anything is touched: a save that the game wrote since is never replaced or
+    // removed, and the folder is then left as it is.
+    for (const Placement& file : journal.placements) {
+        const fs::path target = saveFolder / file.target;
+        const bool undone = file.aside.empty() || Exists(saveFolder / file.aside);
+        if (undone && Exists(target) && !IsOurCopy(target, file)) {
+            throw RestoreError(Text(target),
+                               "It was saved again after the restore was interrupted, so Quorrel "
+                               "leaves it as it is");
+        }
+    }
     for (auto file = journal.placements.rbegin(); file != journal.placements.rend(); ++file) {
         const fs::path target = saveFolder / file->target;
         if (!file->aside.empty() && Exists(saveFolder / file->aside)) {
@@ -118,7 +137,9 @@ std::vector<Leftover> LeftoversOf(const fs::path& saveFolder, const RestoreJourn
         }
         if (file.aside.empty()) {
             if (!journal.committed && MayExist(target)) {
-                left.push_back({Text(target), "from the snapshot; the folder had no " + name});
+                left.push_back({Text(target), IsOurCopy(target, file)
+                                                  ? "from the snapshot; the folder had no " + name
+                                                  : "new to the folder, and saved again since"});
             }
         } else if (MayExist(aside)) {
             if (journal.committed) {
@@ -128,8 +149,9 @@ std::vector<Leftover> LeftoversOf(const fs::path& saveFolder, const RestoreJourn
             }
             left.push_back(
                 {Text(aside), "the save file " + name + " as it was before the restore"});
-            left.push_back({Text(target), MayExist(target) ? "the snapshot's " + name
-                                                           : "missing; see the line above"});
+            left.push_back({Text(target), !MayExist(target)         ? "missing; see the line above"
+                                          : IsOurCopy(target, file) ? "the snapshot's " + name
+                                                                    : "saved again since"});
         }
     }
     for (const char* journalName : {kNextJournalName, kJournalName}) {

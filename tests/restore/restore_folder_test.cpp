@@ -198,33 +198,46 @@ TEST(RestoreFolderTest, AFullSaveFolderIsNamedWithTheWritersError)
     EXPECT_EQ(ImageOf(scene.save), scene.before);
 }
 
-TEST(RestoreJournalTest, AnUnreadableJournalChangesNothing)
+TEST(RestoreJournalTest, AJournalThatCannotBeFollowedChangesNothing)
 {
     // Any name survives the journal.
     const RestoreJournal named{
-        true, {{"Hero of 12: the\nnorth.d2s", ".1 2\n.quorrel-new", ".x.quorrel-old"}}};
+        true,
+        {{"Hero of 12: the\nnorth.d2s", ".1 2\n.quorrel-new", ".x.quorrel-old",
+          fs::file_time_type(fs::file_time_type::duration(1796569449123456789))}}};
     EXPECT_EQ(DecodeJournal(EncodeJournal(named)), named);
 
-    const Scene scene;
-    test::KillRestore(scene.snapshot, scene.save, [](std::string_view operation, const fs::path&) {
-        return operation == "Remove";
-    });
-    const fs::path journal = scene.save / kJournalName;
-    const std::string text = test::ReadFile(journal);
-    const std::string::size_type name = text.find("8:Hero.d2s");
-    ASSERT_NE(name, std::string::npos);
-    for (const std::string& broken :
-         {text.substr(0, text.size() - 4),
-          text.substr(0, name) + "11:../Hero.d2s" + text.substr(name + 10)}) {
-        test::WriteFile(journal, broken);
+    // Killed before the commit: every copy in place. Then the game saves Hero.d2s again, which
+    // the recovery must not undo. Or the journal is broken, and cannot be followed at all.
+    for (const int broken : {0, 1, 2}) {
+        SCOPED_TRACE(broken);
+        const Scene scene;
+        int writes = 0;
+        test::KillRestore(scene.snapshot, scene.save,
+                          [&](std::string_view operation, const fs::path&) {
+                              return operation == (broken == 0 ? "Write" : "Remove") &&
+                                     (broken > 0 || ++writes == 2);
+                          });
+        const fs::path journal = scene.save / kJournalName;
+        const std::string text = test::ReadFile(journal);
+        const std::string::size_type name = text.find("8:Hero.d2s");
+        ASSERT_NE(name, std::string::npos);
+        if (broken == 0) {
+            test::WriteFile(scene.save / "Hero.d2s", "saved by the game");
+        } else {
+            test::WriteFile(journal, broken == 1 ? text.substr(0, text.size() - 4)
+                                                 : text.substr(0, name) + "11:../Hero.d2s" +
+                                                       text.substr(name + 10));
+        }
         const FolderImage left = ImageOf(scene.save);
         try {
             RecoverRestore(scene.save.string(), platform::SystemFiles());
-            ADD_FAILURE() << "an unreadable journal went unreported";
+            ADD_FAILURE() << "a journal that cannot be followed went unreported";
         } catch (const RestoreError& error) {
-            EXPECT_EQ(fs::path(error.file()), journal);
+            EXPECT_EQ(fs::path(error.file()), broken == 0 ? scene.save / "Hero.d2s" : journal);
             EXPECT_EQ(error.state(), SaveFolderState::Unfinished);
-            EXPECT_EQ(LeftoverNames(error), Differing(left, scene.after));
+            EXPECT_EQ(LeftoverNames(error),
+                      Differing(left, broken == 0 ? scene.before : scene.after));
         }
         EXPECT_EQ(ImageOf(scene.save), left);
     }
