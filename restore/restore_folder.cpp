@@ -45,26 +45,9 @@ public:
         try {
             WriteJournal(save_, journal_, ops_);
             ops_.SyncFolder(save_);
-            for (std::size_t i = 0; i < sources_.size(); ++i) {
-                const Placement& file = journal_.placements[i];
-                ops_.Copy(sources_[i], save_ / file.staged);
-                if (fs::last_write_time(save_ / file.staged) != file.stamp) {
-                    throw RestoreError(platform::ToText(sources_[i]),
-                                       "It changed while the restore was copying it");
-                }
-            }
-            for (const Placement& file : journal_.placements) {
-                if (!file.aside.empty()) {
-                    ops_.Rename(save_ / file.target, save_ / file.aside);
-                }
-                ops_.Rename(save_ / file.staged, save_ / file.target);
-            }
-            ops_.SyncFolder(save_);
-            RestoreJournal committed = journal_;
-            committed.committed = true;
-            WriteJournal(save_, committed, ops_);
-            journal_ = std::move(committed);
-            ops_.SyncFolder(save_);
+            Stage();
+            PutInPlace();
+            Commit();
         } catch (const std::exception& failure) {
             if (journal_.committed) {
                 throw Failure(failure, SaveFolderState::Restored);
@@ -127,6 +110,43 @@ private:
             sources_.push_back(source_ / file.target);
             file.stamp = fs::last_write_time(sources_.back());
         }
+    }
+
+    // Every copy, flushed, under its temporary name; the save files are not touched yet.
+    void Stage()
+    {
+        for (std::size_t i = 0; i < sources_.size(); ++i) {
+            const Placement& file = journal_.placements[i];
+            ops_.Copy(sources_[i], save_ / file.staged);
+            if (fs::last_write_time(save_ / file.staged) != file.stamp) {
+                throw RestoreError(platform::ToText(sources_[i]),
+                                   "It changed while the restore was copying it");
+            }
+        }
+    }
+
+    // Each earlier file is moved aside rather than overwritten, so that a rename failing part-way
+    // (a save file held open by the game on Windows) can still be undone.
+    void PutInPlace()
+    {
+        for (const Placement& file : journal_.placements) {
+            if (!file.aside.empty()) {
+                ops_.Rename(save_ / file.target, save_ / file.aside);
+            }
+            ops_.Rename(save_ / file.staged, save_ / file.target);
+        }
+    }
+
+    // Every copy in place and on disk: from the rename of the committed journal on, the restore
+    // can only be finished.
+    void Commit()
+    {
+        ops_.SyncFolder(save_);
+        RestoreJournal committed = journal_;
+        committed.committed = true;
+        WriteJournal(save_, committed, ops_);
+        journal_ = std::move(committed);
+        ops_.SyncFolder(save_);
     }
 
     // "." + name + suffix, numbered when that is taken, on disk or by this restore.
