@@ -16,7 +16,9 @@ frmMain::frmMain(Services& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services),
-      state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile})
+      failureNotice_(services.notifyArea, services.logFile),
+      state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile,
+                       [this](bool succeeded) { failureNotice_.CheckFinished(succeeded); }})
 {
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <cstdint>
 
+#include "app/failure_notice.h"
 #include "app/module1.h"
 #include "app/services.h"
 #include "platform/qt/qt_timer.h"
@@ -51,6 +52,7 @@ private:
 
     Services& services_;
     platform::QtTimer Timer1_;
+    FailureNotice failureNotice_;
     Module1 state_;
 
     QAction* itmLoad_ = nullptr;

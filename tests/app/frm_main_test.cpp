@@ -139,6 +139,42 @@ TEST_F(FrmMainTest, WithoutANotificationAreaHideOnlyMinimises)
     EXPECT_TRUE(window_.windowState() & Qt::WindowMinimized);
 }
 
+TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
+{
+    const std::filesystem::path save = SaveFolder();
+    const std::filesystem::path moved = fakes_.folder.path() / "moved";
+    WriteSettings(save.string());
+    window_.Form_Load();
+    window_.show();
+    const auto check = [this](const std::filesystem::path& from, const std::filesystem::path& to) {
+        if (!from.empty()) {
+            std::filesystem::rename(from, to);
+        }
+        window_.state().engine().Timer1_Timer();
+        return fakes_.notifyArea.balloons.size();
+    };
+
+    EXPECT_EQ(check(save, moved), 0u) << "no icon to show it on";
+    window_.itmStart().trigger();
+    EXPECT_EQ(check({}, {}), 1u);
+    const auto& balloon = fakes_.notifyArea.balloons.front();
+    EXPECT_EQ(balloon.iconId, 1u);
+    EXPECT_EQ(balloon.title, "Quorrel");
+    EXPECT_EQ(balloon.text.toStdString(),
+              "Quorrel could not take a snapshot. See Log.txt in " + fakes_.folder.text() + ".");
+    EXPECT_EQ(check({}, {}), 1u) << "the failures go on";
+    EXPECT_EQ(check(moved, save), 1u) << "a check that succeeds";
+    EXPECT_EQ(check(save, moved), 2u);
+
+    const std::string log = test::ReadFile(fakes_.services.logFile);
+    std::size_t entries = 0;
+    for (std::size_t at = log.find("Error Could not save \r\n"); at != std::string::npos;
+         at = log.find("Error Could not save \r\n", at + 1)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 4u) << "every failure is logged as before";
+}
+
 TEST(NotificationIconTest, TheTipEndsInOneNulAndBlanksThatNeverCutTheNul)
 {
     struct Row {
