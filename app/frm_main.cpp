@@ -4,7 +4,9 @@
 
 #include "about/frm_about.h"
 #include "app/notification_icon.h"
+#include "platform/path_text.h"
 #include "platform/qt/background.h"
+#include "platform/qt/text.h"
 #include "platform/qt/twips.h"
 #include "restore/frm_load.h"
 #include "settings/frm_options.h"
@@ -120,7 +122,10 @@ void frmMain::itmOptions_Click()
 
 void frmMain::itmAbout_Click()
 {
-    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs, this);
+    const std::string settingsFolder =
+        platform::ToText(platform::ToPath(services_.settingsFile).parent_path());
+    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs,
+                    platform::ToQString(settingsFolder), this);
     dialog.exec();
 }
 

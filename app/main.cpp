@@ -1,13 +1,26 @@
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
 #include "platform/file_ops.h"
+#include "platform/folder_probe.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
-#include "settings/settings_file.h"
+#include "settings/settings_location.h"
+
+namespace {
+
+std::string NativeText(const QString& folder)
+{
+    return folder.isEmpty() ? std::string()
+                            : quorrel::platform::ToStdString(QDir::toNativeSeparators(folder));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -18,20 +31,18 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(":/quorrel/quorrel.png"));
 
     using namespace quorrel;
+    const std::string settingsFile = SettingsFileLocation(
+        NativeText(QApplication::applicationDirPath()),
+        NativeText(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)),
+        platform::CanCreateFilesIn);
     platform::SystemClock clock;
     platform::QtBeeper beeper;
     platform::QtDialogs dialogs;
     platform::QtNotifyArea notifyArea;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     platform::SystemProgramStarter programStarter;
-    Services services{clock,
-                      beeper,
-                      platform::SystemFiles(),
-                      dialogs,
-                      notifyArea,
-                      *registry,
-                      programStarter,
-                      SettingsFilePath(platform::ToStdString(QApplication::applicationDirPath()))};
+    Services services{clock,      beeper,    platform::SystemFiles(), dialogs,
+                      notifyArea, *registry, programStarter,          settingsFile};
 
     frmMain mainWindow(services);
     frmSplash splash([&mainWindow] {

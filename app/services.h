@@ -23,7 +23,7 @@ struct Services {
     platform::NotifyArea& notifyArea;
     platform::Registry& registry;
     platform::ProgramStarter& programStarter;
-    std::string settingsFile;  // Settings.ini beside the executable
+    std::string settingsFile;  // see SettingsFileLocation
     std::string logFile = kLogFile;
 };
 
