@@ -10,6 +10,7 @@
 #include "platform/qt/twips.h"
 #include "restore/frm_load.h"
 #include "settings/frm_options.h"
+#include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
 
 namespace quorrel {
@@ -110,8 +111,13 @@ void frmMain::itmStop_Click()
 
 void frmMain::itmOptions_Click()
 {
+    // Nothing stored yet: the game's save folder, if it is found on this machine, saves the
+    // first-time user the search.
+    const bool preload = itmLoad_->isEnabled();
+    const std::string found =
+        preload ? std::string() : FindSaveFolder(services_.environment, services_.registry);
     frmOptions dialog(
-        state_.settings(), itmLoad_->isEnabled(),
+        state_.settings(), preload, found,
         [this](const Settings& edited) { state_.Apply(edited, services_.settingsFile); },
         services_.dialogs, this);
     if (dialog.exec() == QDialog::Accepted) {

@@ -10,6 +10,7 @@
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
+#include "settings/save_folder_search.h"
 #include "settings/settings_location.h"
 
 namespace {
@@ -41,8 +42,16 @@ int main(int argc, char* argv[])
     platform::QtNotifyArea notifyArea;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     platform::SystemProgramStarter programStarter;
-    Services services{clock,      beeper,    platform::SystemFiles(), dialogs,
-                      notifyArea, *registry, programStarter,          settingsFile};
+    Services services{clock,
+                      beeper,
+                      platform::SystemFiles(),
+                      dialogs,
+                      notifyArea,
+                      *registry,
+                      programStarter,
+                      settingsFile,
+                      kLogFile,
+                      ProcessEnvironment()};
 
     frmMain mainWindow(services);
     frmSplash splash([&mainWindow] {
