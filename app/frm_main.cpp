@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include <QApplication>
 #include <QMenuBar>
 
 #include "about/frm_about.h"
@@ -153,6 +154,20 @@ void frmMain::Form_MouseMove(std::uint32_t mouseMessage)
         raise();
         activateWindow();
     }
+}
+
+void frmMain::AnotherStart()
+{
+    if (QWidget* waiting = QApplication::activeModalWidget()) {
+        waiting->raise();
+        waiting->activateWindow();
+        return;
+    }
+    // Taken down first when it is up, so that it comes back on top of the windows over it.
+    if (isVisible()) {
+        hide();
+    }
+    Form_MouseMove(platform::WM_LBUTTONDBLCLK);
 }
 
 }  // namespace quorrel

@@ -47,6 +47,10 @@ public:
     // visible window ignores it.
     void Form_MouseMove(std::uint32_t mouseMessage);
 
+    // The player started the program again on the same settings: this copy comes forward
+    // instead, its window as a double-click on the icon brings it, or the box it waits on.
+    void AnotherStart();
+
 private:
     void createMenus();
 

@@ -8,6 +8,7 @@
 #include "platform/folder_probe.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
+#include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
 #include "settings/save_folder_search.h"
@@ -36,6 +37,10 @@ int main(int argc, char* argv[])
         NativeText(QApplication::applicationDirPath()),
         NativeText(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)),
         platform::CanCreateFilesIn);
+    platform::SingleInstance instance(platform::ToQString(settingsFile));
+    if (!instance.Claim()) {
+        return 0;  // the copy that runs on these settings has been asked to come forward
+    }
     platform::SystemClock clock;
     platform::QtBeeper beeper;
     platform::QtDialogs dialogs;
@@ -54,10 +59,20 @@ int main(int argc, char* argv[])
                       ProcessEnvironment()};
 
     frmMain mainWindow(services);
-    frmSplash splash([&mainWindow] {
+    bool loaded = false;
+    frmSplash splash([&mainWindow, &loaded] {
         mainWindow.Form_Load();
         mainWindow.show();
+        loaded = true;
     });
+    // Until the splash gives way, the window is on its way up anyway; a box it waits on comes
+    // forward.
+    QObject::connect(&instance, &platform::SingleInstance::AnotherStart, &mainWindow,
+                     [&mainWindow, &loaded] {
+                         if (loaded || QApplication::activeModalWidget() != nullptr) {
+                             mainWindow.AnotherStart();
+                         }
+                     });
     splash.show();
     return QApplication::exec();
 }

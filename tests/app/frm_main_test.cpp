@@ -7,6 +7,7 @@
 
 #include "app/notification_icon.h"
 #include "support/gui_fakes.h"
+#include "support/modal.h"
 
 namespace quorrel {
 namespace {
@@ -173,6 +174,29 @@ TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
         ++entries;
     }
     EXPECT_EQ(entries, 4u) << "every failure is logged as before";
+}
+
+TEST_F(FrmMainTest, AnotherStartBringsTheWindowOrTheBoxItWaitsOnForward)
+{
+    window_.show();
+    window_.mnuHide().trigger();
+    window_.AnotherStart();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
+
+    window_.setWindowState(Qt::WindowMinimized);  // as Hide leaves it without a notification area
+    window_.AnotherStart();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
+
+    bool dialogStaysOnTop = false;
+    test::OnNextModal([&](QDialog& dialog) {
+        window_.AnotherStart();
+        dialogStaysOnTop = dialog.isVisible() && QApplication::activeModalWidget() == &dialog;
+    });
+    window_.itmOptions().trigger();
+    EXPECT_TRUE(dialogStaysOnTop);
+    EXPECT_TRUE(window_.isVisible());
 }
 
 TEST(NotificationIconTest, TheTipEndsInOneNulAndBlanksThatNeverCutTheNul)
