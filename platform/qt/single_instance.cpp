@@ -63,7 +63,7 @@ bool SingleInstance::Claim()
         const QString folder =
             !fallbackFolder_.isEmpty()
                 ? fallbackFolder_
-                : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+                : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         QDir().mkpath(folder);
         error = tryLock(QDir(folder).filePath(serverName_ + ".lock"));
     }

@@ -19,7 +19,7 @@ class SingleInstance final : public QObject {
     Q_OBJECT
 public:
     // fallbackFolder: where the lock goes when the settings folder cannot hold it (read-only,
-    // or not a folder); empty for the user's runtime folder.
+    // or not a folder); empty for the program's data folder of the user.
     explicit SingleInstance(const QString& settingsFile, const QString& fallbackFolder = QString(),
                             QObject* parent = nullptr);
 
