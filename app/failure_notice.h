@@ -21,12 +21,9 @@ public:
 
     void CheckFinished(bool succeeded);
 
-    // "Quorrel could not take a snapshot. See Log.txt in <folder>."
-    const QString& text() const { return text_; }
-
 private:
     platform::NotifyArea& notifyArea_;
-    QString text_;
+    QString text_;       // "Quorrel could not take a snapshot. See Log.txt in <folder>."
     bool told_ = false;  // of the failures going on
 };
 

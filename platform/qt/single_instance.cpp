@@ -26,10 +26,7 @@ QString FullPath(const QString& settingsFile)
 
 SingleInstance::SingleInstance(const QString& settingsFile, const QString& fallbackFolder,
                                QObject* parent)
-    : QObject(parent),
-      settingsFile_(settingsFile),
-      fallbackFolder_(fallbackFolder),
-      serverName_(ServerName(settingsFile))
+    : QObject(parent), settingsFile_(settingsFile), fallbackFolder_(fallbackFolder)
 {
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
@@ -56,8 +53,10 @@ QLockFile::LockError SingleInstance::tryLock(const QString& file)
 
 bool SingleInstance::Claim()
 {
-    // The settings folder may not exist before the settings are first saved.
+    // The settings folder may not exist before the settings are first saved. It is made first,
+    // so that every copy names the file by the same resolved path.
     QDir().mkpath(QFileInfo(settingsFile_).absolutePath());
+    serverName_ = ServerName(settingsFile_);
     QLockFile::LockError error = tryLock(FullPath(settingsFile_) + ".lock");
     if (error == QLockFile::PermissionError || error == QLockFile::UnknownError) {
         const QString folder =
