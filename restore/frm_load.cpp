@@ -20,6 +20,8 @@ namespace quorrel {
 
 namespace {
 
+constexpr QSize kClientSize = platform::TwipsSize(2580, 3816);
+
 using platform::MsgBoxIcon;
 using platform::ToQString;
 using platform::ToStdString;
@@ -71,7 +73,7 @@ frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::Fil
     setWindowTitle("Load Game");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
     platform::SetBackgroundPicture(*this);
-    resize(platform::TwipsSize(2580, 3816));
+    resize(kClientSize);
     createControls();
 
     // Both boxes start on the starting folder, so File1 lists the open folder from here on.
@@ -85,19 +87,13 @@ frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::Fil
 
 void frmLoad::createControls()
 {
-    // Fixed places: the controls stay where they are when the frame is resized.
     Dir1_ = new platform::DirListBox(this);
-    Dir1_->setGeometry(platform::TwipsRect(120, 240, 2292, 2448));
     platform::SetBoxColours(*Dir1_, platform::kLightYellow);
-
     Drive1_ = new platform::DriveListBox(this);
-    Drive1_->setGeometry(platform::TwipsRect(120, 2760, 2292, 288));
     platform::SetBoxColours(*Drive1_, platform::kLightYellow);
-
     cmdLoad_ = new QPushButton("&Load", this);
-    cmdLoad_->setGeometry(platform::TwipsRect(120, 3240, 1092, 372));
     cmdCancel_ = new QPushButton("&Cancel", this);
-    cmdCancel_->setGeometry(platform::TwipsRect(1320, 3240, 1092, 372));
+    placeControls();
     // No default button: Enter must never start a restore. Esc reaches reject(), as Cancel does.
     for (QPushButton* button : {cmdLoad_, cmdCancel_}) {
         button->setAutoDefault(false);
@@ -107,6 +103,25 @@ void frmLoad::createControls()
     setTabOrder(Dir1_, Drive1_);
     setTabOrder(Drive1_, cmdLoad_);
     setTabOrder(cmdLoad_, cmdCancel_);
+}
+
+void frmLoad::placeControls()
+{
+    // The form's own layout at its own size. A larger frame gives the room to the two boxes,
+    // so that the long names of the snapshot folders can be read; the buttons stay below them.
+    const QSize grown = (size() - kClientSize).expandedTo(QSize(0, 0));
+    const int w = grown.width();
+    const int h = grown.height();
+    Dir1_->setGeometry(platform::TwipsRect(120, 240, 2292, 2448).adjusted(0, 0, w, h));
+    Drive1_->setGeometry(platform::TwipsRect(120, 2760, 2292, 288).adjusted(0, h, w, h));
+    cmdLoad_->setGeometry(platform::TwipsRect(120, 3240, 1092, 372).translated(0, h));
+    cmdCancel_->setGeometry(platform::TwipsRect(1320, 3240, 1092, 372).translated(0, h));
+}
+
+void frmLoad::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
 }
 
 void frmLoad::Form_Load()

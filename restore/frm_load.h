@@ -34,8 +34,12 @@ public:
     QPushButton& cmdCancel() { return *cmdCancel_; }
     const platform::FileLister& File1() const { return File1_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void createControls();
+    void placeControls();
 
     void Form_Load();
     void Dir1_Change();

@@ -8,6 +8,7 @@
 #include "app/notification_icon.h"
 #include "restore/hero_folders.h"
 #include "support/gui_fakes.h"
+#include "support/modal.h"
 
 namespace quorrel {
 namespace {
@@ -196,6 +197,65 @@ TEST_F(FrmMainTest, WithoutANotificationAreaHideOnlyMinimises)
     window_.mnuHide().trigger();
     EXPECT_TRUE(window_.isVisible()) << "a hidden window could never be brought back";
     EXPECT_TRUE(window_.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
+{
+    const std::filesystem::path save = SaveFolder();
+    const std::filesystem::path moved = fakes_.folder.path() / "moved";
+    WriteSettings(save.string());
+    window_.Form_Load();
+    window_.show();
+    const auto check = [this](const std::filesystem::path& from, const std::filesystem::path& to) {
+        if (!from.empty()) {
+            std::filesystem::rename(from, to);
+        }
+        window_.state().engine().Timer1_Timer();
+        return fakes_.notifyArea.balloons.size();
+    };
+
+    EXPECT_EQ(check(save, moved), 0u) << "no icon to show it on";
+    window_.itmStart().trigger();
+    EXPECT_EQ(check({}, {}), 1u);
+    const auto& balloon = fakes_.notifyArea.balloons.front();
+    EXPECT_EQ(balloon.iconId, 1u);
+    EXPECT_EQ(balloon.title, "Quorrel");
+    EXPECT_EQ(balloon.text.toStdString(),
+              "Quorrel could not take a snapshot. See Log.txt in " + fakes_.folder.text() + ".");
+    EXPECT_EQ(check({}, {}), 1u) << "the failures go on";
+    EXPECT_EQ(check(moved, save), 1u) << "a check that succeeds";
+    EXPECT_EQ(check(save, moved), 2u);
+
+    const std::string log = test::ReadFile(fakes_.services.logFile);
+    std::size_t entries = 0;
+    for (std::size_t at = log.find("Error Could not save \r\n"); at != std::string::npos;
+         at = log.find("Error Could not save \r\n", at + 1)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 4u) << "every failure is logged as before";
+}
+
+TEST_F(FrmMainTest, AnotherStartBringsTheWindowOrTheBoxItWaitsOnForward)
+{
+    window_.show();
+    window_.mnuHide().trigger();
+    window_.AnotherStart();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
+
+    window_.setWindowState(Qt::WindowMinimized);  // as Hide leaves it without a notification area
+    window_.AnotherStart();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(window_.windowState() & Qt::WindowMinimized);
+
+    bool dialogStaysOnTop = false;
+    test::OnNextModal([&](QDialog& dialog) {
+        window_.AnotherStart();
+        dialogStaysOnTop = dialog.isVisible() && QApplication::activeModalWidget() == &dialog;
+    });
+    window_.itmOptions().trigger();
+    EXPECT_TRUE(dialogStaysOnTop);
+    EXPECT_TRUE(window_.isVisible());
 }
 
 TEST(NotificationIconTest, TheTipEndsInOneNulAndBlanksThatNeverCutTheNul)

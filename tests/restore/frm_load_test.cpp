@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include "platform/qt/dir_list_box.h"
+#include "platform/qt/drive_list_box.h"
+#include "platform/qt/twips.h"
 #include "restore/hero_folders.h"
 #include "support/gui_fakes.h"
 
@@ -147,6 +149,39 @@ TEST_F(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstOrStopsTheNewOne)
     EXPECT_EQ(fake.dialogs.boxes[1].icon, platform::MsgBoxIcon::Critical);
     EXPECT_EQ(test::ImageOf(save), before);
     EXPECT_FALSE(fs::exists(snapshots / "Hero-07-12-2026-09-31-00"));
+}
+
+TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
+{
+    auto dialog = Open();
+    const auto expectPlaces = [&dialog](int wider, int taller) {
+        using platform::TwipsRect;
+        EXPECT_EQ(dialog->Dir1().geometry(),
+                  TwipsRect(120, 240, 2292, 2448).adjusted(0, 0, wider, taller));
+        EXPECT_EQ(dialog->Drive1().geometry(),
+                  TwipsRect(120, 2760, 2292, 288).adjusted(0, taller, wider, taller));
+        EXPECT_EQ(dialog->cmdLoad().geometry(),
+                  TwipsRect(120, 3240, 1092, 372).translated(0, taller));
+        EXPECT_EQ(dialog->cmdCancel().geometry(),
+                  TwipsRect(1320, 3240, 1092, 372).translated(0, taller));
+    };
+    const QSize own = platform::TwipsSize(2580, 3816);
+    EXPECT_EQ(dialog->size(), own);
+    expectPlaces(0, 0);
+
+    dialog->resize(own + QSize(300, 200));
+    expectPlaces(300, 200);
+    dialog->resize(own - QSize(50, 50));
+    expectPlaces(0, 0);  // smaller than its own size, the form keeps its layout
+
+    const QString name = QString::fromStdString(snapshot.filename().string());
+    const QList<QListWidgetItem*> items = dialog->Dir1().list().findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.front()->toolTip(), name);
+    for (int row = 0; row < dialog->Dir1().list().count(); ++row) {
+        const QListWidgetItem* item = dialog->Dir1().list().item(row);
+        EXPECT_EQ(item->toolTip(), item->text());
+    }
 }
 
 TEST_F(FrmLoadTest, WithoutSnapshotDirNothingIsRestored)
