@@ -9,6 +9,7 @@
 #include "app/background.h"
 #include "app/notification_icon.h"
 #include "app/twips.h"
+#include "platform/qt/withdrawn_window.h"
 #include "restore/frm_load.h"
 #include "settings/frm_options.h"
 #include "settings/settings_file.h"
@@ -112,10 +113,7 @@ void frmMain::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/
         return;
     }
     if (MouseMessageFromX(x, TwipsPerPixelX()) == platform::WM_LBUTTONDBLCLK) {
-        show();
-        setWindowState(Qt::WindowNoState);
-        raise();
-        activateWindow();
+        platform::ShowWithdrawnWindow(*this);
     }
 }
 
