@@ -14,6 +14,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorrel");
     QApplication::setApplicationVersion("1.0.0");
+    // Lets the desktop match the windows with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("io.github.quorrel.Quorrel");
     Q_INIT_RESOURCE(quorrel);
 
     using namespace quorrel;
