@@ -13,7 +13,7 @@ import tempfile
 import time
 import traceback
 
-from xdesktop import TIMEOUT, Desktop, Failure, luminance, text_runs, wait_for
+from xdesktop import Desktop, Failure, luminance, text_runs, wait_for
 
 MENUS = ["File", "Run", "Options", "Hide", "Help"]
 ITEMS = {"File": ["Load", "Exit"], "Run": ["Start", "Stop"], "Options": ["Set Options"],
@@ -267,7 +267,7 @@ class Suite:
                 wait_for(f"{command} to withdraw the window", quorrel.withdrawn)
                 quorrel.double_click_icon()
                 try:
-                    wait_for("the window back", quorrel.shown_and_focused, timeout=3)
+                    wait_for("the window back", quorrel.shown_and_focused, timeout=5)
                 except Failure:
                     failures.append(f"{command} {attempt}: "
                                     + self.desktop.window_report(quorrel.window))
