@@ -9,6 +9,7 @@
 #include "platform/qt/background.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "platform/qt/withdrawn_window.h"
 #include "restore/frm_load.h"
 #include "restore/recovery_box.h"
 #include "settings/frm_options.h"
@@ -153,10 +154,7 @@ void frmMain::Form_MouseMove(std::uint32_t mouseMessage)
         return;
     }
     if (mouseMessage == platform::WM_LBUTTONDBLCLK) {
-        show();
-        setWindowState(Qt::WindowNoState);
-        raise();
-        activateWindow();
+        platform::ShowWithdrawnWindow(*this);
     }
 }
 

@@ -29,6 +29,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorrel");
     QApplication::setApplicationVersion(QUORREL_VERSION);
+    // Lets the desktop match the windows with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("io.github.quorrel.Quorrel");
     Q_INIT_RESOURCE(quorrel);
     QApplication::setWindowIcon(QIcon(":/quorrel/quorrel.png"));
 
