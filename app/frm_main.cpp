@@ -169,7 +169,7 @@ void frmMain::AnotherStart()
     if (isVisible()) {
         hide();
     }
-    Form_MouseMove(platform::WM_LBUTTONDBLCLK);
+    platform::ShowWithdrawnWindow(*this);
 }
 
 }  // namespace quorrel
