@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Quorrel's developer commands. On Debian and Ubuntu they install what is missing first.
 #   ./dev.sh run     build Quorrel and start it
-#   ./dev.sh test    build and run every test, then the engine's tests on Windows under Wine
+#   ./dev.sh test    build and run every test, the desktop suite on Xvfb among them, then the
+#                    engine's tests on Windows under Wine
 #   ./dev.sh bench   build and run the benchmarks
+#   ./dev.sh package build a Debian package (build-release/quorrel_*.deb)
 #   ./dev.sh fuzz [seconds]   build the fuzz targets with clang and run each (60 s by default)
 #   ./dev.sh sanitize         build and run the Linux tests with AddressSanitizer and UBSan
 set -euo pipefail
@@ -17,7 +19,10 @@ configure_and_build() {  # folder, build type, extra CMake options...
     cmake --build "$folder"
 }
 
-build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
+# The desktop suite's X server, window manager, notification area and tools, and the validators
+# of the installed desktop entry and AppStream page.
+desktop_test_packages=(xvfb openbox trayer xdotool x11-utils desktop-file-utils appstream)
 
 # Fuzzing: libFuzzer comes with clang's runtime, a package of its own on Debian.
 fuzz_targets=(settings_reader refresh_time wildcard save_file_check)
@@ -52,7 +57,7 @@ run)
     exec ./build-release/quorrel
     ;;
 test)
-    ensure_packages "${build_packages[@]}" libgtest-dev locales
+    ensure_packages "${build_packages[@]}" libgtest-dev locales "${desktop_test_packages[@]}"
     # A locale that writes decimals with a comma, for the refresh-time test (root only).
     if [ "$(id -u)" -eq 0 ] && ! locale -a | grep -qi '^de_DE\.utf-\?8$'; then
         localedef -i de_DE -f UTF-8 de_DE.UTF-8
@@ -69,6 +74,12 @@ bench)
     configure_and_build build-bench Release -DQUORREL_TESTS=OFF -DQUORREL_BENCH=ON
     ./build-bench/bench/quorrel_bench
     ;;
+package)
+    ensure_packages "${build_packages[@]}" dpkg-dev file
+    configure_and_build build-release Release -DQUORREL_TESTS=OFF
+    (cd build-release && cpack >/dev/null)
+    ls build-release/quorrel_*.deb
+    ;;
 fuzz)
     run_fuzzers "${2:-60}"
     ;;
@@ -79,7 +90,7 @@ sanitize)
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure
     ;;
 *)
-    echo "usage: $0 run | test | bench | fuzz [seconds] | sanitize" >&2
+    echo "usage: $0 run | test | bench | package | fuzz [seconds] | sanitize" >&2
     exit 2
     ;;
 esac

@@ -44,7 +44,7 @@ QFrame* MakeLine(QWidget& parent, const QColor& colour, const QRect& place)
 }  // namespace
 
 frmAbout::frmAbout(platform::Registry& registry, platform::ProgramStarter& programStarter,
-                   platform::Dialogs& dialogs, QWidget* parent)
+                   platform::Dialogs& dialogs, const QString& settingsFolder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       registry_(registry),
@@ -53,6 +53,7 @@ frmAbout::frmAbout(platform::Registry& registry, platform::ProgramStarter& progr
 {
     platform::SetBackgroundPicture(*this);
     createControls();
+    describe(settingsFolder);
     const QRect client = platform::TwipsRect(2340, 1932, 5736, 3564);
     const QScreen* display = screen();
     setGeometry(display != nullptr ? client.translated(display->geometry().topLeft()) : client);
@@ -72,8 +73,9 @@ void frmAbout::createControls()
     lblTitle_->setFont(QFont("MS Sans Serif", 12));
     lblVersion_ = MakeLabel(*this, "lblVersion", "Version", platform::kLightYellow,
                             platform::TwipsRect(3000, 1020, 2496, 264));
-    lblDescription_ = MakeLabel(*this, "lblDescription", "by the Quorrel developers",
-                                platform::kLightYellow, platform::TwipsRect(3000, 1320, 2496, 264));
+    // Two lines across the box, so that the folder of the settings fits.
+    lblDescription_ = MakeLabel(*this, "lblDescription", QString(), platform::kLightYellow,
+                                platform::TwipsRect(240, 1320, 5256, 456));
     lblDisclaimer_ = MakeLabel(*this, "lblDisclaimer",
                                "Diablo and Blizzard Entertainment are trademarks or registered "
                                "trademarks of Blizzard Entertainment, Inc.",
@@ -101,6 +103,15 @@ void frmAbout::createControls()
 
     setTabOrder(cmdOK_, cmdSysInfo_);
     cmdOK_->setFocus();
+}
+
+void frmAbout::describe(const QString& settingsFolder)
+{
+    // A folder too long for the line loses its middle; the tip shows all of it.
+    const QString settings = lblDescription_->fontMetrics().elidedText(
+        "Settings: " + settingsFolder, Qt::ElideMiddle, lblDescription_->width());
+    lblDescription_->setText("by the Quorrel developers\n" + settings);
+    lblDescription_->setToolTip(settingsFolder);
 }
 
 void frmAbout::Form_Load()

@@ -1,13 +1,19 @@
 #include "app/frm_main.h"
 
+#include <QApplication>
 #include <QMenuBar>
 
 #include "about/frm_about.h"
 #include "app/notification_icon.h"
+#include "platform/path_text.h"
 #include "platform/qt/background.h"
+#include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "platform/qt/withdrawn_window.h"
 #include "restore/frm_load.h"
+#include "restore/recovery_box.h"
 #include "settings/frm_options.h"
+#include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
 
 namespace quorrel {
@@ -16,7 +22,9 @@ frmMain::frmMain(Services& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services),
-      state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile})
+      failureNotice_(services.notifyArea, services.logFile),
+      state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile,
+                       [this](bool succeeded) { failureNotice_.CheckFinished(succeeded); }})
 {
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
@@ -62,6 +70,9 @@ void frmMain::Form_Load()
 {
     try {
         ReadSettingsFile(state_.settings(), services_.settingsFile);
+        // A restore cut short is put in order before the save folder is first listed. It says
+        // itself what it did, or what is left, so its failure is no first run.
+        RecoverSaveFolder(this, state_.settings().SaveGameDir, services_.files, services_.dialogs);
         itmLoad_->setEnabled(true);
         state_.engine().SetCheckPeriod();
         state_.engine().RecordSaveFolder();
@@ -77,7 +88,7 @@ void frmMain::Form_Load()
 
 void frmMain::itmLoad_Click()
 {
-    frmLoad dialog(state_.settings(), services_.dialogs, this);
+    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this);
     dialog.exec();
 }
 
@@ -106,8 +117,13 @@ void frmMain::itmStop_Click()
 
 void frmMain::itmOptions_Click()
 {
+    // Nothing stored yet: the game's save folder, if it is found on this machine, saves the
+    // first-time user the search.
+    const bool preload = itmLoad_->isEnabled();
+    const std::string found =
+        preload ? std::string() : FindSaveFolder(services_.environment, services_.registry);
     frmOptions dialog(
-        state_.settings(), itmLoad_->isEnabled(),
+        state_.settings(), preload, found,
         [this](const Settings& edited) { state_.Apply(edited, services_.settingsFile); },
         services_.dialogs, this);
     if (dialog.exec() == QDialog::Accepted) {
@@ -118,7 +134,10 @@ void frmMain::itmOptions_Click()
 
 void frmMain::itmAbout_Click()
 {
-    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs, this);
+    const std::string settingsFolder =
+        platform::ToText(platform::ToPath(services_.settingsFile).parent_path());
+    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs,
+                    platform::ToQString(settingsFolder), this);
     dialog.exec();
 }
 
@@ -135,11 +154,22 @@ void frmMain::Form_MouseMove(std::uint32_t mouseMessage)
         return;
     }
     if (mouseMessage == platform::WM_LBUTTONDBLCLK) {
-        show();
-        setWindowState(Qt::WindowNoState);
-        raise();
-        activateWindow();
+        platform::ShowWithdrawnWindow(*this);
     }
+}
+
+void frmMain::AnotherStart()
+{
+    if (QWidget* waiting = QApplication::activeModalWidget()) {
+        waiting->raise();
+        waiting->activateWindow();
+        return;
+    }
+    // Taken down first when it is up, so that it comes back on top of the windows over it.
+    if (isVisible()) {
+        hide();
+    }
+    platform::ShowWithdrawnWindow(*this);
 }
 
 }  // namespace quorrel

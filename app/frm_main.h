@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <cstdint>
 
+#include "app/failure_notice.h"
 #include "app/module1.h"
 #include "app/services.h"
 #include "platform/qt/qt_timer.h"
@@ -46,11 +47,16 @@ public:
     // visible window ignores it.
     void Form_MouseMove(std::uint32_t mouseMessage);
 
+    // The player started the program again on the same settings: this copy comes forward
+    // instead, its window as a double-click on the icon brings it, or the box it waits on.
+    void AnotherStart();
+
 private:
     void createMenus();
 
     Services& services_;
     platform::QtTimer Timer1_;
+    FailureNotice failureNotice_;
     Module1 state_;
 
     QAction* itmLoad_ = nullptr;

@@ -1,23 +1,48 @@
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
 #include "platform/file_ops.h"
+#include "platform/folder_probe.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
+#include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
-#include "settings/settings_file.h"
+#include "settings/save_folder_search.h"
+#include "settings/settings_location.h"
+
+namespace {
+
+std::string NativeText(const QString& folder)
+{
+    return folder.isEmpty() ? std::string()
+                            : quorrel::platform::ToStdString(QDir::toNativeSeparators(folder));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorrel");
     QApplication::setApplicationVersion(QUORREL_VERSION);
+    // Lets the desktop match the windows with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("io.github.quorrel.Quorrel");
     Q_INIT_RESOURCE(quorrel);
     QApplication::setWindowIcon(QIcon(":/quorrel/quorrel.png"));
 
     using namespace quorrel;
+    const std::string settingsFile = SettingsFileLocation(
+        NativeText(QApplication::applicationDirPath()),
+        NativeText(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)),
+        platform::CanCreateFilesIn);
+    platform::SingleInstance instance(platform::ToQString(settingsFile));
+    if (!instance.Claim()) {
+        return 0;  // the copy that runs on these settings has been asked to come forward
+    }
     platform::SystemClock clock;
     platform::QtBeeper beeper;
     platform::QtDialogs dialogs;
@@ -31,13 +56,25 @@ int main(int argc, char* argv[])
                       notifyArea,
                       *registry,
                       programStarter,
-                      SettingsFilePath(platform::ToStdString(QApplication::applicationDirPath()))};
+                      settingsFile,
+                      kLogFile,
+                      ProcessEnvironment()};
 
     frmMain mainWindow(services);
-    frmSplash splash([&mainWindow] {
+    bool loaded = false;
+    frmSplash splash([&mainWindow, &loaded] {
         mainWindow.Form_Load();
         mainWindow.show();
+        loaded = true;
     });
+    // Until the splash gives way, the window is on its way up anyway; a box it waits on comes
+    // forward.
+    QObject::connect(&instance, &platform::SingleInstance::AnotherStart, &mainWindow,
+                     [&mainWindow, &loaded] {
+                         if (loaded || QApplication::activeModalWidget() != nullptr) {
+                             mainWindow.AnotherStart();
+                         }
+                     });
     splash.show();
     return QApplication::exec();
 }

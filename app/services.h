@@ -9,6 +9,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
 #include "platform/registry.h"
+#include "settings/save_folder_search.h"
 #include "snapshot/error_log.h"
 
 namespace quorrel {
@@ -23,8 +24,9 @@ struct Services {
     platform::NotifyArea& notifyArea;
     platform::Registry& registry;
     platform::ProgramStarter& programStarter;
-    std::string settingsFile;  // Settings.ini beside the executable
+    std::string settingsFile;  // see SettingsFileLocation
     std::string logFile = kLogFile;
+    SaveFolderEnvironment environment = {};  // where a first-time user's saves are looked for
 };
 
 }  // namespace quorrel

@@ -46,4 +46,9 @@ public:
 // The real operations, for callers that are given none.
 FileOps& SystemFiles();
 
+// Gives a file the hidden attribute, so that listings leave it out. Windows keeps that attribute
+// through a rename; elsewhere a name starting with "." is what hides a file, and this does
+// nothing. Throws std::filesystem::filesystem_error.
+void HideFile(const std::filesystem::path& file);
+
 }  // namespace quorrel::platform

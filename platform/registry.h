@@ -6,11 +6,12 @@
 
 namespace quorrel::platform {
 
-// The registry as the About box reads it: open a key, query one value into the caller's buffer,
+// The registry as the program reads it: open a key, query one value into the caller's buffer,
 // close. Handles are 32-bit, as the program holds them. The names of the Windows constants carry
 // a "k" so that they never meet the macros of <windows.h>.
 using RegistryKey = std::uint32_t;
 
+inline constexpr RegistryKey kHKeyCurrentUser = 0x80000001;
 inline constexpr RegistryKey kHKeyLocalMachine = 0x80000002;
 
 inline constexpr long kErrorSuccess = 0;

@@ -11,12 +11,16 @@
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "restore/recovery_box.h"
 #include "restore/restore_folder.h"
+#include "restore/safety_snapshot.h"
 #include "snapshot/save_set.h"
 
 namespace quorrel {
 
 namespace {
+
+constexpr QSize kClientSize = platform::TwipsSize(2580, 3816);
 
 using platform::MsgBoxIcon;
 using platform::ToQString;
@@ -24,29 +28,52 @@ using platform::ToStdString;
 
 QString RestoreFailure(const RestoreError& error)
 {
-    QString text = "The snapshot could not be restored.\n\n" + ToQString(error.file()) + "\n" +
-                   ToQString(error.reason()) + "\n\n";
-    if (error.saveFolderIntact()) {
-        return text + "The save game directory was left as it was.";
+    switch (error.state()) {
+        case SaveFolderState::AsBefore:
+            return "The snapshot could not be restored.\n\n" + FailureDetails(error) +
+                   "\n\nThe save game directory was left as it was.";
+        case SaveFolderState::Restored:
+            return "The snapshot was restored, but Quorrel could not finish tidying up after "
+                   "it.\n\n" +
+                   FailureDetails(error) +
+                   (error.leftovers().empty()
+                        ? QString()
+                        : "\n\nQuorrel removes these files the next time it starts or restores "
+                          "a snapshot.");
+        case SaveFolderState::Unfinished:
+            break;
     }
-    return text +
-           "Some files of the save game directory could not be put back. Their earlier "
-           "versions are kept beside them, under names ending in \".quorrel-old\".";
+    return "The snapshot could not be restored, and the save game directory could not be put "
+           "back as it was.\n\n" +
+           FailureDetails(error) +
+           "\n\nQuorrel tries again to put it back the next time it starts or restores a "
+           "snapshot.";
+}
+
+QString SafetySnapshotFailure(const SafetySnapshotError& error)
+{
+    return "The snapshot was not restored: Quorrel could not first keep a copy of the save "
+           "files that it would replace.\n\n" +
+           ToQString(error.file()) + "\n" + ToQString(error.reason()) +
+           "\n\nThe save game directory was left as it was.";
 }
 
 }  // namespace
 
-frmLoad::frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* parent)
+frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
+                 platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       settings_(settings),
+      clock_(clock),
+      files_(files),
       dialogs_(dialogs)
 {
     setWindowTitle("Load Game");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
     platform::SetBackgroundPicture(*this);
-    resize(platform::TwipsSize(2580, 3816));
+    resize(kClientSize);
     createControls();
 
     // Both boxes start on the starting folder, so File1 lists the open folder from here on.
@@ -60,19 +87,13 @@ frmLoad::frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* 
 
 void frmLoad::createControls()
 {
-    // Fixed places: the controls stay where they are when the frame is resized.
     Dir1_ = new platform::DirListBox(this);
-    Dir1_->setGeometry(platform::TwipsRect(120, 240, 2292, 2448));
     platform::SetBoxColours(*Dir1_, platform::kLightYellow);
-
     Drive1_ = new platform::DriveListBox(this);
-    Drive1_->setGeometry(platform::TwipsRect(120, 2760, 2292, 288));
     platform::SetBoxColours(*Drive1_, platform::kLightYellow);
-
     cmdLoad_ = new QPushButton("&Load", this);
-    cmdLoad_->setGeometry(platform::TwipsRect(120, 3240, 1092, 372));
     cmdCancel_ = new QPushButton("&Cancel", this);
-    cmdCancel_->setGeometry(platform::TwipsRect(1320, 3240, 1092, 372));
+    placeControls();
     // No default button: Enter must never start a restore. Esc reaches reject(), as Cancel does.
     for (QPushButton* button : {cmdLoad_, cmdCancel_}) {
         button->setAutoDefault(false);
@@ -82,6 +103,25 @@ void frmLoad::createControls()
     setTabOrder(Dir1_, Drive1_);
     setTabOrder(Drive1_, cmdLoad_);
     setTabOrder(cmdLoad_, cmdCancel_);
+}
+
+void frmLoad::placeControls()
+{
+    // The form's own layout at its own size. A larger frame gives the room to the two boxes,
+    // so that the long names of the snapshot folders can be read; the buttons stay below them.
+    const QSize grown = (size() - kClientSize).expandedTo(QSize(0, 0));
+    const int w = grown.width();
+    const int h = grown.height();
+    Dir1_->setGeometry(platform::TwipsRect(120, 240, 2292, 2448).adjusted(0, 0, w, h));
+    Drive1_->setGeometry(platform::TwipsRect(120, 2760, 2292, 288).adjusted(0, h, w, h));
+    cmdLoad_->setGeometry(platform::TwipsRect(120, 3240, 1092, 372).translated(0, h));
+    cmdCancel_->setGeometry(platform::TwipsRect(1320, 3240, 1092, 372).translated(0, h));
+}
+
+void frmLoad::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
 }
 
 void frmLoad::Form_Load()
@@ -120,9 +160,20 @@ void frmLoad::cmdLoad_Click()
         reject();
         return;
     }
+    // An earlier restore that was cut short is put in order first: a new one starts only on a
+    // folder that is wholly old or wholly new.
+    if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_)) {
+        reject();
+        return;
+    }
     try {
-        RestoreFolder(File1_.path(), settings_.SaveGameDir);
+        TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
+                           clock_.now(), files_);
+        RestoreFolder(File1_.path(), settings_.SaveGameDir, files_);
         accept();
+    } catch (const SafetySnapshotError& error) {
+        dialogs_.MsgBox(this, SafetySnapshotFailure(error), MsgBoxIcon::Critical, "Error");
+        reject();
     } catch (const RestoreError& error) {
         dialogs_.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
         reject();

@@ -2,7 +2,9 @@
 
 #include <QDialog>
 
+#include "platform/clock.h"
 #include "platform/file_lister.h"
+#include "platform/file_ops.h"
 #include "platform/qt/dialogs.h"
 #include "settings/settings.h"
 
@@ -16,11 +18,14 @@ class DriveListBox;
 }  // namespace platform
 
 // The restore dialog: copies the snapshot folder open in Dir1 back into the save folder, over
-// the files of the same names. It keeps nothing between openings.
+// the files of the same names, after a safety snapshot of what it replaces. It keeps nothing
+// between openings.
 class frmLoad final : public QDialog {
     Q_OBJECT
 public:
-    frmLoad(const Settings& settings, platform::Dialogs& dialogs, QWidget* parent);
+    // The clock names the safety snapshot; the file operations do all of the restore's work.
+    frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
+            platform::Dialogs& dialogs, QWidget* parent);
 
     // The controls, for the keyboard and for tests.
     platform::DirListBox& Dir1() { return *Dir1_; }
@@ -29,8 +34,12 @@ public:
     QPushButton& cmdCancel() { return *cmdCancel_; }
     const platform::FileLister& File1() const { return File1_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void createControls();
+    void placeControls();
 
     void Form_Load();
     void Dir1_Change();
@@ -39,6 +48,8 @@ private:
     void cmdCancel_Click();
 
     const Settings& settings_;
+    platform::Clock& clock_;
+    platform::FileOps& files_;
     platform::Dialogs& dialogs_;
 
     platform::DirListBox* Dir1_ = nullptr;      // the snapshot folder to restore

@@ -1,6 +1,5 @@
 #include "restore/restore_folder.h"
 
-#include <algorithm>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -8,77 +7,72 @@
 
 #include "platform/file_system.h"
 #include "platform/path_text.h"
+#include "restore/restore_journal.h"
+#include "restore/restore_steps.h"
 
 namespace quorrel {
 
 namespace fs = std::filesystem;
 
-RestoreError::RestoreError(std::string file, std::string reason, bool saveFolderIntact)
-    : std::runtime_error(file + ": " + reason),
-      file_(std::move(file)),
-      reason_(std::move(reason)),
-      saveFolderIntact_(saveFolderIntact)
-{
-}
-
 namespace {
-
-// The temporary names start with a dot, so that the listings of Linux and macOS skip them.
-constexpr const char* kIncomingSuffix = ".quorrel-new";
-constexpr const char* kOutgoingSuffix = ".quorrel-old";
-
-std::string ReasonOf(const std::exception& error)
-{
-    if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
-        return system->code().message();
-    }
-    return error.what();
-}
 
 std::string Message(std::errc code)
 {
     return std::make_error_code(code).message();
 }
 
-// One file of the snapshot on its way into the save folder.
-struct Placement {
-    fs::path source;
-    fs::path target;
-    fs::path incoming;  // the copy, under a temporary name beside the target
-    fs::path outgoing;  // the earlier save file until the restore is complete
-    bool movedAside = false;
-    bool inPlace = false;
-};
-
 class SaveFolderRestore {
 public:
-    SaveFolderRestore(fs::path source, fs::path save, RenameFile rename)
-        : source_(std::move(source)), save_(std::move(save)), rename_(std::move(rename))
+    SaveFolderRestore(const std::string& source, const std::string& save, platform::FileOps& ops)
+        : sourceText_(source),
+          source_(platform::ToPath(source)),
+          save_(platform::ToPath(save)),
+          ops_(ops)
     {
     }
 
     void Run()
     {
-        CheckFolders();
+        try {
+            Plan();
+        } catch (const RestoreError&) {
+            throw;
+        } catch (const std::exception& failure) {
+            throw RestoreError(platform::ToText(FileOf(failure)), ReasonOf(failure));
+        }
         std::error_code noStamp;
         const fs::file_time_type folderStamp = fs::last_write_time(save_, noStamp);
         try {
+            WriteJournal(save_, journal_, ops_);
+            ops_.SyncFolder(save_);
             Stage();
             PutInPlace();
-        } catch (const RestoreError& error) {
-            const bool intact = Undo();
-            if (intact && !noStamp) {
+            Commit();
+        } catch (const std::exception& failure) {
+            if (journal_.committed) {
+                throw Failure(failure, SaveFolderState::Restored);
+            }
+            try {
+                RollBack(save_, journal_, ops_);
+            } catch (const std::exception&) {
+                // Nothing is hidden: LeftoversOf names what the undoing could not put back.
+            }
+            if (LeftoversOf(save_, journal_).empty() && !noStamp) {
                 // Creating and removing the temporary files touched the folder itself.
                 std::error_code ignored;
                 fs::last_write_time(save_, folderStamp, ignored);
             }
-            throw RestoreError(error.file(), error.reason(), intact);
+            throw Failure(failure, SaveFolderState::Unfinished);
         }
-        DropOutgoing();
+        try {
+            RollForward(save_, journal_, ops_);
+        } catch (const std::exception& failure) {
+            throw Failure(failure, SaveFolderState::Restored);
+        }
     }
 
 private:
-    void CheckFolders()
+    void Plan()
     {
         std::error_code error;
         if (!fs::is_directory(save_, error)) {
@@ -87,94 +81,75 @@ private:
                                    ? Message(std::errc::not_a_directory)
                                    : Message(std::errc::no_such_file_or_directory));
         }
-        try {
-            for (const fs::directory_entry& entry : fs::directory_iterator(source_)) {
-                std::error_code ignored;
-                if (entry.is_regular_file(ignored)) {
-                    Placement& file = placements_.emplace_back();
-                    file.source = entry.path();
-                    file.target = save_ / entry.path().filename();
-                    taken_.insert(file.target);
-                }
+        for (const char* journalName : {kJournalName, kNextJournalName}) {
+            if (fs::exists(fs::symlink_status(save_ / journalName))) {
+                throw RestoreError(platform::ToText(save_ / journalName),
+                                   "An earlier restore into this folder was interrupted and has "
+                                   "not been put in order yet");
             }
-        } catch (const std::exception& failure) {
-            throw RestoreError(platform::ToText(source_), ReasonOf(failure));
         }
-        // A fixed order makes a failure part-way repeatable.
-        std::sort(placements_.begin(), placements_.end(),
-                  [](const Placement& a, const Placement& b) { return a.target < b.target; });
-    }
-
-    // Copies every file under a temporary name; the save files are not touched yet.
-    void Stage()
-    {
-        for (Placement& file : placements_) {
-            std::error_code error;
-            const fs::file_status status = fs::status(file.target, error);
+        std::vector<std::string> names;
+        try {
+            names = platform::ListFiles(sourceText_);
+        } catch (const std::exception& failure) {
+            throw RestoreError(sourceText_, ReasonOf(failure));
+        }
+        for (const std::string& name : names) {
+            Placement& file = journal_.placements.emplace_back();
+            file.target = platform::ToPath(name);
+            const fs::file_status status = fs::symlink_status(save_ / file.target);
             if (fs::exists(status) && !fs::is_regular_file(status)) {
-                throw RestoreError(platform::ToText(file.target),
+                throw RestoreError(platform::ToText(save_ / file.target),
                                    fs::is_directory(status) ? Message(std::errc::is_a_directory)
                                                             : "Not a plain file");
             }
-            file.incoming = FreeName(file.target.filename(), kIncomingSuffix);
-            try {
-                platform::CopyOneFile(file.source, file.incoming);
-            } catch (const std::exception& failure) {
-                throw RestoreError(platform::ToText(file.source), ReasonOf(failure));
+            file.staged = FreeName(file.target, ".quorrel-new");
+            if (fs::exists(status)) {
+                file.aside = FreeName(file.target, ".quorrel-old");
+            }
+            sources_.push_back(source_ / file.target);
+            file.stamp = fs::last_write_time(sources_.back());
+        }
+    }
+
+    // Every copy, flushed, under its temporary name; the save files are not touched yet.
+    void Stage()
+    {
+        for (std::size_t i = 0; i < sources_.size(); ++i) {
+            const Placement& file = journal_.placements[i];
+            ops_.Copy(sources_[i], save_ / file.staged);
+            if (fs::last_write_time(save_ / file.staged) != file.stamp) {
+                throw RestoreError(platform::ToText(sources_[i]),
+                                   "It changed while the restore was copying it");
             }
         }
     }
 
-    // Each old file is moved aside rather than overwritten, so that a rename failing part-way
+    // Each earlier file is moved aside rather than overwritten, so that a rename failing part-way
     // (a save file held open by the game on Windows) can still be undone.
     void PutInPlace()
     {
-        for (Placement& file : placements_) {
-            std::error_code error;
-            if (fs::exists(fs::symlink_status(file.target, error))) {
-                file.outgoing = FreeName(file.target.filename(), kOutgoingSuffix);
-                Rename(file.target, file.outgoing, file.target);
-                file.movedAside = true;
+        for (const Placement& file : journal_.placements) {
+            if (!file.aside.empty()) {
+                ops_.Rename(save_ / file.target, save_ / file.aside);
             }
-            Rename(file.incoming, file.target, file.target);
-            file.inPlace = true;
+            ops_.Rename(save_ / file.staged, save_ / file.target);
         }
     }
 
-    // Puts the save folder back as it was; false when some old file could not be put back.
-    bool Undo() noexcept
+    // Every copy in place and on disk: from the rename of the committed journal on, the restore
+    // can only be finished.
+    void Commit()
     {
-        bool intact = true;
-        for (auto file = placements_.rbegin(); file != placements_.rend(); ++file) {
-            if (file->inPlace) {
-                file->inPlace = !TryRename(file->target, file->incoming);
-            }
-            if (file->movedAside) {
-                file->movedAside = file->inPlace || !TryRename(file->outgoing, file->target);
-            }
-            intact = intact && !file->inPlace && !file->movedAside;
-        }
-        for (const Placement& file : placements_) {
-            if (!file.incoming.empty() && !file.inPlace) {
-                std::error_code ignored;
-                fs::remove(file.incoming, ignored);
-            }
-        }
-        return intact;
+        ops_.SyncFolder(save_);
+        RestoreJournal committed = journal_;
+        committed.committed = true;
+        WriteJournal(save_, committed, ops_);
+        journal_ = std::move(committed);
+        ops_.SyncFolder(save_);
     }
 
-    // The restore is complete: an old file that cannot be deleted now is only a stray file.
-    void DropOutgoing() noexcept
-    {
-        for (const Placement& file : placements_) {
-            if (file.movedAside) {
-                std::error_code ignored;
-                fs::remove(file.outgoing, ignored);
-            }
-        }
-    }
-
-    // "." + name + suffix, numbered when that is taken, on disk or as a name this restore uses.
+    // "." + name + suffix, numbered when that is taken, on disk or by this restore.
     fs::path FreeName(const fs::path& name, const char* suffix)
     {
         for (int number = 1;; ++number) {
@@ -184,53 +159,48 @@ private:
             if (number > 1) {
                 candidate += "-" + std::to_string(number);
             }
-            candidate = save_ / candidate;
             std::error_code error;
-            if (!taken_.contains(candidate) && !fs::exists(fs::symlink_status(candidate, error))) {
+            if (!taken_.contains(candidate) &&
+                !fs::exists(fs::symlink_status(save_ / candidate, error))) {
                 taken_.insert(candidate);
                 return candidate;
             }
         }
     }
 
-    void Rename(const fs::path& from, const fs::path& to, const fs::path& saveFile)
+    // The error for the player. A failure writing a staged copy is named after the save file it
+    // was to replace: the temporary name means nothing to the player. An undoing that left
+    // nothing out of place leaves the folder as it was.
+    RestoreError Failure(const std::exception& failure, SaveFolderState state) const
     {
-        try {
-            rename_(from, to);
-        } catch (const std::exception& failure) {
-            throw RestoreError(platform::ToText(saveFile), ReasonOf(failure));
+        fs::path file = FileOf(failure);
+        for (const Placement& placement : journal_.placements) {
+            if (file == save_ / placement.staged) {
+                file = save_ / placement.target;
+            }
         }
+        std::vector<Leftover> leftovers = LeftoversOf(save_, journal_);
+        if (state == SaveFolderState::Unfinished && leftovers.empty()) {
+            state = SaveFolderState::AsBefore;
+        }
+        return RestoreError(platform::ToText(file), ReasonOf(failure), state, std::move(leftovers));
     }
 
-    bool TryRename(const fs::path& from, const fs::path& to) noexcept
-    {
-        try {
-            rename_(from, to);
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
-
+    std::string sourceText_;
     fs::path source_;
     fs::path save_;
-    RenameFile rename_;
-    std::vector<Placement> placements_;
+    platform::FileOps& ops_;
+    RestoreJournal journal_;
+    std::vector<fs::path> sources_;  // the snapshot's file for each placement
     std::set<fs::path> taken_;
 };
 
 }  // namespace
 
 void RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
-                   const RenameFile& rename)
+                   platform::FileOps& ops)
 {
-    RenameFile renameFile = rename;
-    if (!renameFile) {
-        renameFile = [](const fs::path& from, const fs::path& to) { fs::rename(from, to); };
-    }
-    SaveFolderRestore(platform::ToPath(sourceFolder), platform::ToPath(saveFolder),
-                      std::move(renameFile))
-        .Run();
+    SaveFolderRestore(sourceFolder, saveFolder, ops).Run();
 }
 
 }  // namespace quorrel

@@ -42,11 +42,12 @@ bool IsPlainFolderName(const std::string& name)
 
 }  // namespace
 
-frmOptions::frmOptions(const Settings& applied, bool preload, ApplySettings apply,
-                       platform::Dialogs& dialogs, QWidget* parent)
+frmOptions::frmOptions(const Settings& applied, bool preload, std::string foundSaveFolder,
+                       ApplySettings apply, platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       preload_(preload),
+      foundSaveFolder_(std::move(foundSaveFolder)),
       apply_(std::move(apply)),
       dialogs_(dialogs),
       edited_(applied)
@@ -143,7 +144,11 @@ void frmOptions::connectHandlers()
 void frmOptions::Form_Load()
 {
     if (!preload_) {
-        return;  // a first run: the starting folders and "60"
+        // A first run: "60", the starting folders, and the game's save folder when one was found.
+        if (!foundSaveFolder_.empty() && Dir1_->setPath(ToQString(foundSaveFolder_))) {
+            Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+        }
+        return;
     }
     // A stored folder that is gone leaves its box on the starting folder and its setting as
     // stored, until the player browses or applies.

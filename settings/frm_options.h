@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "platform/file_lister.h"
 #include "platform/qt/dialogs.h"
@@ -35,8 +36,10 @@ public:
     using ApplySettings = std::function<void(const Settings& edited)>;
 
     // preload: whether settings were read or saved before; the dialog then starts from them.
-    frmOptions(const Settings& applied, bool preload, ApplySettings apply,
-               platform::Dialogs& dialogs, QWidget* parent);
+    // Otherwise the save folder box starts on foundSaveFolder, when it is given and opens (see
+    // FindSaveFolder).
+    frmOptions(const Settings& applied, bool preload, std::string foundSaveFolder,
+               ApplySettings apply, platform::Dialogs& dialogs, QWidget* parent);
 
     // The settings as the dialog has them now.
     const Settings& edited() const { return edited_; }
@@ -79,6 +82,7 @@ private:
     void Error(const QString& prompt, platform::MsgBoxIcon icon);
 
     const bool preload_;
+    const std::string foundSaveFolder_;
     const ApplySettings apply_;
     platform::Dialogs& dialogs_;
     Settings edited_;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/file_system.h"
 #include "platform/path_text.h"
 
 namespace quorrel {
@@ -46,6 +47,20 @@ bool ReadLine(std::istream& in, std::string& line)
     return true;
 }
 
+// The settings may live in a folder that nothing has made yet: the user's configuration folder
+// before the first save. Each level is made from the top down and flushed into its parent, as
+// the file will be into it.
+void CreateMissingFolders(const fs::path& folder, platform::FileOps& files)
+{
+    std::error_code ignored;  // a folder that cannot be looked at is made, and that fails
+    if (folder.empty() || fs::is_directory(folder, ignored)) {
+        return;
+    }
+    CreateMissingFolders(folder.parent_path(), files);
+    platform::CreateOneDirectory(platform::ToText(folder));
+    files.SyncFolder(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
+}
+
 }  // namespace
 
 std::string SettingsFilePath(const std::string& applicationDirectory)
@@ -81,6 +96,7 @@ void WriteSettingsFile(const Settings& settings, const std::string& file, platfo
     temporary += ".new";
     const std::string content = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
                                 settings.RefreshTime + "\r\n";
+    CreateMissingFolders(target.parent_path(), files);
     try {
         files.Write(temporary, content);
         files.Rename(temporary, target);

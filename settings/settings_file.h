@@ -27,8 +27,9 @@ void ReadSettings(std::istream& in, Settings& settings);
 // Replaces the file with the three settings, durably: the new content goes to Settings.ini.new
 // beside it, which is flushed to disk, renamed over the file, and the folder flushed, so that
 // neither a failed write nor a power cut ever leaves the file cut short. A Settings.ini.new left
-// by a crash is overwritten. Throws std::system_error naming the file and the reason when the
-// settings cannot be saved; the old file then stays as it was, and no temporary file is left.
+// by a crash is overwritten. A missing folder is created first, with any missing folders above
+// it. Throws std::system_error naming the file and the reason when the settings cannot be saved;
+// the old file then stays as it was, and no temporary file is left.
 void WriteSettingsFile(const Settings& settings, const std::string& file,
                        platform::FileOps& files = platform::SystemFiles());
 

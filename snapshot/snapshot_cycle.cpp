@@ -78,10 +78,18 @@ void SnapshotCycle::Timer1_Timer() noexcept
         return;
     }
     TickCount_ = 0;
+    const unsigned entriesBefore = errorEntries_;
     try {
         Check();
     } catch (...) {
         LogFailure();
+    }
+    if (services_.checkFinished) {
+        try {
+            services_.checkFinished(errorEntries_ == entriesBefore);
+        } catch (...) {
+            // The log has the failure already; only the notice of it is lost.
+        }
     }
 }
 
@@ -161,6 +169,7 @@ void SnapshotCycle::Check()
 
 void SnapshotCycle::LogFailure() noexcept
 {
+    ++errorEntries_;
     try {
         AppendErrorEntry(services_.logFile, services_.clock.now());
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct SnapshotServices {
     platform::Beeper& beeper;
     platform::FileOps& files;
     std::string logFile;  // see kLogFile
+    // Told at the end of every check whether it went without an error entry. Optional.
+    std::function<void(bool succeeded)> checkFinished = {};
 };
 
 // The heart of the program. While a run is active the snapshot timer ticks; every
@@ -49,7 +52,8 @@ public:
     // ListSaveFolder does, keeping what was listed until then.
     void RecordSaveFolder();
 
-    // The tick handler. Never throws: every failure appends an entry to the log.
+    // The tick handler. Never throws: every failure appends an entry to the log. A tick that
+    // checks tells checkFinished how the check went.
     void Timer1_Timer() noexcept;
 
     // The save folder as last seen.
@@ -70,6 +74,7 @@ private:
     UnfinishedSaves unfinished_;
     std::int16_t TickCount_ = 0;
     std::int16_t TicksPerCheck_ = 0;
+    unsigned errorEntries_ = 0;  // written since the start, to tell a failed check
 };
 
 }  // namespace quorrel

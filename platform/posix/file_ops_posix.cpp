@@ -132,4 +132,7 @@ void SystemFileOps::SyncFolder(const fs::path& folder)
     }
 }
 
+// A leading "." hides a file here; the restore's journal has one.
+void HideFile(const fs::path& /*file*/) {}
+
 }  // namespace quorrel::platform

@@ -105,6 +105,7 @@ std::optional<std::vector<Entry>> SubFolders(const fs::path& folder)
 QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon)
 {
     auto* item = new QListWidgetItem(icon, name);
+    item->setToolTip(name);  // the whole name, where the box is too narrow for it
     item->setData(kPathRole, ToQString(ToText(path)));
     item->setData(kLevelRole, level);
     return item;

@@ -11,7 +11,8 @@ namespace quorrel::platform {
 
 // A directory list box: the open folder's chain of parents down from the root, then its
 // sub-folders. A double-click (or Enter) opens the folder under it; a single click only
-// highlights. Starts on the process's current folder.
+// highlights. Each entry's tool tip is its whole name, which a narrow box cuts. Starts on the
+// process's current folder.
 //
 // The background and text colours come from the palette's Base and Text roles.
 class DirListBox : public QWidget {

@@ -67,4 +67,15 @@ bool QtNotifyArea::Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA
     return true;
 }
 
+bool QtNotifyArea::ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text)
+{
+    const auto found = icons_.find(iconId);
+    if (found == icons_.end() || !found->second->isVisible()) {
+        return false;
+    }
+    // Where the desktop runs no notification service, Qt draws the balloon itself.
+    found->second->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
+}
+
 }  // namespace quorrel::platform

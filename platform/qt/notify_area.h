@@ -25,6 +25,10 @@ public:
     // was added.
     virtual bool Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data) = 0;
 
+    // Shows a balloon message with the warning icon on the icon with this identifier, when that
+    // icon is up. Returns whether it was shown.
+    virtual bool ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text) = 0;
+
 signals:
     // What the shell sends for an icon whose record asks for messages: the record's callback
     // message, the icon's identifier and the mouse message that happened over the icon.
@@ -41,6 +45,7 @@ public:
 
     bool isAvailable() const override;
     bool Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA& data) override;
+    bool ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text) override;
 
 private:
     std::map<std::uint32_t, std::unique_ptr<QSystemTrayIcon>> icons_;  // by identifier

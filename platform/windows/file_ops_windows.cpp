@@ -112,4 +112,13 @@ void SystemFileOps::Remove(const fs::path& file)
 // of its own to flush.
 void SystemFileOps::SyncFolder(const fs::path& /*folder*/) {}
 
+void HideFile(const fs::path& file)
+{
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !::SetFileAttributesW(file.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN)) {
+        Fail("Cannot hide", file);
+    }
+}
+
 }  // namespace quorrel::platform

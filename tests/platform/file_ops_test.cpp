@@ -54,5 +54,25 @@ TEST(FileOpsTest, WriteRenameAndRemoveReplaceWholeFiles)
     EXPECT_THROW(SystemFiles().Rename(file, root.path() / "x"), fs::filesystem_error);
 }
 
+#ifndef _WIN32
+// A full disk is the writer's fault: the error names the file being written, not the one read.
+TEST(FileOpsTest, AFullDiskNamesTheFileBeingWritten)
+{
+    const fs::path full = "/dev/full";
+    if (!fs::exists(full)) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    const test::TempFolder root;
+    WriteFile(root.path() / "Hero.map", std::string(40000, 'm'));
+    try {
+        SystemFiles().Copy(root.path() / "Hero.map", full);
+        ADD_FAILURE() << "a full disk went unreported";
+    } catch (const fs::filesystem_error& error) {
+        EXPECT_EQ(error.path1(), full);
+        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace quorrel::platform

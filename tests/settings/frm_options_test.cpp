@@ -8,9 +8,12 @@
 #include <QToolButton>
 
 #include "app/frm_main.h"
+#include "platform/drives.h"
 #include "platform/qt/dir_list_box.h"
+#include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
+#include "settings/save_folder_search.h"
 #include "support/gui_fakes.h"
 #include "support/modal.h"
 
@@ -98,6 +101,40 @@ TEST_F(FrmOptionsTest, FirstRunApplyWantsASaveFolderThenWritesTheFileAndEnablesL
     EXPECT_EQ(applied(), (Settings{notes, history_.string(), "60"}));
     EXPECT_TRUE(window_.itmLoad().isEnabled());
     EXPECT_TRUE(window_.mnuRun().isEnabled());
+}
+
+TEST_F(FrmOptionsTest, AFirstRunOpensOnTheGamesSaveFolderWhenOneIsFoundAndSavesNothing)
+{
+    // A player's home in the temporary folder. Whatever the system, the last place searched
+    // will hold the saves.
+    const fs::path home = fakes_.folder.folder("home");
+    fakes_.folder.folder("home/prefix/drive_c/users/joe");
+    fakes_.services.environment = {home.string(), home.string(), home.string(),
+                                   (home / "prefix").string()};
+    const std::vector<std::string> places =
+        SaveFolderCandidates(fakes_.services.environment, fakes_.registry);
+    ASSERT_FALSE(places.empty());
+    const fs::path game = places.back();
+    fs::create_directories(game);
+    window_.Form_Load();
+    fakes_.dialogs.boxes.clear();
+
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found yet";
+    });
+    for (const char* file : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(game / file, file);
+    }
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(game));
+        EXPECT_EQ(dialog.Drive1().drive(), platform::ToQString(platform::DriveOf(game.string())));
+        EXPECT_EQ(dialog.edited().SaveGameDir, game.string());
+        EXPECT_EQ(dialog.Text1().text(), "60");
+        QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
+    });
+    EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
+    EXPECT_EQ(applied(), Settings{});
+    EXPECT_TRUE(fakes_.dialogs.boxes.empty());
 }
 
 TEST_F(FrmOptionsTest, BrowsingDuringARunChangesNothingUntilApply)

@@ -72,6 +72,22 @@ public:
         return icons.emplace(data.uID, data).second;
     }
 
+    struct Balloon {
+        std::uint32_t iconId;
+        QString title;
+        QString text;
+    };
+    std::vector<Balloon> balloons;
+
+    bool ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text) override
+    {
+        if (icons.count(iconId) == 0) {
+            return false;
+        }
+        balloons.push_back({iconId, title, text});
+        return true;
+    }
+
     // The player does something with the mouse over icon 1.
     void Mouse(std::uint32_t mouseMessage)
     {

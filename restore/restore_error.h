@@ -1,0 +1,52 @@
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quorrel {
+
+// A file that a restore, or the recovery of one, has left where it does not belong.
+struct Leftover {
+    std::string file;  // the whole path
+    std::string what;  // what it is, in the player's words
+};
+
+// Where a failed restore left the save folder.
+enum class SaveFolderState {
+    AsBefore,    // byte for byte as before the restore, with no stray file
+    Restored,    // every file of the snapshot is in place; the leftovers are old files and the
+                 // journal, which the next recovery removes
+    Unfinished,  // neither: the leftovers say what is where, and the journal, if it is among
+                 // them, lets the next recovery try again
+};
+
+// Why a restore, or the recovery of an interrupted one, stopped: the file it failed on, the
+// system's reason, and what it left behind.
+class RestoreError : public std::runtime_error {
+public:
+    RestoreError(std::string file, std::string reason,
+                 SaveFolderState state = SaveFolderState::AsBefore,
+                 std::vector<Leftover> leftovers = {});
+
+    const std::string& file() const { return file_; }
+    const std::string& reason() const { return reason_; }
+    SaveFolderState state() const { return state_; }
+    const std::vector<Leftover>& leftovers() const { return leftovers_; }
+
+private:
+    std::string file_;
+    std::string reason_;
+    SaveFolderState state_;
+    std::vector<Leftover> leftovers_;
+};
+
+// The file a failure names (the one being read or written), or an empty path.
+std::filesystem::path FileOf(const std::exception& failure);
+
+// The system's reason for a failure, without the file names that FileOf gives.
+std::string ReasonOf(const std::exception& failure);
+
+}  // namespace quorrel

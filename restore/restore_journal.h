@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorrel {
+
+// The journal of a restore: a small hidden file in the save folder that names every file the
+// restore is putting in place and every temporary name it uses, so that a restore cut short by a
+// crash or a power cut can be undone or finished. It is there, flushed, before the first copy is
+// made, and it is removed last.
+//
+// Plain text:
+//
+//     Quorrel restore journal 1
+//     planned                                 (or: committed)
+//     place 8:Hero.d2s 21:.Hero.d2s.quorrel-new 21:.Hero.d2s.quorrel-old -4641064150992411371
+//     place 9:notes.txt 22:.notes.txt.quorrel-new 0: -4641064150992411371
+//     end
+//
+// Each name is its length in bytes, a colon and the name in UTF-8, so that any name survives,
+// spaces and line breaks included. A "place" line gives the save file, its staged copy, where
+// the earlier save file waits meanwhile (empty when the folder had none), and the staged copy's
+// last-modified time as a whole number of ticks of the standard library's file clock (negative
+// with GCC's, whose epoch lies in the future); it is only read back on the same system.
+inline constexpr const char* kJournalName = ".quorrel-restore.journal";
+// The journal's next version: written whole under this name, then renamed over the journal.
+inline constexpr const char* kNextJournalName = ".quorrel-restore.journal.new";
+
+// One file of the snapshot on its way into the save folder; names inside the save folder.
+struct Placement {
+    std::filesystem::path target;  // the save file
+    std::filesystem::path staged;  // the snapshot's copy, under a hidden temporary name
+    std::filesystem::path aside;   // where the earlier save file waits; empty if there was none
+    // The staged copy's last-modified time. A save file in its place with another time was
+    // written since, by the game, and is never undone.
+    std::filesystem::file_time_type stamp{};
+
+    bool operator==(const Placement&) const = default;
+};
+
+struct RestoreJournal {
+    // Every copy is in place and on disk: from then on the restore can only be finished.
+    bool committed = false;
+    std::vector<Placement> placements;
+
+    bool operator==(const RestoreJournal&) const = default;
+};
+
+// A journal that is not whole, or names files outside the save folder. Recovery must then touch
+// nothing.
+class JournalUnreadable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string EncodeJournal(const RestoreJournal& journal);
+
+// Throws JournalUnreadable.
+RestoreJournal DecodeJournal(std::string_view text);
+
+}  // namespace quorrel

@@ -1,0 +1,181 @@
+#include "restore/restore_steps.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "platform/path_text.h"
+
+namespace quorrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whether the name is taken; a link counts as itself. Throws when that cannot be told.
+bool Exists(const fs::path& file)
+{
+    return fs::exists(fs::symlink_status(file));
+}
+
+// For a report: a name that cannot be looked at is reported as there.
+bool MayExist(const fs::path& file)
+{
+    std::error_code error;
+    return fs::symlink_status(file, error).type() != fs::file_type::not_found;
+}
+
+std::string Text(const fs::path& file)
+{
+    return platform::ToText(file);
+}
+
+// Whether the save file is the snapshot's copy as the restore put it there, not a save that the
+// game wrote since.
+bool IsOurCopy(const fs::path& target, const Placement& file)
+{
+    std::error_code error;
+    return fs::last_write_time(target, error) == file.stamp && !error;
+}
+
+// Removes the journal and its next version once the folder no longer needs them.
+void DropJournal(const fs::path& saveFolder, platform::FileOps& ops)
+{
+    for (const char* name : {kNextJournalName, kJournalName}) {
+        if (Exists(saveFolder / name)) {
+            ops.Remove(saveFolder / name);
+        }
+    }
+    ops.SyncFolder(saveFolder);
+}
+
+}  // namespace
+
+void WriteJournal(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops)
+{
+    const fs::path next = saveFolder / kNextJournalName;
+    ops.Write(next, EncodeJournal(journal));
+    platform::HideFile(next);
+    ops.Rename(next, saveFolder / kJournalName);
+}
+
+std::optional<RestoreJournal> ReadJournal(const fs::path& saveFolder)
+{
+    const fs::path file = saveFolder / kJournalName;
+    if (!Exists(file)) {
+        return std::nullopt;
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw fs::filesystem_error("Cannot read", file,
+                                   std::error_code(errno, std::generic_category()));
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        throw fs::filesystem_error("Cannot read", file, std::make_error_code(std::errc::io_error));
+    }
+    return DecodeJournal(text);
+}
+
+void RollBack(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops)
+{
+    // Checked before anything is touched: a save that the game wrote since is never replaced or
+    // removed, and the folder is then left as it is.
+    for (const Placement& file : journal.placements) {
+        const fs::path target = saveFolder / file.target;
+        const bool undone = file.aside.empty() || Exists(saveFolder / file.aside);
+        if (undone && Exists(target) && !IsOurCopy(target, file)) {
+            throw RestoreError(Text(target),
+                               "It was saved again after the restore was interrupted, so Quorrel "
+                               "leaves it as it is");
+        }
+    }
+    for (auto file = journal.placements.rbegin(); file != journal.placements.rend(); ++file) {
+        const fs::path target = saveFolder / file->target;
+        if (!file->aside.empty() && Exists(saveFolder / file->aside)) {
+            // Over the snapshot's copy, if that is in place already.
+            ops.Rename(saveFolder / file->aside, target);
+        } else if (file->aside.empty() && Exists(target)) {
+            // The folder had no such file before, so this one is the snapshot's.
+            ops.Remove(target);
+        }
+        if (Exists(saveFolder / file->staged)) {
+            ops.Remove(saveFolder / file->staged);
+        }
+    }
+    // Every save file is back, on disk, before the journal that could put it back goes.
+    ops.SyncFolder(saveFolder);
+    DropJournal(saveFolder, ops);
+}
+
+void RollForward(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops)
+{
+    for (const Placement& file : journal.placements) {
+        for (const fs::path& name : {file.aside, file.staged}) {
+            if (!name.empty() && Exists(saveFolder / name)) {
+                ops.Remove(saveFolder / name);
+            }
+        }
+    }
+    // The earlier files are gone, on disk, before the journal that names them goes.
+    ops.SyncFolder(saveFolder);
+    DropJournal(saveFolder, ops);
+}
+
+std::vector<Leftover> LeftoversOf(const fs::path& saveFolder, const RestoreJournal& journal)
+{
+    std::vector<Leftover> left;
+    for (const Placement& file : journal.placements) {
+        const std::string name = Text(file.target);
+        const fs::path target = saveFolder / file.target;
+        const fs::path aside = saveFolder / file.aside;
+        if (MayExist(saveFolder / file.staged)) {
+            left.push_back({Text(saveFolder / file.staged),
+                            "an unused copy of " + name + " from the snapshot"});
+        }
+        if (file.aside.empty()) {
+            if (!journal.committed && MayExist(target)) {
+                left.push_back({Text(target), IsOurCopy(target, file)
+                                                  ? "from the snapshot; the folder had no " + name
+                                                  : "new to the folder, and saved again since"});
+            }
+        } else if (MayExist(aside)) {
+            if (journal.committed) {
+                left.push_back(
+                    {Text(aside), "the earlier " + name + ", replaced by the snapshot's"});
+                continue;
+            }
+            left.push_back(
+                {Text(aside), "the save file " + name + " as it was before the restore"});
+            left.push_back({Text(target), !MayExist(target)         ? "missing; see the line above"
+                                          : IsOurCopy(target, file) ? "the snapshot's " + name
+                                                                    : "saved again since"});
+        }
+    }
+    for (const char* journalName : {kNextJournalName, kJournalName}) {
+        if (MayExist(saveFolder / journalName)) {
+            left.push_back({Text(saveFolder / journalName), "the journal of the restore"});
+        }
+    }
+    return left;
+}
+
+std::vector<Leftover> LeftoversByName(const fs::path& saveFolder)
+{
+    std::vector<Leftover> left;
+    std::error_code error;
+    for (fs::directory_iterator entry(saveFolder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = Text(entry->path().filename());
+        if (name.starts_with(kJournalName)) {
+            left.push_back({Text(entry->path()), "the journal of the restore"});
+        } else if (name.starts_with(".") && name.find(".quorrel-") != std::string::npos) {
+            left.push_back({Text(entry->path()), "a temporary file of the restore"});
+        }
+    }
+    return left;
+}
+
+}  // namespace quorrel

@@ -1,0 +1,23 @@
+#include "settings/settings_location.h"
+
+#include <filesystem>
+
+#include "platform/path_text.h"
+#include "settings/settings_file.h"
+
+namespace quorrel {
+
+std::string SettingsFileLocation(const std::string& applicationDirectory,
+                                 const std::string& configurationDirectory,
+                                 const FolderCheck& canCreateFilesIn)
+{
+    std::string beside = SettingsFilePath(applicationDirectory);
+    std::error_code ignored;  // a file that cannot even be looked at is no file there
+    if (std::filesystem::exists(platform::ToPath(beside), ignored) ||
+        canCreateFilesIn(applicationDirectory) || configurationDirectory.empty()) {
+        return beside;
+    }
+    return SettingsFilePath(configurationDirectory);
+}
+
+}  // namespace quorrel
