@@ -86,7 +86,9 @@ fuzz)
 sanitize)
     ensure_packages "${build_packages[@]}" libgtest-dev
     configure_and_build build-sanitize Debug -DQUORREL_SANITIZE=ON
+    # tests/sanitize/lsan.supp names what libraries outside Quorrel keep until the end.
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        LSAN_OPTIONS=suppressions="$PWD/tests/sanitize/lsan.supp":print_suppressions=0 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure
     ;;
 *)
