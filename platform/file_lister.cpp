@@ -9,8 +9,8 @@ namespace quorrel::platform {
 void FileLister::setPath(const std::string& folder)
 {
     path_ = folder;
-    std::vector<ListedFile> listed;
-    listed.reserve(names_.size());
+    std::vector<ListedFile>& listed = listed_;
+    listed.clear();
     try {
         ReadFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
             listed.push_back({std::string(name), std::string(stamp)});

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder_listing.h"
+
 namespace quorrel::platform {
 
 // A file list box used invisibly: setting its path reads that folder's plain files again, each
@@ -26,6 +28,8 @@ private:
     std::vector<std::string> stamps_;
     // Where each file that the system listed, in its own order, stands in names_.
     std::vector<std::size_t> shownAt_;
+    // The last listing in the system's order; kept so that its room serves the next one.
+    std::vector<ListedFile> listed_;
 };
 
 }  // namespace quorrel::platform

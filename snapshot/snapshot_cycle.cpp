@@ -152,8 +152,9 @@ void SnapshotCycle::Check()
             }
         }
     }
-    // The listing is not needed after the check: it becomes the known folder as it is.
-    KnownFiles_ = std::move(CurrentFiles_);
+    // The listing is not needed after the check: it becomes the known folder as it is, and the
+    // room of the old one is kept for the next listing.
+    KnownFiles_.swap(CurrentFiles_);
     CurrentFiles_.clear();
     for (Filenames& record : KnownFiles_) {
         const auto kept = keptStamps.find(record.filename);
