@@ -87,11 +87,16 @@ for round in $(seq 1 "$rounds"); do
 
     attach_and_mount
     problems=()
-    for ending in d2s key map; do
-        cmp -s "$work/new/Hero.$ending" "$snapshot/Hero.$ending" ||
-            problems+=("snapshot Hero.$ending: $(describe "$snapshot/Hero.$ending")")
-    done
-    [ "$(ls "$snapshot" | wc -l)" -eq 3 ] || problems+=("snapshot holds $(ls "$snapshot" | wc -l) files")
+    if [ -d "$snapshot" ]; then
+        for ending in d2s key map; do
+            cmp -s "$work/new/Hero.$ending" "$snapshot/Hero.$ending" ||
+                problems+=("snapshot Hero.$ending: $(describe "$snapshot/Hero.$ending")")
+        done
+        count=$(find "$snapshot" -mindepth 1 | wc -l)
+        [ "$count" -eq 3 ] || problems+=("the snapshot holds $count files")
+    else
+        problems+=("the snapshot folder")
+    fi
     cmp -s "$work/Settings.ini" "$disk/app/Settings.ini" ||
         problems+=("Settings.ini: $(describe "$disk/app/Settings.ini")")
     lost=0
