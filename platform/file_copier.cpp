@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/file_ops.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/wildcard.h"
@@ -34,7 +35,7 @@ void SystemFileCopier::CopyFile(const std::string& sourcePattern, const std::str
     }
 
     for (const fs::path& source : matches) {
-        CopyOneFile(source, target / source.filename());
+        SystemFiles().Copy(source, target / source.filename());
     }
 }
 

@@ -23,10 +23,6 @@ bool IsOrdinaryFile(const std::string& path);
 // The process's current folder.
 std::string CurrentDirectory();
 
-// Copies one file over a file of the same name, if there is one, keeping the last-modified time.
-// Takes paths rather than text, so that a name the code page cannot spell is still copied.
-void CopyOneFile(const std::filesystem::path& source, const std::filesystem::path& target);
-
 // Whether the platform's wildcard patterns ignore letter case (Windows) or not.
 bool PatternsIgnoreCase();
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cuts the power under a snapshot and a settings write, and checks that what Quorrel reported
-# done came back whole. Root only, run by hand (never in CI): it formats a small ext4 image on a
+# Cuts the power under a snapshot, a settings write and two restores, and checks that what
+# Quorrel reported done came back whole, and that a restore cut short comes back wholly old or
+# wholly new once the program has started again. Root only, run by hand (never in CI): it formats a small ext4 image on a
 # loop device, mounted with noauto_da_alloc (so that ext4 does not rescue a file replaced
 # without a flush), runs the real engine on it through scripts/power_cut_driver.cpp, then stops
 # the file system at once with EXT4_IOC_SHUTDOWN and EXT4_GOING_FLAGS_NOLOGFLUSH, as a power cut
@@ -50,6 +51,18 @@ unmount_and_detach() {
     loop=
 }
 
+# Whether a save folder holds exactly the three files of a set (old or new), byte for byte and
+# with their times, and nothing else.
+same_as() {
+    local set=$1 folder=$2
+    [ "$(ls -A "$folder" | wc -l)" -eq 3 ] || return 1
+    for ending in d2s key map; do
+        cmp -s "$work/$set/Hero.$ending" "$folder/Hero.$ending" || return 1
+        [ "$(stat -c %Y "$work/$set/Hero.$ending")" = "$(stat -c %Y "$folder/Hero.$ending")" ] ||
+            return 1
+    done
+}
+
 # What a file holds, or "missing".
 describe() {
     if [ -f "$1" ]; then echo "$(stat -c %s "$1") bytes"; else echo missing; fi
@@ -72,17 +85,30 @@ for round in $(seq 1 "$rounds"); do
     attach_and_mount
     mkdir "$disk/save" "$disk/history" "$disk/app" "$disk/control"
     cp "$work/old/"* "$disk/save/"
+    # Two save folders that a restore of the new files will replace: one restore is reported done
+    # before the cut, the other is still running when the power goes.
+    for folder in restored interrupted; do
+        mkdir "$disk/$folder" "$disk/$folder-snapshot"
+        cp -p "$work/old/"* "$disk/$folder/"
+        cp -p "$work/new/"* "$disk/$folder-snapshot/"
+    done
     printf 'old save\r\nold history\r\n30\r\n' >"$disk/app/Settings.ini"
     printf 'old save\r\nold history\r\n30\r\n' >"$disk/app/Control.ini"
     sync
 
     snapshot=$(cd "$work" && "$driver" snapshot "$work/new" "$disk/save" "$disk/history")
     "$driver" settings "$disk/app/Settings.ini" /mnt/d2/save /mnt/d2/history 60
+    "$driver" restore "$disk/restored-snapshot" "$disk/restored"
     # The controls: the same work without a flush.
     cp "$work/new/"* "$disk/control/"
     cat "$work/Settings.ini" >"$disk/app/Control.ini"
     sleep "$delay"
+    # The power goes a moment after the second restore began, at a different point each round.
+    "$driver" restore "$disk/interrupted-snapshot" "$disk/interrupted" 2>/dev/null &
+    restoring=$!
+    sleep "0.00$((RANDOM % 10))"
     "$driver" cut "$disk"
+    wait "$restoring" || true
     unmount_and_detach
 
     attach_and_mount
@@ -99,6 +125,17 @@ for round in $(seq 1 "$rounds"); do
     fi
     cmp -s "$work/Settings.ini" "$disk/app/Settings.ini" ||
         problems+=("Settings.ini: $(describe "$disk/app/Settings.ini")")
+    # The next start puts each save folder in order before anything else reads it.
+    "$driver" recover "$disk/restored" >/dev/null 2>&1 || problems+=("the recovery of the restored folder")
+    same_as new "$disk/restored" || problems+=("the restored save folder: $(ls -A "$disk/restored")")
+    recovery=$("$driver" recover "$disk/interrupted" 2>&1) || recovery="recovery failed: $recovery"
+    if same_as new "$disk/interrupted"; then
+        interrupted="new"
+    elif same_as old "$disk/interrupted"; then
+        interrupted="old"
+    else
+        problems+=("the interrupted save folder ($recovery): $(ls -A "$disk/interrupted")")
+    fi
     lost=0
     controls=()
     for ending in d2s key map; do
@@ -111,8 +148,9 @@ for round in $(seq 1 "$rounds"); do
     unmount_and_detach
 
     if [ ${#problems[@]} -eq 0 ]; then
-        echo "round $round: snapshot and Settings.ini whole; the controls lost $lost of 4 files" \
-            "(now $(IFS=,; echo "${controls[*]}"))"
+        echo "round $round: snapshot, Settings.ini and restored save folder whole; the" \
+            "interrupted restore came back $interrupted ($recovery); the controls lost $lost of" \
+            "4 files (now $(IFS=,; echo "${controls[*]}"))"
     else
         echo "round $round: LOST ${problems[*]}; the controls lost $lost of 4 files"
         failures=$((failures + 1))

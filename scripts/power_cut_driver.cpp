@@ -4,6 +4,8 @@
 //
 //   quorrel_power_cut snapshot <new save files> <save folder> <snapshot folder>
 //   quorrel_power_cut settings <Settings.ini> <save folder> <snapshot folder> <refresh time>
+//   quorrel_power_cut restore <snapshot folder> <save folder>
+//   quorrel_power_cut recover <save folder>
 //   quorrel_power_cut cut <mount point>
 //
 // A new scenario is one more function and one more row in kCommands.
@@ -19,6 +21,8 @@
 #include <fstream>
 #include <string>
 
+#include "restore/recover_restore.h"
+#include "restore/restore_folder.h"
 #include "settings/settings_file.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
@@ -70,6 +74,32 @@ int WriteSettings(char** arguments)
     return 0;
 }
 
+// Restores a snapshot over the save folder as Load does, and returns once it reports the restore
+// done.
+int Restore(char** arguments)
+{
+    RestoreFolder(arguments[0], arguments[1], platform::SystemFiles());
+    return 0;
+}
+
+// What the program does at its next start: puts a restore that was cut short in order. Prints
+// what it did.
+int Recover(char** arguments)
+{
+    switch (RecoverRestore(arguments[0], platform::SystemFiles())) {
+        case Recovery::NothingToDo:
+            std::printf("nothing to do\n");
+            break;
+        case Recovery::RolledBack:
+            std::printf("rolled back\n");
+            break;
+        case Recovery::RolledForward:
+            std::printf("rolled forward\n");
+            break;
+    }
+    return 0;
+}
+
 // The power cut: the file system stops at once, and what its journal had not yet written is
 // lost, as on a machine whose power fails.
 int Cut(char** arguments)
@@ -96,6 +126,8 @@ struct Command {
 const Command kCommands[] = {
     {"snapshot", "<new save files> <save folder> <snapshot folder>", 3, Snapshot},
     {"settings", "<Settings.ini> <save folder> <snapshot folder> <refresh time>", 4, WriteSettings},
+    {"restore", "<snapshot folder> <save folder>", 2, Restore},
+    {"recover", "<save folder>", 1, Recover},
     {"cut", "<mount point>", 1, Cut},
 };
 
