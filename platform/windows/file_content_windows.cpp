@@ -4,50 +4,17 @@
 #include <system_error>
 
 #include "platform/file_content.h"
+#include "platform/windows/handle.h"
 
 namespace quorrel::platform {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-[[noreturn]] void Fail(const char* what, const fs::path& file, DWORD error = ::GetLastError())
-{
-    throw fs::filesystem_error(what, file,
-                               std::error_code(static_cast<int>(error), std::system_category()));
-}
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle_);
-        }
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-}  // namespace
+using windows::Fail;
+using windows::Handle;
 
 void ReadPlainFile(const fs::path& file, const std::function<void(std::string_view)>& take)
 {
-    // A link (a reparse point) would be followed, and a device opened.
-    const DWORD attributes = ::GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        Fail("Cannot read", file);
-    }
-    if ((attributes &
-         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
-        Fail("Not a plain file", file, ERROR_INVALID_PARAMETER);
-    }
+    windows::RequirePlainFile(file);
     // Shared every way, so that the game can go on writing or replacing it meanwhile.
     Handle in(::CreateFileW(
         file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -3,37 +3,15 @@
 #include <system_error>
 
 #include "platform/file_ops.h"
+#include "platform/windows/handle.h"
 
 namespace quorrel::platform {
 
 namespace fs = std::filesystem;
+using windows::Fail;
+using windows::Handle;
 
 namespace {
-
-[[noreturn]] void Fail(const char* what, const fs::path& file, DWORD error = ::GetLastError())
-{
-    throw fs::filesystem_error(what, file,
-                               std::error_code(static_cast<int>(error), std::system_category()));
-}
-
-// A handle that is closed on every way out.
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle_);
-        }
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 void Flush(const fs::path& file, HANDLE handle)
 {
@@ -66,15 +44,7 @@ void SystemFileOps::Write(const fs::path& file, std::string_view content)
 
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
 {
-    // A link (a reparse point) would be followed by the copy; a folder is no file.
-    const DWORD attributes = ::GetFileAttributesW(source.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        Fail("Cannot read", source);
-    }
-    if ((attributes &
-         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
-        Fail("Not a plain file", source, ERROR_INVALID_PARAMETER);
-    }
+    windows::RequirePlainFile(source);
     // Windows' own copy carries the last-modified time over. It reports no side, so the side is
     // found by its error: a source that cannot be read, or a target that cannot be written.
     if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) {
