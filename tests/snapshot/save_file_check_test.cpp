@@ -35,7 +35,8 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     const std::string save = SaveBytes(8192, 92);
     EXPECT_FALSE(InProgress(save));
 
-    EXPECT_TRUE(InProgress(save + "x")) << "a length that does not match";
+    // 32 more zero bytes rotate the sum back to where it was: only the length tells.
+    EXPECT_TRUE(InProgress(save + std::string(32, '\0'))) << "the checksum matches, the length not";
     std::string changed = save;
     changed[4000] ^= 0x10;
     EXPECT_TRUE(InProgress(changed)) << "a checksum that does not match";

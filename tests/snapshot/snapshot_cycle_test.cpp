@@ -206,7 +206,7 @@ TEST_F(SnapshotCycleTest, FailuresAreLoggedAndTheNextCheckTriesAgain)
     EXPECT_EQ(outcomes_, (std::vector<bool>{false, true, false}));
 }
 
-TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTick)
+TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTickAndFlushEachSnapshot)
 {
     settings_.RefreshTime = "100";
     cycle_.SetCheckPeriod();
@@ -216,8 +216,14 @@ TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTick)
     }
     EXPECT_TRUE(Entries(history_).empty());
     EXPECT_TRUE(outcomes_.empty()) << "only a tick that checks tells how it went";
+    Names steps;
+    files_.before = [&steps](std::string_view operation, const fs::path& file) {
+        steps.push_back(std::string(operation) + " " + file.filename().string());
+    };
     cycle_.Timer1_Timer();
-    EXPECT_EQ(Entries(history_).size(), 1u);
+    EXPECT_EQ(steps, (Names{"Copy Hero.d2s", "Copy Hero.key", "Copy Hero.map",
+                            "SyncFolder Hero-06-12-2026-15-04-09", "SyncFolder history"}))
+        << "the snapshot is on disk before the check counts it";
     EXPECT_EQ(outcomes_, std::vector<bool>{true});
     EXPECT_EQ(cycle_.TickCount(), 0);
 }
