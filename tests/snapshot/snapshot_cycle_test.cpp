@@ -98,8 +98,7 @@ TEST_F(SnapshotCycleTest, CheckPeriodFollowsTheRefreshTime)
     };
     for (const Row& row :
          {Row{"60", 60000, 1}, Row{"65", 65000, 1}, Row{"66", 1007, 66}, Row{"100", 1526, 66},
-          Row{"999", 15244, 66}, Row{"0", 0, 1}, Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1},
-          Row{".5", 0, 1}, Row{"6e1", 60000, 1}, Row{"4294", 65522, 66}}) {
+          Row{"2.5", 2000, 1}, Row{"3.5", 4000, 1}, Row{".5", 0, 1}, Row{"4294", 65522, 66}}) {
         settings_.RefreshTime = row.refreshTime;
         cycle_.SetCheckPeriod();
         EXPECT_EQ(timer_.interval(), row.interval) << row.refreshTime;
