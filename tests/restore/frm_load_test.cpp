@@ -42,7 +42,7 @@ protected:
     QWidget parent;
 };
 
-TEST_F(FrmLoadTest, OpenedSnapshotReplacesItsNamesakesAfterASafetySnapshot)
+TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
 {
     // The first time the disk fills up while the copy of Hero.map is written. The folder's own
     // stamp is old, so that anything touching it shows.
