@@ -16,139 +16,122 @@ namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test;
+using platform::MsgBoxIcon;
 
+// The dialog over Hero's scene (see HeroScene), whose folder is SnapshotDir. The clock names a
+// safety snapshot Hero-06-12-2026-15-04-09.
 class FrmLoadTest : public testing::Test {
 protected:
-    FrmLoadTest()
+    // Opens the dialog and in it, unless empty, this folder.
+    std::unique_ptr<frmLoad> Open(const fs::path& folder = {})
     {
-        test::PlantHero(snapshot, save);
-        fake.clock.moment = {2026, 12, 7, 9, 30, 0};
-    }
-
-    // Opens the dialog and in it, unless empty, the folder of SnapshotDir that holds these files.
-    std::unique_ptr<frmLoad> Open(const std::string& folder = "",
-                                  std::initializer_list<const char*> files = {})
-    {
-        auto dialog = std::make_unique<frmLoad>(settings, fake.clock, *ops, fake.dialogs, &parent);
+        auto dialog = std::make_unique<frmLoad>(settings, clock, files, dialogs, &parent);
         dialog->show();
-        for (const char* file : files) {
-            test::WriteFile(fake.folder.folder("snapshots/" + folder) / file, "x");
-        }
         if (!folder.empty()) {
-            EXPECT_TRUE(
-                dialog->Dir1().setPath(QString::fromStdString((snapshots / folder).string())));
+            EXPECT_TRUE(dialog->Dir1().setPath(QString::fromStdString(folder.string())));
         }
         return dialog;
     }
 
-    test::FakeServices fake;
-    platform::FileOps* ops = &fake.files;
-    fs::path snapshots = fake.folder.folder("snapshots");
-    fs::path snapshot = fake.folder.folder("snapshots/Hero-06-12-2026-15-04-09");
-    fs::path save = fake.folder.folder("save");
-    Settings settings{save.string(), snapshots.string(), "60"};
+    HeroScene scene;
+    FakeClock clock;
+    RecordingDialogs dialogs;
+    FaultyFiles files;
+    Settings settings{scene.save.string(), scene.root.text(), "60"};
     QWidget parent;
 };
 
-TEST_F(FrmLoadTest, OpenedSnapshotReplacesItsNamesakesAndNothingElse)
+TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
 {
-    test::FolderImage replaced = test::ImageOf(save);
-    replaced.erase("Other.d2s");
-    auto dialog = Open();
-    EXPECT_EQ(dialog->Dir1().path().toStdString(), snapshots.string());
-    dialog->Dir1().setPath(QString::fromStdString(snapshot.string()));
-    dialog->cmdLoad().click();
+    // The first time the disk fills up while the copy of Hero.map is written. The folder's own
+    // stamp is old, so that anything touching it shows.
+    FillUp(files, scene.save, "Hero.map");
+    const auto lastWeek = fs::last_write_time(scene.snapshot / "Hero.d2s");
+    fs::last_write_time(scene.save, lastWeek);
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
+              "The snapshot could not be restored.\n\n" + (scene.save / "Hero.map").string() +
+                  "\n" + std::make_error_code(std::errc::no_space_on_device).message() +
+                  "\n\nThe save game directory was left as it was.");
+    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
+    EXPECT_EQ(dialogs.boxes[0].title, "Error");
+    EXPECT_EQ(ImageOf(scene.save), scene.before);
+    EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
 
+    files.before = nullptr;
+    clock.moment.minute = 5;
+    auto dialog = Open();
+    EXPECT_EQ(dialog->Dir1().path().toStdString(), scene.root.text());
+    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
+    dialog->cmdLoad().click();
     EXPECT_FALSE(dialog->isVisible());
-    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
-        EXPECT_EQ(test::ReadFile(save / name), "then " + name);
-        EXPECT_EQ(fs::last_write_time(save / name), fs::last_write_time(snapshot / name)) << name;
-    }
-    EXPECT_EQ(test::ReadFile(save / "Other.d2s"), "another character");
-    EXPECT_EQ(test::ImageOf(save).size(), 5u) << "no temporary file is left behind";
-    EXPECT_TRUE(fake.dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(ImageOf(scene.save), scene.after);
     // A wrong restore can be undone from the same dialog.
-    EXPECT_EQ(test::ImageOf(snapshots / "Hero-07-12-2026-09-30-00"), replaced);
+    FolderImage replaced = scene.before;
+    replaced.erase("Other.d2s");
+    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-05-09"), replaced);
 }
 
 TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
 {
-    const test::FolderImage before = test::ImageOf(save);
+    for (const char* name : {"Hero.d2s", "Hero.key"}) {
+        WriteFile(scene.root.folder("two-only") / name, "x");
+    }
+    for (const char* name : {"Hero.D2S", "Hero.KEY", "Hero.MAP"}) {
+        WriteFile(scene.root.folder("upper-case") / name, "x");
+    }
     std::vector<std::unique_ptr<frmLoad>> refused;
-    refused.push_back(Open("two-only", {"Hero.d2s", "Hero.key"}));
-    refused.push_back(Open("upper-case", {"Hero.D2S", "Hero.KEY", "Hero.MAP"}));
+    refused.push_back(Open(scene.root.path() / "two-only"));
+    refused.push_back(Open(scene.root.path() / "upper-case"));
     // Nothing opened, a snapshot merely highlighted: SnapshotDir itself is checked.
     refused.push_back(Open());
     QListWidget& list = refused.back()->Dir1().list();
-    list.setCurrentItem(list.findItems(snapshot.filename().c_str(), Qt::MatchExactly).at(0));
+    list.setCurrentItem(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).at(0));
     for (const auto& dialog : refused) {
         dialog->cmdLoad().click();
         EXPECT_FALSE(dialog->isVisible());
     }
-    auto escaped = Open(snapshot.filename().string());
+    auto escaped = Open(scene.snapshot);
     QTest::keyClick(escaped.get(), Qt::Key_Escape);
     EXPECT_FALSE(escaped->isVisible());
 
-    ASSERT_EQ(fake.dialogs.boxes.size(), refused.size());
-    for (const auto& box : fake.dialogs.boxes) {
+    ASSERT_EQ(dialogs.boxes.size(), refused.size());
+    for (const auto& box : dialogs.boxes) {
         EXPECT_EQ(box.prompt, "Please select a valid save game directory");
-        EXPECT_EQ(box.icon, platform::MsgBoxIcon::Information);
+        EXPECT_EQ(box.icon, MsgBoxIcon::Information);
         EXPECT_EQ(box.title, "Error");
     }
-    EXPECT_EQ(test::ImageOf(save), before);
-}
-
-TEST_F(FrmLoadTest, AFullDiskIsNamedAndTheSaveFolderLeftAsItWas)
-{
-    // Hero.d2s and Hero.key are copied under temporary names before the disk fills up while the
-    // copy of Hero.map is written.
-    test::FullDisk fullAtHeroMap(save, "Hero.map");
-    ops = &fullAtHeroMap;
-    // The folder's own stamp is old, so that anything touching it shows.
-    const auto lastWeek = fs::last_write_time(snapshot / "Hero.d2s");
-    fs::last_write_time(save, lastWeek);
-    const test::FolderImage before = test::ImageOf(save);
-    auto dialog = Open(snapshot.filename().string());
-    dialog->cmdLoad().click();
-
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(fake.dialogs.boxes[0].prompt.toStdString(),
-              "The snapshot could not be restored.\n\n" + (save / "Hero.map").string() + "\n" +
-                  std::make_error_code(std::errc::no_space_on_device).message() +
-                  "\n\nThe save game directory was left as it was.");
-    EXPECT_EQ(fake.dialogs.boxes[0].icon, platform::MsgBoxIcon::Critical);
-    EXPECT_EQ(fake.dialogs.boxes[0].title, "Error");
-    EXPECT_EQ(test::ImageOf(save), before);
-    EXPECT_EQ(fs::last_write_time(save), lastWeek);
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(ImageOf(scene.save), scene.before);
 }
 
 TEST_F(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstOrStopsTheNewOne)
 {
-    const std::string folder = snapshot.filename().string();
     // Killed with Hero.d2s moved aside and its copy not yet in place.
-    test::KillRestore(snapshot, save, [](std::string_view operation, const fs::path& file) {
+    KillRestore(scene.snapshot, scene.save, [](std::string_view operation, const fs::path& file) {
         return operation == "Rename" && file.filename().string().ends_with(".quorrel-new");
     });
-    Open(folder)->cmdLoad().click();
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(fake.dialogs.boxes[0].prompt.contains(save.c_str()));
-    EXPECT_EQ(fake.dialogs.boxes[0].icon, platform::MsgBoxIcon::Information);
-    EXPECT_EQ(test::ReadFile(save / "Hero.d2s"), "then Hero.d2s") << "and then restored";
-    EXPECT_EQ(test::ImageOf(snapshots / "Hero-07-12-2026-09-30-00").at("Hero.d2s").first,
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].prompt.contains(scene.save.c_str()));
+    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
+    EXPECT_EQ(ImageOf(scene.save), scene.after) << "and then restored";
+    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-04-09").at("Hero.d2s").first,
               "now Hero.d2s")
         << "the safety snapshot was taken of the folder put back in order";
 
     // A journal that cannot be read stops the restore.
-    test::WriteFile(save / ".quorrel-restore.journal", "Quorrel restore journal 1\nplanned\n");
-    const test::FolderImage before = test::ImageOf(save);
-    fake.clock.moment.minute = 31;
-    Open(folder)->cmdLoad().click();
-    ASSERT_EQ(fake.dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(fake.dialogs.boxes[1].prompt.contains(".quorrel-restore.journal"));
-    EXPECT_EQ(fake.dialogs.boxes[1].icon, platform::MsgBoxIcon::Critical);
-    EXPECT_EQ(test::ImageOf(save), before);
-    EXPECT_FALSE(fs::exists(snapshots / "Hero-07-12-2026-09-31-00"));
+    WriteFile(scene.save / ".quorrel-restore.journal", "Quorrel restore journal 1\nplanned\n");
+    const FolderImage before = ImageOf(scene.save);
+    clock.moment.minute = 5;
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(dialogs.boxes[1].prompt.contains(".quorrel-restore.journal"));
+    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
+    EXPECT_EQ(ImageOf(scene.save), before);
+    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-05-09"));
 }
 
 TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
@@ -168,39 +151,34 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
     const QSize own = platform::TwipsSize(2580, 3816);
     EXPECT_EQ(dialog->size(), own);
     expectPlaces(0, 0);
-
     dialog->resize(own + QSize(300, 200));
     expectPlaces(300, 200);
     dialog->resize(own - QSize(50, 50));
     expectPlaces(0, 0);  // smaller than its own size, the form keeps its layout
 
-    const QString name = QString::fromStdString(snapshot.filename().string());
-    const QList<QListWidgetItem*> items = dialog->Dir1().list().findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items.front()->toolTip(), name);
-    for (int row = 0; row < dialog->Dir1().list().count(); ++row) {
-        const QListWidgetItem* item = dialog->Dir1().list().item(row);
-        EXPECT_EQ(item->toolTip(), item->text());
+    const QListWidget& list = dialog->Dir1().list();
+    ASSERT_EQ(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).size(), 1);
+    for (int row = 0; row < list.count(); ++row) {
+        EXPECT_EQ(list.item(row)->toolTip(), list.item(row)->text());
     }
 }
 
 TEST_F(FrmLoadTest, WithoutSnapshotDirNothingIsRestored)
 {
-    settings.SnapshotDir = (fake.folder.path() / "moved away").string();
-    const test::FolderImage before = test::ImageOf(save);
+    settings.SnapshotDir = (scene.root.path() / "moved away").string();
     auto dialog = Open();
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(fake.dialogs.boxes[0].prompt.contains("moved away"));
-    EXPECT_EQ(fake.dialogs.boxes[0].icon, platform::MsgBoxIcon::Information);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].prompt.contains("moved away"));
+    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
 
     // No safety snapshot can be kept, so the restore does not start.
-    dialog->Dir1().setPath(QString::fromStdString(snapshot.string()));
+    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
     dialog->cmdLoad().click();
-    ASSERT_EQ(fake.dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(fake.dialogs.boxes[1].prompt.contains("moved away"));
-    EXPECT_TRUE(fake.dialogs.boxes[1].prompt.endsWith("was left as it was."));
-    EXPECT_EQ(fake.dialogs.boxes[1].icon, platform::MsgBoxIcon::Critical);
-    EXPECT_EQ(test::ImageOf(save), before);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(dialogs.boxes[1].prompt.contains("moved away"));
+    EXPECT_TRUE(dialogs.boxes[1].prompt.endsWith("was left as it was."));
+    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
+    EXPECT_EQ(ImageOf(scene.save), scene.before);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_ops.h"
 #include "restore/restore_folder.h"
 #include "support/faulty_files.h"
 #include "support/temp_folder.h"
@@ -29,21 +28,35 @@ inline FolderImage ImageOf(const std::filesystem::path& folder)
     return image;
 }
 
-// A snapshot of Hero from last week, with a note of the player's, and a save folder where Hero
-// has moved on since and another character lives.
-inline void PlantHero(const std::filesystem::path& snapshot, const std::filesystem::path& save)
-{
-    namespace fs = std::filesystem;
-    const auto lastWeek = fs::file_time_type::clock::now() - std::chrono::hours(24 * 7);
-    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
-        WriteFile(snapshot / name, "then " + name);
-        fs::last_write_time(snapshot / name, lastWeek);
-        if (name != "notes.txt") {
-            WriteFile(save / name, "now " + name);
+// In a fresh folder: a snapshot of Hero from last week, with a note of the player's, and a save
+// folder where Hero has moved on since and another character lives. Restoring the snapshot
+// replaces three save files, brings notes.txt, new to the save folder, and leaves Other.d2s
+// alone; `before` and `after` are the save folder as it is and as a whole restore leaves it.
+struct HeroScene {
+    TempFolder root;
+    std::filesystem::path snapshot = root.folder("Hero-29-11-2026-20-15-00");
+    std::filesystem::path save = root.folder("save");
+    FolderImage before;
+    FolderImage after;
+
+    HeroScene()
+    {
+        const auto lastWeek =
+            std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 7);
+        for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
+            WriteFile(snapshot / name, "then " + name);
+            std::filesystem::last_write_time(snapshot / name, lastWeek);
+            if (name != "notes.txt") {
+                WriteFile(save / name, "now " + name);
+            }
+        }
+        WriteFile(save / "Other.d2s", "another character");
+        before = after = ImageOf(save);
+        for (const auto& [name, entry] : ImageOf(snapshot)) {
+            after[name] = entry;
         }
     }
-    WriteFile(save / "Other.d2s", "another character");
-}
+};
 
 // Stands for the program being killed. It is no std::exception, so nothing in the restore
 // catches it: nothing after it runs.
@@ -69,30 +82,18 @@ inline void KillRestore(
     throw std::logic_error("the restore ran to its end");
 }
 
-// The disk of one folder fills up while the copy of one file is written into it: part of the copy
-// is written, then the writer fails with "No space left on device", naming the file it was
-// writing.
-class FullDisk final : public platform::SystemFileOps {
-public:
-    FullDisk(std::filesystem::path folder, std::string fullAt)
-        : folder_(std::move(folder)), fullAt_(std::move(fullAt))
-    {
-    }
-
-    void Copy(const std::filesystem::path& source, const std::filesystem::path& target) override
-    {
-        if (target.parent_path() != folder_ || source.filename() != fullAt_) {
-            SystemFileOps::Copy(source, target);
-            return;
+// The disk of `folder` fills up while the copy of `name` is written into it: part of the copy is
+// written, then the writer fails with "No space left on device", naming the file it was writing.
+inline void FillUp(FaultyFiles& files, const std::filesystem::path& folder, const std::string& name)
+{
+    files.before = [folder, name](std::string_view operation, const std::filesystem::path& file) {
+        if (operation == "Copy" && file.parent_path() == folder &&
+            file.filename().string().find(name) != std::string::npos) {
+            WriteFile(file, "par");
+            throw std::filesystem::filesystem_error(
+                "Cannot write", file, std::make_error_code(std::errc::no_space_on_device));
         }
-        WriteFile(target, ReadFile(source).substr(0, 3));
-        throw std::filesystem::filesystem_error(
-            "Cannot write", target, std::make_error_code(std::errc::no_space_on_device));
-    }
-
-private:
-    std::filesystem::path folder_;
-    std::string fullAt_;
-};
+    };
+}
 
 }  // namespace quorrel::test

@@ -20,16 +20,8 @@ public:
 
 // A timer that only ticks when the test says so.
 class ManualTimer final : public platform::Timer {
-public:
-    int restarts = 0;
-
 protected:
-    void stateChanged() override
-    {
-        if (isEnabled()) {
-            ++restarts;
-        }
-    }
+    void stateChanged() override {}
 };
 
 }  // namespace quorrel::test

@@ -8,8 +8,9 @@
 
 namespace quorrel::test {
 
-// The real file operations, with a hook that runs before each one. The hook can throw to make
-// that step fail, or change the files meanwhile, as the game or a crash would.
+// The real file operations, with a hook that runs before each one and is given the file it is
+// about to write (a copy's target, a rename's source) or flush. The hook can throw to make that
+// step fail, or change the files meanwhile, as the game, a full disk or a crash would.
 class FaultyFiles final : public platform::SystemFileOps {
 public:
     using Hook = std::function<void(std::string_view operation, const std::filesystem::path& file)>;
@@ -23,7 +24,7 @@ public:
     }
     void Copy(const std::filesystem::path& source, const std::filesystem::path& target) override
     {
-        Step("Copy", source);
+        Step("Copy", target);
         SystemFileOps::Copy(source, target);
     }
     void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override

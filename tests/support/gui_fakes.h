@@ -28,16 +28,14 @@ public:
     };
     std::vector<Box> boxes;
     std::deque<QString> inputAnswers;
-    QStringList inputPrompts;
 
     void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon,
                 const QString& title) override
     {
         boxes.push_back({prompt, icon, title});
     }
-    QString InputBox(QWidget*, const QString& prompt, const QString& title) override
+    QString InputBox(QWidget*, const QString&, const QString&) override
     {
-        inputPrompts << prompt + " | " + title;
         if (inputAnswers.empty()) {
             return QString();
         }
