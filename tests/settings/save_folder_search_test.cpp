@@ -49,30 +49,27 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
 {
     SaveFolderEnvironment environment{home_, "", "", Plant("elsewhere")};
     EXPECT_TRUE(WineSaveFolders(environment).empty()) << "no prefix holds a user";
-    for (const char* user :
-         {"home/Games/diablo-ii/drive_c/users/steve", "home/.wine/drive_c/users/joe",
-          "home/.wine/drive_c/users/Public", "elsewhere/drive_c/users/ann",
-          "home/.local/share/bottles/bottles/D2/drive_c/users/joe"}) {
+    // Users made in neither their order of name nor its reverse.
+    for (const char* user : {"joe", "Public", "ann"}) {
+        Plant(std::string("home/.wine/drive_c/users/") + user);
+    }
+    // $WINEPREFIX, ~/.wine, Lutris' games and Bottles' bottles; users in order of name.
+    Folders expected;
+    for (const char* user : {"elsewhere/drive_c/users/ann", "home/.wine/drive_c/users/Public",
+                             "home/.wine/drive_c/users/ann", "home/.wine/drive_c/users/joe",
+                             "home/Games/diablo-ii/drive_c/users/steve",
+                             "home/.local/share/bottles/bottles/D2/drive_c/users/joe"}) {
         Plant(user);
+        for (const char* place :
+             {"Saved Games/Diablo II Resurrected", "Saved Games/Diablo II",
+              "AppData/Local/VirtualStore/Program Files (x86)/Diablo II/Save"}) {
+            expected.push_back(std::string(user) + "/" + place);
+        }
     }
-    const Folders found = Relative(WineSaveFolders(environment));
-    ASSERT_EQ(found.size(), 15u);
-    EXPECT_EQ(Folders(found.begin(), found.begin() + 3),
-              (Folders{"elsewhere/drive_c/users/ann/Saved Games/Diablo II Resurrected",
-                       "elsewhere/drive_c/users/ann/Saved Games/Diablo II",
-                       "elsewhere/drive_c/users/ann/AppData/Local/VirtualStore/"
-                       "Program Files (x86)/Diablo II/Save"}));
-    Folders users;  // from each user's first folder
-    for (std::size_t i = 0; i < found.size(); i += 3) {
-        users.push_back(fs::path(found[i]).parent_path().parent_path().generic_string());
-    }
-    EXPECT_EQ(users,
-              (Folders{"elsewhere/drive_c/users/ann", "home/.wine/drive_c/users/Public",
-                       "home/.wine/drive_c/users/joe", "home/Games/diablo-ii/drive_c/users/steve",
-                       "home/.local/share/bottles/bottles/D2/drive_c/users/joe"}));
+    EXPECT_EQ(Relative(WineSaveFolders(environment)), expected);
 
     environment.winePrefix = JoinPath(home_, ".wine");
-    EXPECT_EQ(WineSaveFolders(environment).size(), 12u) << "~/.wine comes once";
+    EXPECT_EQ(WineSaveFolders(environment).size(), 15u) << "~/.wine comes once";
 }
 
 TEST_F(SaveFolderSearchTest, TheFirstFolderThatHoldsASaveSetIsFound)
