@@ -151,6 +151,7 @@ TEST_F(FrmOptionsTest, DuringARunBrowsingChangesNothingUntilApplyWhichReArmsTheT
     // Another copy of Hero, saved at other times: nothing in it has changed since it was chosen.
     const fs::path other = Folder("other", {"Hero.d2s", "Hero.key", "Hero.map"});
     test::Touch(other / "Hero.d2s", 3600);
+    fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
     WithOptions([&](frmOptions& dialog) {
         ASSERT_TRUE(dialog.Dir1().setPath(Text(other)));
         dialog.Text1().setText("100");
