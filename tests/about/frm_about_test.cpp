@@ -13,6 +13,8 @@ namespace {
 
 class FrmAboutTest : public ::testing::Test {
 protected:
+    QString Label(const char* name) { return dialog_.findChild<QLabel*>(name)->text(); }
+
     test::FakeServices fakes_;
     frmAbout dialog_{fakes_.registry, fakes_.programStarter, fakes_.dialogs,
                      "/home/player/.config/Quorrel", nullptr};
@@ -21,9 +23,9 @@ protected:
 TEST_F(FrmAboutTest, LoadingFillsCaptionTitleVersionAndTheFolderOfTheSettings)
 {
     EXPECT_EQ(dialog_.windowTitle(), "About Quorrel");
-    EXPECT_EQ(dialog_.findChild<QLabel*>("lblTitle")->text(), "Quorrel");
-    EXPECT_EQ(dialog_.findChild<QLabel*>("lblVersion")->text(), "Version 1.0.0");
-    EXPECT_EQ(dialog_.findChild<QLabel*>("lblDescription")->text(),
+    EXPECT_EQ(Label("lblTitle"), "Quorrel");
+    EXPECT_EQ(Label("lblVersion"), "Version 1.0.0");
+    EXPECT_EQ(Label("lblDescription"),
               "by the Quorrel developers\nSettings: /home/player/.config/Quorrel");
 
     // A folder too long for the box keeps its two ends, and the tip has all of it.

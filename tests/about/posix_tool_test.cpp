@@ -18,8 +18,7 @@ namespace fs = std::filesystem;
 void WriteProgram(const fs::path& file, const std::string& content, bool executable = true)
 {
     test::WriteFile(file, content);
-    fs::permissions(
-        file, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(file, executable ? fs::perms::owner_all : fs::perms::owner_read);
 }
 
 TEST(SystemRegistryTest, AnswersWithTheFirstSystemInformationProgramOnThePath)

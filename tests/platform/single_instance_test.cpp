@@ -30,7 +30,8 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
     EXPECT_EQ(QFileInfo(first->lockFile()), QFileInfo(settings + ".lock"));
     QSignalSpy woken(first.get(), &SingleInstance::AnotherStart);
 
-    SingleInstance second(settings, fallback_);
+    // The same file, reached another way.
+    SingleInstance second(SettingsIn("portable/../portable"), fallback_);
     EXPECT_FALSE(second.Claim());
     ASSERT_TRUE(woken.wait(10000));
 
@@ -47,24 +48,16 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
 TEST_F(SingleInstanceTest, SettingsWhoseFolderCannotHoldTheLockAreGuardedFromTheFallbackFolder)
 {
     // As root every folder takes files; a file where the folder should be does not.
-    test::WriteFile(temp_.path() / "blocked", "");
-    const QString settings =
-        QString::fromStdString((temp_.path() / "blocked" / "Settings.ini").string());
-    SingleInstance first(settings, fallback_);
+    const auto blocked = [this](const std::string& name) {
+        test::WriteFile(temp_.path() / name, "");
+        return QString::fromStdString((temp_.path() / name / "Settings.ini").string());
+    };
+    SingleInstance first(blocked("blocked"), fallback_);
     ASSERT_TRUE(first.Claim());
     EXPECT_EQ(QFileInfo(first.lockFile()).absolutePath(), fallback_);
-    EXPECT_TRUE(QFileInfo(first.lockFile()).fileName().startsWith("quorrel-"));
-
-    SingleInstance second(settings, fallback_);
-    EXPECT_FALSE(second.Claim());
-}
-
-TEST(SingleInstanceNameTest, NamesAreShortAndFollowTheFullPath)
-{
-    const QString name = SingleInstance::ServerName("/a/Settings.ini");
-    EXPECT_EQ(name.size(), 48) << name.toStdString();
-    EXPECT_EQ(name, SingleInstance::ServerName("/a/b/../Settings.ini"));
-    EXPECT_NE(name, SingleInstance::ServerName("/b/Settings.ini"));
+    EXPECT_FALSE(SingleInstance(blocked("blocked"), fallback_).Claim());
+    EXPECT_TRUE(SingleInstance(blocked("blocked too"), fallback_).Claim())
+        << "each settings file has a lock of its own there";
 }
 
 }  // namespace

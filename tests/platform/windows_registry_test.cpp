@@ -98,10 +98,13 @@ TEST_F(WindowsRegistryTest, SystemInfoStartsTheToolThatTheRegistryNamesAsANormal
     const std::tuple<std::string, std::uint32_t, fs::path, fs::path> cases[] = {
         {info + '\0', platform::kRegSz, located, named},  // the full path comes first
         {"", platform::kRegSz, located, located},         // then MSINFO32.EXE, in any case
-        {(named / "missing.exe").string(), platform::kRegSz, named, {}},  // no such program
-        {named.string(), platform::kRegSz, named, {}},                    // a folder is no program
-        {"", platform::kRegSz, named, {}},                 // a folder without MSINFO32.EXE
-        {info + '\0', platform::kRegExpandSz, named, {}},  // an expandable string gives no path
+        {"", platform::kRegSz, named, {}},                // a folder without MSINFO32.EXE
+        // Once the full path is read, the folder is no longer looked at: a path that names no
+        // program, or a folder, an expandable string (read as nothing) and an empty string.
+        {(named / "missing.exe").string(), platform::kRegSz, located, {}},
+        {named.string(), platform::kRegSz, located, {}},
+        {info + '\0', platform::kRegExpandSz, located, {}},
+        {std::string(1, '\0'), platform::kRegSz, located, {}},
     };
     platform::SystemProgramStarter starter;
     for (const auto& [path, type, folder, started] : cases) {

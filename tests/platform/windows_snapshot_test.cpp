@@ -40,10 +40,7 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     }
     test::WriteFile(wideSave / L"Mage.d2s", "a file of the game's");
 
-    Settings written;
-    written.SaveGameDir = save;
-    written.SnapshotDir = root;
-    written.RefreshTime = "60";
+    const Settings written{save, root, "60"};
     const std::string settings = SettingsFilePath(root);
     WriteSettingsFile(written, settings);
     const std::string bytes = test::ReadFile(fs::path(root) / "Settings.ini");
@@ -56,10 +53,8 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     test::ManualTimer timer;
     test::FakeClock clock;
     test::CountingBeeper beeper;
-    const test::TempFolder logFolder;
-    SnapshotCycle cycle(
-        state, timer,
-        {clock, beeper, platform::SystemFiles(), (logFolder.path() / "Log.txt").string()});
+    const fs::path log = temp.path() / "Log.txt";
+    SnapshotCycle cycle(state, timer, {clock, beeper, platform::SystemFiles(), log.string()});
     cycle.SetCheckPeriod();
     cycle.RecordSaveFolder();
     test::Touch(wideSave / (L"H" + wideE + L"ros.key"));
@@ -74,8 +69,7 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     const std::string hero = "H" + e + "ros";
     EXPECT_EQ(copied, (std::vector<std::string>{hero + ".d2s", hero + ".key", hero + ".map"}));
     EXPECT_EQ(beeper.beeps, 1);
-    EXPECT_FALSE(fs::exists(logFolder.path() / "Log.txt"))
-        << test::ReadFile(logFolder.path() / "Log.txt");
+    EXPECT_FALSE(fs::exists(log)) << test::ReadFile(log);
 }
 
 }  // namespace
