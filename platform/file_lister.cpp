@@ -6,13 +6,13 @@ namespace quorrel::platform {
 
 // A folder read again mostly holds the same files, and the system gives them in the same order:
 // then the order sorted the last time is used again, and only the stamps are taken.
-void FileLister::setPath(const std::string& folder)
+void FileLister::list(const std::string& folder)
 {
     path_ = folder;
     std::vector<ListedFile>& listed = listed_;
     listed.clear();
     try {
-        ReadFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
+        VisitFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
             listed.push_back({std::string(name), std::string(stamp)});
         });
     } catch (...) {

@@ -8,12 +8,14 @@
 
 namespace quorrel::platform {
 
-// A file list box used invisibly: setting its path reads that folder's plain files again, each
-// with its stamp, in one pass (see ListFolder); the names and stamps are then read by index.
+// ListFolder for a folder listed again and again, as a file list box used invisibly: each list()
+// reads the folder's plain files again, each with its stamp, in one pass (see VisitFolder); the
+// names and stamps are then read by index. The room and the sorted order of one listing serve
+// the next (see README, Speed).
 class FileLister {
 public:
-    // Throws when the folder cannot be listed; the lister is then empty.
-    void setPath(const std::string& folder);
+    // Throws as VisitFolder does; the lister is then empty.
+    void list(const std::string& folder);
     const std::string& path() const { return path_; }
 
     std::size_t count() const { return names_.size(); }

@@ -2,21 +2,11 @@
 
 #include <filesystem>
 
-#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 
 namespace quorrel::platform {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> ListFiles(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (ListedFile& file : ListFolder(folder)) {
-        names.push_back(std::move(file.name));
-    }
-    return names;
-}
 
 void CreateOneDirectory(const std::string& folder)
 {

@@ -8,9 +8,6 @@
 // Every function throws std::system_error (or std::filesystem::filesystem_error) on failure.
 namespace quorrel::platform {
 
-// The names of a folder's plain files, as ListFolder (folder_listing.h) lists them.
-std::vector<std::string> ListFiles(const std::string& folder);
-
 // Creates one folder. Fails when it exists already or its parent is missing.
 void CreateOneDirectory(const std::string& folder);
 

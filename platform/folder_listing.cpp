@@ -1,6 +1,10 @@
 #include "platform/folder_listing.h"
 
 #include <algorithm>
+#include <filesystem>
+
+#include "platform/file_system.h"
+#include "platform/path_text.h"
 
 namespace quorrel::platform {
 
@@ -25,6 +29,13 @@ int CompareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+// Whether a is shown before b: by name ignoring ASCII letter case, then in byte order.
+bool ShownBefore(const std::string& a, const std::string& b)
+{
+    const int folded = CompareFolded(a, b);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
 constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz-_";
 
 }  // namespace
@@ -32,7 +43,7 @@ constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop
 std::vector<ListedFile> ListFolder(const std::string& folder)
 {
     std::vector<ListedFile> listed;
-    ReadFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
+    VisitFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
         listed.push_back({std::string(name), std::string(stamp)});
     });
     std::vector<ListedFile> sorted;
@@ -41,6 +52,26 @@ std::vector<ListedFile> ListFolder(const std::string& folder)
         sorted.push_back(std::move(listed[position]));
     }
     return sorted;
+}
+
+std::vector<std::string> ListSubFolders(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    const fs::path path = ToPath(folder);
+    std::error_code error;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+        std::error_code kindError;  // an entry that vanished meanwhile is no folder
+        std::string name = ToText(it->path().filename());
+        if (it->is_directory(kindError) && !IsHiddenOrSystem(folder, name)) {
+            names.push_back(std::move(name));
+        }
+    }
+    if (error) {
+        throw fs::filesystem_error("Cannot list the folders of", path, error);
+    }
+    std::sort(names.begin(), names.end(), ShownBefore);
+    return names;
 }
 
 std::string StampText(std::int64_t seconds, std::uint32_t nanoseconds, std::uint64_t size)
@@ -93,10 +124,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<ListedFile>& files)
         if (a.low != b.low) {
             return a.low < b.low;
         }
-        const std::string& x = files[a.position].name;
-        const std::string& y = files[b.position].name;
-        const int folded = CompareFolded(x, y);
-        return folded != 0 ? folded < 0 : x < y;
+        return ShownBefore(files[a.position].name, files[b.position].name);
     });
     std::vector<std::size_t> order(keys.size());
     for (std::size_t k = 0; k < keys.size(); ++k) {

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
-// The save folder as a check sees it: each plain file's name with its stamp, read in one pass.
-// Paths are text in the system's code page (see path_text.h).
+// A folder's listing, one function per use: VisitFolder for each plain file with its stamp in
+// the system's order, ListFolder for the same files sorted as a file list box shows them,
+// FileLister (file_lister.h) for a folder listed again and again, ListSubFolders for the
+// sub-folders. Paths are text in the system's code page (see path_text.h).
 namespace quorrel::platform {
 
 struct ListedFile {
@@ -20,12 +22,17 @@ struct ListedFile {
 // devices, no hidden or system files (on Linux and macOS a name starting with "." is hidden).
 // Nothing is ever opened but the folder. Throws std::system_error when the folder cannot be
 // listed or a stamp cannot be read.
-void ReadFolder(const std::string& folder,
-                const std::function<void(std::string_view name, std::string_view stamp)>& take);
+void VisitFolder(const std::string& folder,
+                 const std::function<void(std::string_view name, std::string_view stamp)>& take);
 
-// The plain files of a folder with their stamps, as a file list box shows them: as ReadFolder
-// gives them, sorted by name (see SortedOrder).
+// The plain files of a folder with their stamps, as a file list box shows them: as VisitFolder
+// gives them, sorted by name (see SortedOrder). Throws as VisitFolder does.
 std::vector<ListedFile> ListFolder(const std::string& folder);
+
+// The names of a folder's sub-folders (a link to a folder among them), hidden and system ones
+// left out, in the order of SortedOrder. Throws std::filesystem::filesystem_error naming the
+// folder when it cannot be listed or is no folder.
+std::vector<std::string> ListSubFolders(const std::string& folder);
 
 // A file's stamp as the listing gives it: its last-modified time to the precision that the file
 // system keeps (nanoseconds on Linux, 100 ns on Windows) and its size. A link is not followed.

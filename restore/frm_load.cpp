@@ -26,8 +26,19 @@ using platform::MsgBoxIcon;
 using platform::ToQString;
 using platform::ToStdString;
 
+QString SafetySnapshotFailure(const RestoreError& error)
+{
+    return "The snapshot was not restored: Quorrel could not first keep a copy of the save "
+           "files that it would replace.\n\n" +
+           ToQString(error.file()) + "\n" + ToQString(error.reason()) +
+           "\n\nThe save game directory was left as it was.";
+}
+
 QString RestoreFailure(const RestoreError& error)
 {
+    if (error.stage() == RestoreStage::SafetySnapshot) {
+        return SafetySnapshotFailure(error);
+    }
     switch (error.state()) {
         case SaveFolderState::AsBefore:
             return "The snapshot could not be restored.\n\n" + FailureDetails(error) +
@@ -48,14 +59,6 @@ QString RestoreFailure(const RestoreError& error)
            FailureDetails(error) +
            "\n\nQuorrel tries again to put it back the next time it starts or restores a "
            "snapshot.";
-}
-
-QString SafetySnapshotFailure(const SafetySnapshotError& error)
-{
-    return "The snapshot was not restored: Quorrel could not first keep a copy of the save "
-           "files that it would replace.\n\n" +
-           ToQString(error.file()) + "\n" + ToQString(error.reason()) +
-           "\n\nThe save game directory was left as it was.";
 }
 
 }  // namespace
@@ -139,7 +142,7 @@ void frmLoad::Form_Load()
 void frmLoad::Dir1_Change()
 {
     try {
-        File1_.setPath(ToStdString(Dir1_->path()));
+        File1_.list(ToStdString(Dir1_->path()));
     } catch (const std::exception&) {
         // An unreadable folder lists no files, so Load refuses it.
     }
@@ -171,9 +174,6 @@ void frmLoad::cmdLoad_Click()
                            clock_.now(), files_);
         RestoreFolder(File1_.path(), settings_.SaveGameDir, files_);
         accept();
-    } catch (const SafetySnapshotError& error) {
-        dialogs_.MsgBox(this, SafetySnapshotFailure(error), MsgBoxIcon::Critical, "Error");
-        reject();
     } catch (const RestoreError& error) {
         dialogs_.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
         reject();

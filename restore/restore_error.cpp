@@ -6,12 +6,13 @@
 namespace quorrel {
 
 RestoreError::RestoreError(std::string file, std::string reason, SaveFolderState state,
-                           std::vector<Leftover> leftovers)
+                           std::vector<Leftover> leftovers, RestoreStage stage)
     : std::runtime_error(file + ": " + reason),
       file_(std::move(file)),
       reason_(std::move(reason)),
       state_(state),
-      leftovers_(std::move(leftovers))
+      leftovers_(std::move(leftovers)),
+      stage_(stage)
 {
 }
 

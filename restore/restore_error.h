@@ -23,24 +23,33 @@ enum class SaveFolderState {
                  // them, lets the next recovery try again
 };
 
-// Why a restore, or the recovery of an interrupted one, stopped: the file it failed on, the
-// system's reason, and what it left behind.
+// The part of a restore that failed.
+enum class RestoreStage {
+    SafetySnapshot,  // keeping what the restore would replace (see TakeSafetySnapshot): nothing
+                     // was replaced yet
+    CopyBack,        // copying the snapshot back, or recovering an interrupted restore
+};
+
+// Why a restore, its safety snapshot or the recovery of an interrupted restore stopped: the file
+// it failed on, the system's reason, and what it left behind.
 class RestoreError : public std::runtime_error {
 public:
     RestoreError(std::string file, std::string reason,
                  SaveFolderState state = SaveFolderState::AsBefore,
-                 std::vector<Leftover> leftovers = {});
+                 std::vector<Leftover> leftovers = {}, RestoreStage stage = RestoreStage::CopyBack);
 
     const std::string& file() const { return file_; }
     const std::string& reason() const { return reason_; }
     SaveFolderState state() const { return state_; }
     const std::vector<Leftover>& leftovers() const { return leftovers_; }
+    RestoreStage stage() const { return stage_; }
 
 private:
     std::string file_;
     std::string reason_;
     SaveFolderState state_;
     std::vector<Leftover> leftovers_;
+    RestoreStage stage_;
 };
 
 // The file a failure names (the one being read or written), or an empty path.

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "restore/restore_journal.h"
 #include "restore/restore_steps.h"
@@ -88,15 +88,15 @@ private:
                                    "not been put in order yet");
             }
         }
-        std::vector<std::string> names;
+        std::vector<platform::ListedFile> listed;
         try {
-            names = platform::ListFiles(sourceText_);
+            listed = platform::ListFolder(sourceText_);
         } catch (const std::exception& failure) {
             throw RestoreError(sourceText_, ReasonOf(failure));
         }
-        for (const std::string& name : names) {
+        for (const platform::ListedFile& listedFile : listed) {
             Placement& file = journal_.placements.emplace_back();
-            file.target = platform::ToPath(name);
+            file.target = platform::ToPath(listedFile.name);
             const fs::file_status status = fs::symlink_status(save_ / file.target);
             if (fs::exists(status) && !fs::is_regular_file(status)) {
                 throw RestoreError(platform::ToText(save_ / file.target),

@@ -6,11 +6,10 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "restore/restore_error.h"
 #include "snapshot/filenames.h"
-#include "snapshot/save_folder_listing.h"
 #include "snapshot/snapshot_folder.h"
 #include "snapshot/take_snapshot.h"
 
@@ -18,10 +17,16 @@ namespace quorrel {
 
 namespace fs = std::filesystem;
 
-SafetySnapshotError::SafetySnapshotError(std::string file, std::string reason)
-    : std::runtime_error(file + ": " + reason), file_(std::move(file)), reason_(std::move(reason))
+namespace {
+
+// Nothing was replaced yet: the save folder is as it was.
+RestoreError SafetySnapshotFailed(std::string file, std::string reason)
 {
+    return RestoreError(std::move(file), std::move(reason), SaveFolderState::AsBefore, {},
+                        RestoreStage::SafetySnapshot);
 }
+
+}  // namespace
 
 std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
                                             const std::string& saveFolder,
@@ -31,30 +36,30 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
 {
     std::error_code error;
     if (!fs::is_directory(platform::ToPath(snapshotDir), error)) {
-        throw SafetySnapshotError(
+        throw SafetySnapshotFailed(
             snapshotDir, std::make_error_code(std::errc::no_such_file_or_directory).message());
     }
     std::vector<std::string> characters;  // in listing order
     std::map<std::string, std::vector<Filenames>> filesOf;
     try {
         std::set<std::string> restored;
-        for (const std::string& name : platform::ListFiles(sourceFolder)) {
-            restored.insert(BaseName(name));
+        for (const platform::ListedFile& file : platform::ListFolder(sourceFolder)) {
+            restored.insert(BaseName(file.name));
         }
-        for (Filenames& file : ListWithStamps(saveFolder)) {
-            std::string character = BaseName(file.filename);
+        for (platform::ListedFile& file : platform::ListFolder(saveFolder)) {
+            std::string character = BaseName(file.name);
             if (restored.contains(character)) {
                 std::vector<Filenames>& files = filesOf[character];
                 if (files.empty()) {
                     characters.push_back(character);
                 }
-                files.push_back(std::move(file));
+                files.push_back({std::move(file.name), std::move(file.stamp)});
             }
         }
     } catch (const std::exception& failure) {
         const fs::path file = FileOf(failure);
-        throw SafetySnapshotError(file.empty() ? saveFolder : platform::ToText(file),
-                                  ReasonOf(failure));
+        throw SafetySnapshotFailed(file.empty() ? saveFolder : platform::ToText(file),
+                                   ReasonOf(failure));
     }
 
     std::vector<std::string> folders;
@@ -63,13 +68,13 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
             folders.push_back(
                 TakeSnapshot(saveFolder, filesOf[character], snapshotDir, character, taken, ops));
         } catch (const SourceChanged& changed) {
-            throw SafetySnapshotError(saveFolder, std::string(changed.what()) +
-                                                      "; the game may be saving. Try again once "
-                                                      "it has finished.");
+            throw SafetySnapshotFailed(saveFolder, std::string(changed.what()) +
+                                                       "; the game may be saving. Try again once "
+                                                       "it has finished.");
         } catch (const std::exception& failure) {
             const fs::path file = FileOf(failure);
-            throw SafetySnapshotError(file.empty() ? snapshotDir : platform::ToText(file),
-                                      ReasonOf(failure));
+            throw SafetySnapshotFailed(file.empty() ? snapshotDir : platform::ToText(file),
+                                       ReasonOf(failure));
         }
     }
     return folders;

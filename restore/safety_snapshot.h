@@ -1,33 +1,21 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/file_ops.h"
+#include "restore/restore_error.h"
 
 namespace quorrel {
-
-// Why the safety snapshot, and so the restore, did not happen: the file or folder, and why.
-class SafetySnapshotError : public std::runtime_error {
-public:
-    SafetySnapshotError(std::string file, std::string reason);
-
-    const std::string& file() const { return file_; }
-    const std::string& reason() const { return reason_; }
-
-private:
-    std::string file_;
-    std::string reason_;
-};
 
 // Before a restore replaces anything, keeps what it would replace, so that a wrong restore can be
 // undone from the same dialog: every character of saveFolder that has a file among those of
 // sourceFolder (by base name, the text before the last dot) gets a snapshot of all of its files
 // in snapshotDir, named and copied as a snapshot of the cycle is. Returns the new folders.
-// Throws SafetySnapshotError when snapshotDir is missing or a snapshot fails, a file changing
-// while it is copied included; a snapshot already complete for another character stays.
+// Throws RestoreError, of the stage SafetySnapshot, when snapshotDir is missing or a snapshot
+// fails, a file changing while it is copied included; a snapshot already complete for another
+// character stays.
 std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
                                             const std::string& saveFolder,
                                             const std::string& snapshotDir,

@@ -180,7 +180,7 @@ void frmOptions::Dir1_Change()
 void frmOptions::ListFile1()
 {
     try {
-        File1_.setPath(ToStdString(Dir1_->path()));
+        File1_.list(ToStdString(Dir1_->path()));
     } catch (const std::exception&) {
         // An unreadable folder lists nothing, so Apply refuses it as no save folder.
     }

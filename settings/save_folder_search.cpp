@@ -6,7 +6,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "platform/file_system.h"
+#include "platform/file_lister.h"
+#include "platform/folder_listing.h"
 #include "platform/operating_system.h"
 #include "platform/path_text.h"
 #include "snapshot/save_set.h"
@@ -76,23 +77,19 @@ std::string RegistrySavePath(platform::Registry& registry)
     return WithoutTrailingSeparators(std::move(text));
 }
 
-// The sub-folders of a folder in order of name; none when it cannot be listed.
-std::vector<std::string> SubFolders(const std::string& folder)
+// The full paths of a folder's sub-folders; none when it cannot be listed, since each place
+// searched is only a guess.
+std::vector<std::string> SubFolderPaths(const std::string& folder)
 {
-    std::vector<std::string> folders;
-    if (folder.empty()) {
-        return folders;
-    }
-    std::error_code error;
-    for (fs::directory_iterator it(platform::ToPath(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code kindError;
-        if (it->is_directory(kindError)) {
-            folders.push_back(platform::ToText(it->path()));
+    std::vector<std::string> paths;
+    try {
+        for (const std::string& name : platform::ListSubFolders(folder)) {
+            paths.push_back(platform::JoinPath(folder, name));
         }
+    } catch (const std::exception&) {
+        paths.clear();
     }
-    std::sort(folders.begin(), folders.end());
-    return folders;
+    return paths;
 }
 
 // The Windows folders of one user of a Wine prefix.
@@ -137,11 +134,11 @@ std::vector<std::string> WineSaveFolders(const SaveFolderEnvironment& environmen
     std::vector<std::string> prefixes;
     AddIfSet(prefixes, environment.winePrefix);
     AddIfSet(prefixes, Under(environment.home, {".wine"}));
-    for (const std::string& lutris : SubFolders(Under(environment.home, {"Games"}))) {
+    for (const std::string& lutris : SubFolderPaths(Under(environment.home, {"Games"}))) {
         prefixes.push_back(lutris);
     }
     for (const std::string& bottle :
-         SubFolders(Under(environment.home, {".local", "share", "bottles", "bottles"}))) {
+         SubFolderPaths(Under(environment.home, {".local", "share", "bottles", "bottles"}))) {
         prefixes.push_back(bottle);
     }
 
@@ -154,7 +151,7 @@ std::vector<std::string> WineSaveFolders(const SaveFolderEnvironment& environmen
             continue;
         }
         seen.push_back(normal);
-        for (const std::string& user : SubFolders(Under(prefix, {"drive_c", "users"}))) {
+        for (const std::string& user : SubFolderPaths(Under(prefix, {"drive_c", "users"}))) {
             AddWineUser(folders, user);
         }
     }
@@ -177,9 +174,11 @@ std::vector<std::string> SaveFolderCandidates(const SaveFolderEnvironment& envir
 
 std::string FirstSaveFolder(const std::vector<std::string>& candidates)
 {
+    platform::FileLister lister;
     for (const std::string& folder : candidates) {
         try {
-            if (IsSaveSet(platform::ListFiles(folder))) {
+            lister.list(folder);
+            if (IsSaveSet(lister.names())) {
                 return folder;
             }
         } catch (const std::exception&) {

@@ -58,7 +58,7 @@ void SnapshotCycle::SetCheckPeriod()
 
 void SnapshotCycle::ListSaveFolder(std::vector<Filenames>& files)
 {
-    FileList_.setPath(settings_.SaveGameDir);
+    FileList_.list(settings_.SaveGameDir);
     files.reserve(files.size() + FileList_.count());
     for (std::size_t i = 0; i < FileList_.count(); ++i) {
         files.push_back({FileList_.name(i), FileList_.stamp(i)});

@@ -38,8 +38,8 @@ struct CloseFolder {
 
 // Each stamp is read through the folder's own descriptor, without building a path or following
 // a link.
-void ReadFolder(const std::string& folder,
-                const std::function<void(std::string_view, std::string_view)>& take)
+void VisitFolder(const std::string& folder,
+                 const std::function<void(std::string_view, std::string_view)>& take)
 {
     const std::unique_ptr<DIR, CloseFolder> listing(::opendir(folder.c_str()));
     if (!listing) {

@@ -4,11 +4,11 @@
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "platform/qt/text.h"
 
@@ -67,41 +67,6 @@ std::optional<fs::path> Normalised(const QString& text)
     return folder;
 }
 
-struct Entry {
-    QString name;
-    fs::path path;
-};
-
-// The visible sub-folders, sorted as the file lists are; nullopt when the folder cannot be read.
-std::optional<std::vector<Entry>> SubFolders(const fs::path& folder)
-{
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) {
-        return std::nullopt;
-    }
-    std::vector<Entry> entries;
-    fs::directory_iterator it(folder, error);
-    if (error) {
-        return std::nullopt;
-    }
-    const std::string folderText = ToText(folder);
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        std::error_code kindError;
-        const std::string name = ToText(it->path().filename());
-        if (it->is_directory(kindError) && !IsHiddenOrSystem(folderText, name)) {
-            entries.push_back({ToQString(name), it->path()});
-        }
-    }
-    if (error) {
-        return std::nullopt;
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry& left, const Entry& right) {
-        const int order = left.name.compare(right.name, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : left.name < right.name;
-    });
-    return entries;
-}
-
 QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon)
 {
     auto* item = new QListWidgetItem(icon, name);
@@ -149,8 +114,10 @@ bool DirListBox::setPath(const QString& path)
 
 bool DirListBox::fill(const std::filesystem::path& folder)
 {
-    const std::optional<std::vector<Entry>> children = SubFolders(folder);
-    if (!children) {
+    std::vector<std::string> children;
+    try {
+        children = ListSubFolders(ToText(folder));
+    } catch (const std::exception&) {
         return false;
     }
     list_->clear();
@@ -164,8 +131,8 @@ bool DirListBox::fill(const std::filesystem::path& folder)
         list_->addItem(NewItem(ToQString(ToText(name)), chain, level++, openIcon));
     }
     list_->setCurrentRow(list_->count() - 1);
-    for (const Entry& child : *children) {
-        list_->addItem(NewItem(child.name, child.path, level, closedIcon));
+    for (const std::string& child : children) {
+        list_->addItem(NewItem(ToQString(child), folder / ToPath(child), level, closedIcon));
     }
     return true;
 }

@@ -41,8 +41,8 @@ constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_P
 }  // namespace
 
 // One search of the folder gives every name with its attributes, size and time.
-void ReadFolder(const std::string& folder,
-                const std::function<void(std::string_view, std::string_view)>& take)
+void VisitFolder(const std::string& folder,
+                 const std::function<void(std::string_view, std::string_view)>& take)
 {
     const std::filesystem::path pattern = ToPath(folder) / L"*";
     WIN32_FIND_DATAW found{};

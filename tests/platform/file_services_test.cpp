@@ -13,6 +13,7 @@
 #include "platform/path_text.h"
 #include "platform/wildcard.h"
 #include "support/file_times.h"
+#include "support/listed_names.h"
 #include "support/temp_folder.h"
 
 namespace quorrel::platform {
@@ -20,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
+using test::ListedNames;
 using test::TempFolder;
 using test::WriteFile;
 
@@ -33,9 +35,9 @@ TEST(FileServicesTest, ListingHasPlainVisibleFilesSortedByNameAndTheirStamps)
         WriteFile(folder.path() / name, "x");
     }
     folder.folder("Sub.d2s");
-    EXPECT_EQ(ListFiles(folder.text()), (foldsCase ? Names{"A.key", "b.d2s", "C.map"}
-                                                   : Names{"A.key", "a.key", "b.d2s", "C.map"}));
-    EXPECT_THROW(ListFiles(JoinPath(folder.text(), "missing")), std::system_error);
+    EXPECT_EQ(ListedNames(folder.text()), (foldsCase ? Names{"A.key", "b.d2s", "C.map"}
+                                                     : Names{"A.key", "a.key", "b.d2s", "C.map"}));
+    EXPECT_THROW(ListFolder(JoinPath(folder.text(), "missing")), std::system_error);
     for (const ListedFile& file : ListFolder(folder.text())) {
         EXPECT_EQ(file.stamp, FileStamp(JoinPath(folder.text(), file.name))) << file.name;
     }
@@ -49,7 +51,7 @@ TEST(FileServicesTest, ListerReadAgainFollowsEveryChange)
     }
     FileLister lister;
     const auto readAgain = [&] {
-        lister.setPath(folder.text());
+        lister.list(folder.text());
         for (std::size_t i = 0; i < lister.count(); ++i) {
             EXPECT_EQ(lister.stamp(i), FileStamp(JoinPath(folder.text(), lister.name(i))));
         }
@@ -62,8 +64,30 @@ TEST(FileServicesTest, ListerReadAgainFollowsEveryChange)
     WriteFile(folder.path() / "B.key", "x");
     fs::remove(folder.path() / "a.map");
     EXPECT_EQ(readAgain(), (Names{"b.d2s", "B.key", "C.key"}));
-    EXPECT_THROW(lister.setPath(JoinPath(folder.text(), "missing")), std::system_error);
+    EXPECT_THROW(lister.list(JoinPath(folder.text(), "missing")), std::system_error);
     EXPECT_EQ(lister.count(), 0u);
+}
+
+TEST(FileServicesTest, SubFoldersAreVisibleFoldersSortedAsFilesAre)
+{
+    TempFolder root;
+    for (const char* name : {"beta", "Alpha", ".hidden", "alpha2"}) {
+        root.folder(name);
+    }
+    WriteFile(root.path() / "file", "x");
+#ifndef _WIN32
+    fs::create_directory_symlink(root.path() / "beta", root.path() / "Link");
+    fs::create_symlink(root.path() / "file", root.path() / "FileLink");
+    const Names expected{"Alpha", "alpha2", "beta", "Link"};
+#else
+    const Names expected{"Alpha", "alpha2", "beta"};
+#endif
+    EXPECT_EQ(ListSubFolders(root.text()), expected);
+    EXPECT_EQ(ListSubFolders(JoinPath(root.text(), "beta")), Names{});
+    for (const char* notAFolder : {"missing", "file"}) {
+        EXPECT_THROW(ListSubFolders(JoinPath(root.text(), notAFolder)), fs::filesystem_error)
+            << notAFolder;
+    }
 }
 
 TEST(FileServicesTest, StampsTellApartSavesWithinOneSecond)
@@ -93,7 +117,7 @@ TEST(FileServicesTest, LinksAndSpecialFilesAreNeitherListedNorOpened)
     fs::create_directory_symlink(root.path(), folder / "Up.d2s");
     // Opening a FIFO for reading would wait for a writer that never comes.
     ASSERT_EQ(::mkfifo((folder / "Hero.map").c_str(), 0600), 0);
-    EXPECT_EQ(ListFiles(folder.string()), Names{"Hero.d2s"});
+    EXPECT_EQ(ListedNames(folder.string()), Names{"Hero.d2s"});
 
     std::string read;
     ReadPlainFile(folder / "Hero.d2s", [&read](std::string_view piece) { read += piece; });
@@ -140,7 +164,7 @@ TEST(FileServicesTest, CopyTakesMatchingPlainFilesOnlyAndOverwrites)
 
     SystemFileCopier copier;
     copier.CopyFile(JoinPath(source.string(), "Hero.*"), target.string());
-    EXPECT_EQ(ListFiles(target.string()), (Names{"Hero", "Hero.d2s"}));
+    EXPECT_EQ(ListedNames(target.string()), (Names{"Hero", "Hero.d2s"}));
     EXPECT_EQ(test::ReadFile(target / "Hero.d2s"), "new");
     EXPECT_THROW(copier.CopyFile(JoinPath(source.string(), "Mage.*"), target.string()),
                  std::system_error);

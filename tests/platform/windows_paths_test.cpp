@@ -10,6 +10,7 @@
 #include "platform/file_copier.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
+#include "support/listed_names.h"
 #include "support/temp_folder.h"
 #include "windows_test_support.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
+using test::ListedNames;
 using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
@@ -56,7 +58,7 @@ TEST(WindowsPathsTest, HiddenAndSystemFilesAreNotListed)
         WriteFile(folder.path() / name, "x");
         test::SetHiddenAndSystem(folder.path() / name, hidden, system);
     }
-    EXPECT_EQ(ListFiles(folder.text()), (Names{"Hero.d2s", "Hero.key"}));
+    EXPECT_EQ(ListedNames(folder.text()), (Names{"Hero.d2s", "Hero.key"}));
     for (const auto& [name, hidden, system] : files) {
         EXPECT_EQ(IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system) << name;
         EXPECT_EQ(IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
@@ -75,7 +77,7 @@ TEST(WindowsPathsTest, WildcardsIgnoreLetterCaseInTheCopy)
 
     SystemFileCopier copier;
     copier.CopyFile(JoinPath(source.string(), "hero.*"), target.string());
-    EXPECT_EQ(ListFiles(target.string()), (Names{"hero", "hero.d2s", "HERO.KEY"}))
+    EXPECT_EQ(ListedNames(target.string()), (Names{"hero", "hero.d2s", "HERO.KEY"}))
         << "an overwritten file keeps the name it had";
     EXPECT_EQ(ReadFile(target / "Hero.d2s"), "Hero.d2s");
 }

@@ -10,6 +10,7 @@
 #include "settings/settings_file.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
+#include "support/listed_names.h"
 #include "support/temp_folder.h"
 #include "windows_test_support.h"
 
@@ -63,7 +64,7 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     // Looked for as std::filesystem names it, right under the root.
     const fs::path snapshot = fs::path(root) / (L"H" + wideE + L"ros-06-12-2026-15-04-09");
     const std::vector<std::string> copied = fs::is_directory(snapshot)
-                                                ? platform::ListFiles(platform::ToText(snapshot))
+                                                ? test::ListedNames(platform::ToText(snapshot))
                                                 : std::vector<std::string>{};
     fs::remove_all(snapshot);
     const std::string hero = "H" + e + "ros";

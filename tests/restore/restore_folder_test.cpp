@@ -12,6 +12,7 @@
 #include "restore/hero_folders.h"
 #include "restore/recover_restore.h"
 #include "restore/restore_journal.h"
+#include "support/listed_names.h"
 
 namespace quorrel {
 namespace {
@@ -91,7 +92,7 @@ bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
                 << "the way back is not broken";
         }
     }
-    const std::vector<std::string> listed = platform::ListFiles(scene.save.string());
+    const std::vector<std::string> listed = test::ListedNames(scene.save.string());
     EXPECT_EQ(std::count(listed.begin(), listed.end(), kJournalName), 0) << "a journal is hidden";
 
     files.steps = 0;

@@ -26,14 +26,15 @@ TEST(SafetySnapshotTest, KeepsEveryFileOfTheCharactersTheRestoreReplaces)
     EXPECT_EQ(ImageOf(folders[0]), kept);
 
     // No restore may start: with no SnapshotDir, or while the game writes a save.
-    EXPECT_THROW(take(scene.root.path() / "gone", 31, platform::SystemFiles()),
-                 SafetySnapshotError);
+    EXPECT_THROW(take(scene.root.path() / "gone", 31, platform::SystemFiles()), RestoreError);
     FaultyFiles gameSaving;
     gameSaving.before = [&](std::string_view, const fs::path&) { Touch(scene.save / "Hero.d2s"); };
     try {
         take(scene.root.path(), 31, gameSaving);
         ADD_FAILURE() << "a save written during the copy went unnoticed";
-    } catch (const SafetySnapshotError& error) {
+    } catch (const RestoreError& error) {
+        EXPECT_EQ(error.stage(), RestoreStage::SafetySnapshot);
+        EXPECT_EQ(error.state(), SaveFolderState::AsBefore);
         EXPECT_NE(error.reason().find("Hero.d2s changed"), std::string::npos) << error.reason();
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(scene.root.path()), {}), 3)
