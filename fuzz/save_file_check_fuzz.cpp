@@ -36,7 +36,9 @@ std::string WithRightHeader(std::string bytes)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const bool verdict = quorrel::IsSaveInProgress(bytes);
+    quorrel::SaveFileCheck whole;
+    whole.Add(bytes);
+    const bool verdict = whole.InProgress();
     quorrel::SaveFileCheck pieces;
     const std::size_t split = size == 0 ? 0 : data[0] % size;
     pieces.Add(bytes.substr(0, split));
@@ -44,8 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (pieces.InProgress() != verdict) {
         std::abort();
     }
-    if (size >= 16 && quorrel::IsSaveInProgress(WithRightHeader(std::string(bytes)))) {
-        std::abort();
+    if (size >= 16) {
+        quorrel::SaveFileCheck rightHeader;
+        rightHeader.Add(WithRightHeader(std::string(bytes)));
+        if (rightHeader.InProgress()) {
+            std::abort();
+        }
     }
     return 0;
 }

@@ -2,16 +2,11 @@
 
 namespace quorrel::platform {
 
-// The platform's default beep.
+// The default beep of the window system; the program's is QtBeeper (platform/qt/qt_beeper.h).
 class Beeper {
 public:
     virtual ~Beeper() = default;
     virtual void beep() = 0;
-};
-
-class SystemBeeper final : public Beeper {
-public:
-    void beep() override;
 };
 
 }  // namespace quorrel::platform

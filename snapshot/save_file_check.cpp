@@ -45,13 +45,6 @@ bool SaveFileCheck::InProgress() const
     return Field(header_, 8) != size_ || Field(header_, kChecksumAt) != sum_;
 }
 
-bool IsSaveInProgress(std::string_view content)
-{
-    SaveFileCheck check;
-    check.Add(content);
-    return check.InProgress();
-}
-
 bool IsSaveFileName(std::string_view name)
 {
     if (name.size() < 4) {

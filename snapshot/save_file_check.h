@@ -26,9 +26,6 @@ private:
     std::uint32_t sum_ = 0;
 };
 
-// The same check over a whole file's content.
-bool IsSaveInProgress(std::string_view content);
-
 // Whether a file name is a save's: it ends in ".d2s", in any letter case.
 bool IsSaveFileName(std::string_view name);
 

@@ -2,11 +2,6 @@
 
 namespace quorrel::platform {
 
-bool PatternsIgnoreCase()
-{
-    return false;
-}
-
 bool IsHiddenOrSystem(const std::string& /*folder*/, const std::string& name)
 {
     return !name.empty() && name.front() == '.';

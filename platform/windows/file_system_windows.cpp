@@ -5,11 +5,6 @@
 
 namespace quorrel::platform {
 
-bool PatternsIgnoreCase()
-{
-    return true;
-}
-
 bool IsHiddenOrSystem(const std::string& folder, const std::string& name)
 {
     const DWORD attributes = ::GetFileAttributesA(JoinPath(folder, name).c_str());

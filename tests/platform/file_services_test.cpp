@@ -5,13 +5,11 @@
 #endif
 
 #include "platform/file_content.h"
-#include "platform/file_copier.h"
 #include "platform/file_lister.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
-#include "platform/wildcard.h"
 #include "support/file_times.h"
 #include "support/listed_names.h"
 #include "support/temp_folder.h"
@@ -132,43 +130,6 @@ TEST(FileServicesTest, LinksAndSpecialFilesAreNeitherListedNorOpened)
     EXPECT_FALSE(fs::exists(root.path() / "copy"));
 }
 #endif
-
-TEST(FileServicesTest, WildcardsFollowWindowsRules)
-{
-    EXPECT_TRUE(MatchesWildcard("Hero.d2s", "Hero.*", false));
-    EXPECT_TRUE(MatchesWildcard("Hero", "Hero.*", false)) << "a trailing .* matches no extension";
-    EXPECT_FALSE(MatchesWildcard("Heroine.d2s", "Hero.*", false));
-    EXPECT_FALSE(MatchesWildcard("hero.d2s", "Hero.*", false));
-    EXPECT_TRUE(MatchesWildcard("hero.d2s", "Hero.*", true));
-    EXPECT_TRUE(MatchesWildcard("a.b.c", "a?b*", false));
-    EXPECT_TRUE(MatchesWildcard("Hero.d2s", "Hero*.d2s", false)) << "a star takes an empty run";
-    EXPECT_TRUE(MatchesWildcard("Hero.d2s", "*Hero.d2s***", false)) << "and so do trailing ones";
-    EXPECT_TRUE(MatchesWildcard("", "**", false));
-    EXPECT_FALSE(MatchesWildcard("Hero.d2s", "Hero.d2s?", false));
-    EXPECT_FALSE(MatchesWildcard("Hero.d2", "*.d2s*", false));
-}
-
-TEST(FileServicesTest, CopyTakesMatchingPlainFilesOnlyAndOverwrites)
-{
-    TempFolder root;
-    const fs::path source = root.folder("source");
-    const fs::path target = root.folder("target");
-    WriteFile(source / "Hero.d2s", "new");
-    WriteFile(source / "Hero", "bare");
-    WriteFile(source / "Heroine.d2s", "other");
-    root.folder("source/Hero.dir");
-#ifndef _WIN32
-    fs::create_symlink(source / "Heroine.d2s", source / "Hero.lnk");
-#endif
-    WriteFile(target / "Hero.d2s", "old");
-
-    SystemFileCopier copier;
-    copier.CopyFile(JoinPath(source.string(), "Hero.*"), target.string());
-    EXPECT_EQ(ListedNames(target.string()), (Names{"Hero", "Hero.d2s"}));
-    EXPECT_EQ(test::ReadFile(target / "Hero.d2s"), "new");
-    EXPECT_THROW(copier.CopyFile(JoinPath(source.string(), "Mage.*"), target.string()),
-                 std::system_error);
-}
 
 TEST(FileServicesTest, CreatingAFolderTakesOneLevelAndNoExistingName)
 {

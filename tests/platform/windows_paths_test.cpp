@@ -1,5 +1,4 @@
-// File services on Windows semantics: the current folder of each drive, hidden and system files,
-// wildcards that ignore case.
+// File services on Windows semantics: the current folder of each drive, hidden and system files.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -7,7 +6,6 @@
 #include <tuple>
 
 #include "platform/drives.h"
-#include "platform/file_copier.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "support/listed_names.h"
@@ -20,7 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using test::ListedNames;
-using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
@@ -63,23 +60,6 @@ TEST(WindowsPathsTest, HiddenAndSystemFilesAreNotListed)
         EXPECT_EQ(IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system) << name;
         EXPECT_EQ(IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
     }
-}
-
-TEST(WindowsPathsTest, WildcardsIgnoreLetterCaseInTheCopy)
-{
-    const TempFolder root;
-    const fs::path source = root.folder("save");
-    const fs::path target = root.folder("snapshot");
-    for (const char* name : {"Hero.d2s", "HERO.KEY", "hero", "Heroine.map"}) {
-        WriteFile(source / name, name);
-    }
-    WriteFile(target / "hero.d2s", "old");
-
-    SystemFileCopier copier;
-    copier.CopyFile(JoinPath(source.string(), "hero.*"), target.string());
-    EXPECT_EQ(ListedNames(target.string()), (Names{"hero", "hero.d2s", "HERO.KEY"}))
-        << "an overwritten file keeps the name it had";
-    EXPECT_EQ(ReadFile(target / "Hero.d2s"), "Hero.d2s");
 }
 
 }  // namespace
