@@ -12,22 +12,23 @@ namespace {
 
 constexpr std::uint32_t kIconId = 1;  // the program's one icon (see AddNotificationIcon)
 
-// The log is named relative to the current folder, which is the folder the program started in.
-QString FolderOf(const std::string& logFile)
+// "See Log.txt in <folder>.": the log is named relative to the current folder, which is the
+// folder the program started in.
+QString WhereToLook(const std::string& logFile)
 {
     std::error_code error;
     std::filesystem::path file = std::filesystem::absolute(platform::ToPath(logFile), error);
     if (error) {
         file = platform::ToPath(logFile);
     }
-    return platform::ToQString(platform::ToText(file.parent_path()));
+    return "See " + platform::ToQString(platform::ToText(file.filename())) + " in " +
+           platform::ToQString(platform::ToText(file.parent_path())) + ".";
 }
 
 }  // namespace
 
 FailureNotice::FailureNotice(platform::NotifyArea& notifyArea, const std::string& logFile)
-    : notifyArea_(notifyArea),
-      text_("Quorrel could not take a snapshot. See Log.txt in " + FolderOf(logFile) + ".")
+    : notifyArea_(notifyArea), text_("Quorrel could not take a snapshot. " + WhereToLook(logFile))
 {
 }
 

@@ -73,17 +73,17 @@ void frmMain::Form_Load()
         // A restore cut short is put in order before the save folder is first listed. It says
         // itself what it did, or what is left, so its failure is no first run.
         RecoverSaveFolder(this, state_.settings().SaveGameDir, services_.files, services_.dialogs);
-        itmLoad_->setEnabled(true);
         state_.engine().SetCheckPeriod();
         state_.engine().RecordSaveFolder();
+        settingsLoaded_ = true;
     } catch (const std::exception&) {
         services_.dialogs.MsgBox(this,
                                  "This is the first time running the application "
                                  "please Set the options from the options menu",
                                  platform::MsgBoxIcon::Information, "FirstTime User");
-        itmLoad_->setEnabled(false);
         mnuRun_->setEnabled(false);
     }
+    itmLoad_->setEnabled(settingsLoaded_);
 }
 
 void frmMain::itmLoad_Click()
@@ -102,7 +102,7 @@ void frmMain::itmStart_Click()
     // Off and on again, so that the first check comes one whole interval after Start.
     Timer1_.setEnabled(false);
     Timer1_.setEnabled(true);
-    AddNotificationIcon(*this, services_.notifyArea);
+    AddNotificationIcon(services_.notifyArea);
     itmStart_->setEnabled(false);
     itmStop_->setEnabled(true);
     WithdrawWindow(*this, services_.notifyArea);
@@ -119,14 +119,14 @@ void frmMain::itmOptions_Click()
 {
     // Nothing stored yet: the game's save folder, if it is found on this machine, saves the
     // first-time user the search.
-    const bool preload = itmLoad_->isEnabled();
     const std::string found =
-        preload ? std::string() : FindSaveFolder(services_.environment, services_.registry);
+        settingsLoaded_ ? std::string() : FindSaveFolder(services_.environment, services_.registry);
     frmOptions dialog(
-        state_.settings(), preload, found,
+        state_.settings(), settingsLoaded_, found,
         [this](const Settings& edited) { state_.Apply(edited, services_.settingsFile); },
         services_.dialogs, this);
     if (dialog.exec() == QDialog::Accepted) {
+        settingsLoaded_ = true;
         itmLoad_->setEnabled(true);
         mnuRun_->setEnabled(true);
     }
@@ -143,7 +143,7 @@ void frmMain::itmAbout_Click()
 
 void frmMain::mnuHide_Click()
 {
-    AddNotificationIcon(*this, services_.notifyArea);
+    AddNotificationIcon(services_.notifyArea);
     WithdrawWindow(*this, services_.notifyArea);
 }
 

@@ -58,6 +58,9 @@ private:
     platform::QtTimer Timer1_;
     FailureNotice failureNotice_;
     Module1 state_;
+    // Whether settings are in place: read at start-up, with the save folder recorded, or saved
+    // by the options dialog since. Load and Run are enabled from then on.
+    bool settingsLoaded_ = false;
 
     QAction* itmLoad_ = nullptr;
     QAction* itmExit_ = nullptr;

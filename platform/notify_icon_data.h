@@ -1,25 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace quorrel::platform {
 
-// The shell's notification-icon record in its first and smallest ANSI form, 88 bytes, with
-// 32-bit handles.
+// What the program tells the notification area about its icon, named as in the shell's
+// NOTIFYICONDATA: only the fields that the icon's behaviour reads. The area serves the program's
+// one main window and shows the program's own icon, so the record names neither.
 struct NOTIFYICONDATA {
-    std::uint32_t cbSize;
-    std::int32_t hWnd;
-    std::uint32_t uID;
-    std::uint32_t uFlags;
-    std::uint32_t uCallbackMessage;
-    std::int32_t hIcon;
-    char szTip[64];
+    std::uint32_t uID = 0;               // the icon's identifier
+    std::uint32_t uFlags = 0;            // which of the fields below count: NIF_...
+    std::uint32_t uCallbackMessage = 0;  // how the mouse events over the icon come back
+    std::string szTip;                   // the text shown while the pointer rests on the icon
 };
-static_assert(sizeof(NOTIFYICONDATA) == 88, "the shell reads exactly 88 bytes");
 
+// The one message the program sends: put up an icon.
 inline constexpr std::uint32_t NIM_ADD = 0;
-inline constexpr std::uint32_t NIM_MODIFY = 1;
-inline constexpr std::uint32_t NIM_DELETE = 2;
 
 inline constexpr std::uint32_t NIF_MESSAGE = 1;
 inline constexpr std::uint32_t NIF_ICON = 2;

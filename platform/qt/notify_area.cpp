@@ -1,7 +1,6 @@
 #include "platform/qt/notify_area.h"
 
 #include <QGuiApplication>
-#include <cstring>
 #include <vector>
 
 namespace quorrel::platform {
@@ -50,8 +49,7 @@ bool QtNotifyArea::Shell_NotifyIconA(std::uint32_t message, const NOTIFYICONDATA
         icon->setIcon(QGuiApplication::windowIcon());
     }
     if (data.uFlags & NIF_TIP) {
-        icon->setToolTip(
-            QString::fromLocal8Bit(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
+        icon->setToolTip(QString::fromLocal8Bit(data.szTip));
     }
     if (data.uFlags & NIF_MESSAGE) {
         connect(icon.get(), &QSystemTrayIcon::activated, this,

@@ -24,7 +24,7 @@ TEST_F(FrmAboutTest, LoadingFillsCaptionTitleVersionAndTheFolderOfTheSettings)
 {
     EXPECT_EQ(dialog_.windowTitle(), "About Quorrel");
     EXPECT_EQ(Label("lblTitle"), "Quorrel");
-    EXPECT_EQ(Label("lblVersion"), "Version 1.0.0");
+    EXPECT_EQ(Label("lblVersion"), "Version " QUORREL_VERSION);
     EXPECT_EQ(Label("lblDescription"),
               "by the Quorrel developers\nSettings: /home/player/.config/Quorrel");
 
