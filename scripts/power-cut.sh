@@ -3,8 +3,8 @@
 # Quorrel reported done came back whole, and that a restore cut short comes back wholly old or
 # wholly new once the program has started again. Root only, run by hand (never in CI): it formats a small ext4 image on a
 # loop device, mounted with noauto_da_alloc (so that ext4 does not rescue a file replaced
-# without a flush), runs the real engine on it through scripts/power_cut_driver.cpp, then stops
-# the file system at once with EXT4_IOC_SHUTDOWN and EXT4_GOING_FLAGS_NOLOGFLUSH, as a power cut
+# without a flush), runs the real engine on it through tests/power_cut/power_cut_driver.cpp,
+# then stops the file system at once with EXT4_IOC_SHUTDOWN and EXT4_GOING_FLAGS_NOLOGFLUSH, as a power cut
 # would, mounts it again and compares every file byte for byte.
 #
 # Two controls show that the cut really loses what was not flushed: the same files copied with
@@ -27,7 +27,7 @@ ensure_packages cmake ninja-build g++ e2fsprogs util-linux mount
 cmake -S . -B build-power-cut -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORREL_GUI=OFF \
     -DQUORREL_TESTS=OFF -DQUORREL_POWER_CUT=ON >/dev/null
 cmake --build build-power-cut --target quorrel_power_cut >/dev/null
-driver=$PWD/build-power-cut/quorrel_power_cut
+driver=$PWD/build-power-cut/tests/power_cut/quorrel_power_cut
 
 work=$(mktemp -d)
 image=$work/disk.img

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QWindow>
 
 #include "app/notification_icon.h"
-#include "restore/hero_folders.h"
+#include "platform/qt/dir_list_box.h"
+#include "platform/qt/text.h"
+#include "settings/frm_options.h"
+#include "settings/save_folder_search.h"
 #include "support/gui_fakes.h"
+#include "support/hero_folders.h"
 #include "support/modal.h"
 
 namespace quorrel {
@@ -133,7 +138,11 @@ TEST_F(FrmMainTest, HideAndStartWithdrawToTheIconAndOnlyALeftDoubleClickBringsTh
     EXPECT_FALSE(window_.isVisible());
     EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
     ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
-    EXPECT_STREQ(fakes_.notifyArea.icons.begin()->second.szTip, "Diablo2 Quorrel 0.1 Alpha");
+    const auto& [iconId, icon] = *fakes_.notifyArea.icons.begin();
+    EXPECT_EQ(iconId, 1u);
+    EXPECT_EQ(icon.szTip, "Diablo2 Quorrel 0.1 Alpha");
+    EXPECT_EQ(icon.uFlags, platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP);
+    EXPECT_EQ(icon.uCallbackMessage, platform::WM_MOUSEMOVE);
     for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
                                   platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
         Mouse(message);
@@ -202,6 +211,79 @@ TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
         << "the failures are logged where the balloon says";
 }
 
+// The options dialog itself is tried in tests/settings/frm_options_test.cpp; here, what the main
+// window gives it and what its Apply does to the running program.
+TEST_F(FrmMainTest, SetOptionsOpensTheDialogWhoseApplyTakesEffectAtOnce)
+{
+    const auto withOptions = [this](const std::function<void(frmOptions&)>& act) {
+        test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
+        window_.itmOptions().trigger();
+    };
+    // A first run, on a machine whose game keeps its saves in the last place searched.
+    const fs::path home = fakes_.folder.folder("home");
+    fakes_.folder.folder("home/prefix/drive_c/users/joe");
+    fakes_.services.environment = {home.string(), home.string(), home.string(),
+                                   (home / "prefix").string()};
+    const fs::path game = SaveFolderCandidates(fakes_.services.environment, fakes_.registry).back();
+    fs::create_directories(game);
+    for (const char* file : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(game / file, std::string("the game's ") + file);
+    }
+    window_.Form_Load();
+    const fs::path history = fakes_.folder.folder("history");
+    withOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path().toStdString(), game.string());
+        ASSERT_TRUE(dialog.Dir2().setPath(platform::ToQString(history.string())));
+        dialog.Command1_Click();
+    });
+    EXPECT_EQ(window_.state().settings(), (Settings{game.string(), history.string(), "60"}));
+    EXPECT_TRUE(window_.itmLoad().isEnabled());
+    EXPECT_TRUE(window_.mnuRun().isEnabled());
+
+    // During a run the check follows what was applied, not what the player browses.
+    window_.itmStart().trigger();
+    withOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path().toStdString(), game.string()) << "the applied settings";
+        ASSERT_TRUE(dialog.Dir1().setPath(platform::ToQString(fakes_.folder.text())));
+        test::Touch(game / "Hero.d2s");
+        window_.state().engine().Timer1_Timer();
+    });
+    EXPECT_TRUE(fs::exists(history / "Hero-06-12-2026-15-04-09"));
+    EXPECT_EQ(window_.state().settings().SaveGameDir, game.string());
+
+    // Another copy of Hero, saved at other times: Apply re-arms the timer and records the new
+    // folder at once, so nothing in it counts as changed.
+    const fs::path other = fakes_.folder.folder("other");
+    for (const char* file : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(other / file, std::string("the game's ") + file);
+    }
+    test::Touch(other / "Hero.d2s", 3600);
+    fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
+    withOptions([&](frmOptions& dialog) {
+        ASSERT_TRUE(dialog.Dir1().setPath(platform::ToQString(other.string())));
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+    });
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_TRUE(window_.Timer1().isEnabled());
+    EXPECT_EQ(window_.state().settings().SaveGameDir, other.string());
+    for (int tick = 0; tick < 66; ++tick) {
+        window_.state().engine().Timer1_Timer();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(history), {}), 1)
+        << "stamps of the old folder were compared";
+
+    // An Apply that fails changes neither the settings nor the timer.
+    const Settings applied = window_.state().settings();
+    fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
+    withOptions([&](frmOptions& dialog) {
+        dialog.Text1().setText("60");
+        dialog.Command1_Click();
+    });
+    EXPECT_EQ(window_.state().settings(), applied);
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+}
+
 TEST_F(FrmMainTest, AnotherStartLeavesTheBoxTheWindowWaitsOnInFront)
 {
     window_.show();
@@ -214,23 +296,6 @@ TEST_F(FrmMainTest, AnotherStartLeavesTheBoxTheWindowWaitsOnInFront)
     });
     window_.itmOptions().trigger();
     EXPECT_TRUE(dialogStaysOnTop);
-}
-
-TEST(NotificationIconTest, TheTipEndsInOneNulAndBlanksThatNeverCutTheNul)
-{
-    const std::string tip = "Diablo2 Quorrel 0.1 Alpha";
-    // The tip, and all 64 characters of szTip.
-    for (const auto& [text, field] :
-         {std::pair{tip, tip + '\0' + std::string(38, ' ')},
-          std::pair{std::string(), '\0' + std::string(63, ' ')},
-          std::pair{std::string(63, 'x'), std::string(63, 'x') + '\0'},
-          std::pair{std::string(80, 'x'), std::string(63, 'x') + '\0'}}) {
-        const platform::NOTIFYICONDATA data = MakeNotifyIconData(0x1234, 1, 7, 512, 0x55, text);
-        EXPECT_EQ(std::string(data.szTip, sizeof data.szTip), field) << text.size();
-        EXPECT_EQ(data.uID, 1u);
-        EXPECT_EQ(data.uFlags, 7u);
-        EXPECT_EQ(data.uCallbackMessage, 512u);
-    }
 }
 
 }  // namespace

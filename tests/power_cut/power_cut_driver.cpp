@@ -24,6 +24,7 @@
 #include "restore/recover_restore.h"
 #include "restore/restore_folder.h"
 #include "settings/settings_file.h"
+#include "snapshot/error_log.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
 
@@ -51,15 +52,15 @@ int Snapshot(char** arguments)
     test::ManualTimer timer;
     platform::SystemClock clock;
     test::CountingBeeper beeper;
-    SnapshotCycle cycle(settings, timer, {clock, beeper, platform::SystemFiles(), "Log.txt"});
+    SnapshotCycle cycle(settings, timer, {clock, beeper, platform::SystemFiles(), kLogFile});
     cycle.SetCheckPeriod();
     cycle.RecordSaveFolder();
     // A new second, so that the stamps differ however coarse the file system's clock.
     ::sleep(1);
     SaveAsTheGame(arguments[0], settings.SaveGameDir);
     cycle.Timer1_Timer();
-    if (beeper.beeps != 1 || fs::exists("Log.txt")) {
-        std::fprintf(stderr, "the check took no snapshot (see Log.txt)\n");
+    if (beeper.beeps != 1 || fs::exists(kLogFile)) {
+        std::fprintf(stderr, "the check took no snapshot (see %s)\n", kLogFile);
         return 1;
     }
     for (const fs::directory_entry& folder : fs::directory_iterator(settings.SnapshotDir)) {

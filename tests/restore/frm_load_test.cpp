@@ -9,8 +9,8 @@
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/twips.h"
-#include "restore/hero_folders.h"
 #include "support/gui_fakes.h"
+#include "support/hero_folders.h"
 
 namespace quorrel {
 namespace {

@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "platform/file_system.h"
-#include "restore/hero_folders.h"
 #include "restore/recover_restore.h"
 #include "restore/restore_journal.h"
+#include "support/hero_folders.h"
 #include "support/listed_names.h"
 
 namespace quorrel {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "restore/hero_folders.h"
+#include "support/hero_folders.h"
 
 namespace quorrel {
 namespace {

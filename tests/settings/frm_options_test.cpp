@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/frm_main.h"
 #include "platform/drives.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
-#include "settings/save_folder_search.h"
+#include "settings/settings_file.h"
+#include "snapshot/check_period.h"
 #include "support/gui_fakes.h"
 #include "support/modal.h"
 
@@ -30,7 +30,8 @@ QString Text(const fs::path& path)
     return platform::ToQString(path.string());
 }
 
-// The dialog as the player opens it: Options > Set Options on the main window.
+// The dialog on its own, opened modally as the main window opens it, with the part of Apply that
+// the dialog relies on: the refresh time must arm the timer, and the file is written.
 class FrmOptionsTest : public ::testing::Test {
 protected:
     fs::path Folder(const std::string& name, std::initializer_list<const char*> files)
@@ -42,21 +43,21 @@ protected:
         return folder;
     }
 
-    // Start-up, with the settings on disk or as a first run.
-    void StartMain(bool withSettings = true)
+    // Opens the dialog on the stored settings (preload) or as a first run, and lets `act` work
+    // in it; a dialog left open is cancelled. Returns what exec() gave.
+    int WithOptions(const std::function<void(frmOptions&)>& act, bool preload = true,
+                    const std::string& found = {})
     {
-        if (withSettings) {
-            WriteFile(fakes_.services.settingsFile, settings_);
-        }
-        window_.Form_Load();
-        fakes_.dialogs.boxes.clear();
-    }
-
-    // Opens the dialog modally and lets `act` work in it; a dialog left open is cancelled.
-    void WithOptions(const std::function<void(frmOptions&)>& act)
-    {
-        test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
-        window_.itmOptions().trigger();
+        frmOptions dialog(
+            stored_, preload, found,
+            [this](const Settings& edited) {
+                CheckPeriodOf(edited.RefreshTime);
+                WriteSettingsFile(edited, fakes_.services.settingsFile);
+                applied_.push_back(edited);
+            },
+            fakes_.dialogs, nullptr);
+        test::OnNextModal([&act](QDialog& opened) { act(dynamic_cast<frmOptions&>(opened)); });
+        return dialog.exec();
     }
 
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title = "Error")
@@ -67,67 +68,55 @@ protected:
         fakes_.dialogs.boxes.clear();
     }
 
-    const Settings& applied() { return window_.state().settings(); }
-
     test::FakeServices fakes_;
     fs::path save_ = Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"});
     fs::path history_ = fakes_.folder.folder("history");
-    std::string settings_ = save_.string() + "\r\n" + history_.string() + "\r\n60\r\n";
-    frmMain window_{fakes_.services};
+    Settings stored_{save_.string(), history_.string(), "60"};
+    std::vector<Settings> applied_;  // every call of Apply that succeeded
 };
 
 TEST_F(FrmOptionsTest, AFirstRunOpensOnTheSaveFolderFoundAndApplyWantsASaveSetThenSaves)
 {
-    // A player's home in the temporary folder. Whatever the system, the last place searched
-    // will hold the saves.
-    const fs::path home = fakes_.folder.folder("home");
-    fakes_.folder.folder("home/prefix/drive_c/users/joe");
-    fakes_.services.environment = {home.string(), home.string(), home.string(),
-                                   (home / "prefix").string()};
-    const fs::path game = SaveFolderCandidates(fakes_.services.environment, fakes_.registry).back();
-    fs::create_directories(game);
-    StartMain(false);
-    WithOptions([&](frmOptions& dialog) {
-        EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found yet";
-        ASSERT_TRUE(
-            dialog.Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
-        dialog.Command1_Click();
-        ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
-    });
+    stored_ = {};
+    WithOptions(
+        [&](frmOptions& dialog) {
+            EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found";
+            ASSERT_TRUE(
+                dialog.Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+            dialog.Command1_Click();
+            ExpectOneBox("This is not a valid Diablo2 save game directory.",
+                         MsgBoxIcon::Information);
+        },
+        false);
+    EXPECT_TRUE(applied_.empty());
     EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
 
-    for (const char* file : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-        WriteFile(game / file, file);
-    }
-    bool closedByApply = false;
-    WithOptions([&](frmOptions& dialog) {
-        EXPECT_EQ(dialog.Dir1().path(), Text(game));
-        EXPECT_EQ(dialog.Drive1().drive(), platform::ToQString(platform::DriveOf(game.string())));
-        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
-        // Any three files ending so make a save folder.
-        ASSERT_TRUE(dialog.Dir1().setPath(Text(Folder("notes", {"A.d2s", "B.d2s", "notes.map"}))));
-        QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
-        closedByApply = !dialog.isVisible();
-    });
-    EXPECT_TRUE(closedByApply);
+    const int result = WithOptions(
+        [&](frmOptions& dialog) {
+            EXPECT_EQ(dialog.Dir1().path(), Text(save_));
+            EXPECT_EQ(dialog.Drive1().drive(),
+                      platform::ToQString(platform::DriveOf(save_.string())));
+            ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+            // Any three files ending so make a save folder.
+            ASSERT_TRUE(
+                dialog.Dir1().setPath(Text(Folder("notes", {"A.d2s", "B.d2s", "notes.map"}))));
+            QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
+        },
+        false, save_.string());
+    EXPECT_EQ(result, QDialog::Accepted);
     ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
     const std::string notes = (fakes_.folder.path() / "notes").string();
+    EXPECT_EQ(applied_, (std::vector<Settings>{{notes, history_.string(), "60"}}));
     EXPECT_EQ(ReadFile(fakes_.services.settingsFile),
               notes + "\r\n" + history_.string() + "\r\n60\r\n");
-    EXPECT_EQ(applied(), (Settings{notes, history_.string(), "60"}));
-    EXPECT_TRUE(window_.itmLoad().isEnabled());
-    EXPECT_TRUE(window_.mnuRun().isEnabled());
 }
 
-TEST_F(FrmOptionsTest, DuringARunBrowsingChangesNothingUntilApplyWhichReArmsTheTimerAtOnce)
+TEST_F(FrmOptionsTest, BrowsingAndTheArrowsChangeNothingUntilApply)
 {
-    StartMain();
-    window_.itmStart().trigger();
     // Start-up cannot arm the timer from 5000 seconds; a file edited by hand since reads so.
-    window_.state().settings().RefreshTime = "5000";
-    const Settings stored = applied();
+    stored_.RefreshTime = "5000";
     const fs::path browsed = fakes_.folder.folder("browsed");
-    WithOptions([&](frmOptions& dialog) {
+    const int result = WithOptions([&](frmOptions& dialog) {
         EXPECT_EQ(dialog.Dir1().path(), Text(save_));
         EXPECT_EQ(dialog.Dir2().path(), Text(history_));
         EXPECT_EQ(dialog.Text1().text(), "500") << "the box holds three characters";
@@ -135,41 +124,19 @@ TEST_F(FrmOptionsTest, DuringARunBrowsingChangesNothingUntilApplyWhichReArmsTheT
         QTest::mouseClick(&dialog.UpDown1().upButton(), Qt::LeftButton);
         ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
         ASSERT_TRUE(dialog.Dir2().setPath(Text(browsed)));
+        EXPECT_EQ(dialog.edited(), (Settings{fakes_.folder.text(), browsed.string(), "501"}));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_TRUE(dialog.isVisible()) << "Esc is no Cancel";
-
-        // The game saves while the player browses: the check follows what was applied.
-        test::Touch(save_ / "Hero.d2s");
-        window_.state().engine().Timer1_Timer();
         QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
     });
-    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09"));
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(applied_.empty());
     EXPECT_TRUE(fs::is_empty(browsed));
-    EXPECT_EQ(applied(), stored);
-    EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_);
-
-    // Another copy of Hero, saved at other times: nothing in it has changed since it was chosen.
-    const fs::path other = Folder("other", {"Hero.d2s", "Hero.key", "Hero.map"});
-    test::Touch(other / "Hero.d2s", 3600);
-    fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
-    WithOptions([&](frmOptions& dialog) {
-        ASSERT_TRUE(dialog.Dir1().setPath(Text(other)));
-        dialog.Text1().setText("100");
-        dialog.Command1_Click();
-    });
-    EXPECT_EQ(window_.Timer1().interval(), 1526);
-    EXPECT_TRUE(window_.Timer1().isEnabled());
-    EXPECT_EQ(applied().SaveGameDir, other.string());
-    for (int tick = 0; tick < 66; ++tick) {
-        window_.state().engine().Timer1_Timer();
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(history_), {}), 1)
-        << "stamps of the old folder were compared";
+    EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
 }
 
 TEST_F(FrmOptionsTest, TheArrowsStepTheRefreshTimeBetweenZeroAnd999)
 {
-    StartMain();
     WithOptions([&](frmOptions& dialog) {
         QLineEdit& box = dialog.Text1();
         for (const auto& [before, up, after] :
@@ -188,7 +155,6 @@ TEST_F(FrmOptionsTest, TheArrowsStepTheRefreshTimeBetweenZeroAnd999)
 
 TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
 {
-    StartMain();
     WithOptions([&](frmOptions& dialog) {
         fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
         dialog.Command3_Click();
@@ -206,10 +172,8 @@ TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
     EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
 }
 
-TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileTheSettingsTheTimerAndTheDialog)
+TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
 {
-    StartMain();
-    const Settings stored = applied();
     WithOptions([&](frmOptions& dialog) {
         dialog.Text1().selectAll();
         QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
@@ -233,10 +197,9 @@ TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileTheSettingsTheTimerAndTheDial
             fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved.\n"));
         EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(window_.Timer1().interval(), 60000);
     });
     EXPECT_EQ(ReadFile(fakes_.folder.path() / "blocked" / "inside"), "kept");
-    EXPECT_EQ(applied(), stored);
+    EXPECT_TRUE(applied_.empty());
 }
 
 }  // namespace

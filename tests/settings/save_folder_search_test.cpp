@@ -53,10 +53,11 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
     for (const char* user : {"joe", "Public", "ann"}) {
         Plant(std::string("home/.wine/drive_c/users/") + user);
     }
-    // $WINEPREFIX, ~/.wine, Lutris' games and Bottles' bottles; users in order of name.
+    // $WINEPREFIX, ~/.wine, Lutris' games and Bottles' bottles; users in order of name, letter
+    // case aside, as the folder box shows them.
     Folders expected;
-    for (const char* user : {"elsewhere/drive_c/users/ann", "home/.wine/drive_c/users/Public",
-                             "home/.wine/drive_c/users/ann", "home/.wine/drive_c/users/joe",
+    for (const char* user : {"elsewhere/drive_c/users/ann", "home/.wine/drive_c/users/ann",
+                             "home/.wine/drive_c/users/joe", "home/.wine/drive_c/users/Public",
                              "home/Games/diablo-ii/drive_c/users/steve",
                              "home/.local/share/bottles/bottles/D2/drive_c/users/joe"}) {
         Plant(user);
