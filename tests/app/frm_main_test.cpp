@@ -244,6 +244,7 @@ TEST_F(FrmMainTest, SetOptionsOpensTheDialogWhoseApplyTakesEffectAtOnce)
     window_.itmStart().trigger();
     withOptions([&](frmOptions& dialog) {
         EXPECT_EQ(dialog.Dir1().path().toStdString(), game.string()) << "the applied settings";
+        EXPECT_EQ(dialog.Dir2().path().toStdString(), history.string());
         ASSERT_TRUE(dialog.Dir1().setPath(platform::ToQString(fakes_.folder.text())));
         test::Touch(game / "Hero.d2s");
         window_.state().engine().Timer1_Timer();
