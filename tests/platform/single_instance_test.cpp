@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,14 +18,14 @@
 #include <functional>
 #include <memory>
 
+#include "platform/qt/socket_folder.h"
 #include "support/temp_folder.h"
 
 namespace quorrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr uid_t kNobody = 65534;
+using Outcome = SingleInstance::Outcome;
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -40,22 +42,22 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
 {
     const QString settings = SettingsIn("portable");
     auto first = std::make_unique<SingleInstance>(settings, fallback_);
-    ASSERT_TRUE(first->Claim());
+    ASSERT_EQ(first->Claim(), Outcome::Runs);
     EXPECT_EQ(QFileInfo(first->lockFile()), QFileInfo(settings + ".lock"));
     QSignalSpy woken(first.get(), &SingleInstance::AnotherStart);
 
-    // The same file, reached another way.
+    // The same file, reached another way. The first copy answers while the second waits.
     SingleInstance second(SettingsIn("portable/../portable"), fallback_);
-    EXPECT_FALSE(second.Claim());
-    ASSERT_TRUE(woken.wait(10000));
+    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyCameForward);
+    EXPECT_EQ(woken.count(), 1);
 
     SingleInstance another(SettingsIn("another copy"), fallback_);
-    EXPECT_TRUE(another.Claim());
+    EXPECT_EQ(another.Claim(), Outcome::Runs);
 
     first.reset();  // the first copy ends
     EXPECT_FALSE(QFileInfo::exists(settings + ".lock"));
     SingleInstance next(settings, fallback_);
-    EXPECT_TRUE(next.Claim());
+    EXPECT_EQ(next.Claim(), Outcome::Runs);
     EXPECT_EQ(woken.count(), 1);
 }
 
@@ -67,10 +69,11 @@ TEST_F(SingleInstanceTest, SettingsWhoseFolderCannotHoldTheLockAreGuardedFromThe
         return QString::fromStdString((temp_.path() / name / "Settings.ini").string());
     };
     SingleInstance first(blocked("blocked"), fallback_);
-    ASSERT_TRUE(first.Claim());
+    ASSERT_EQ(first.Claim(), Outcome::Runs);
     EXPECT_EQ(QFileInfo(first.lockFile()).absolutePath(), fallback_);
-    EXPECT_FALSE(SingleInstance(blocked("blocked"), fallback_).Claim());
-    EXPECT_TRUE(SingleInstance(blocked("blocked too"), fallback_).Claim())
+    EXPECT_EQ(SingleInstance(blocked("blocked"), fallback_).Claim(),
+              Outcome::AnotherCopyCameForward);
+    EXPECT_EQ(SingleInstance(blocked("blocked too"), fallback_).Claim(), Outcome::Runs)
         << "each settings file has a lock of its own there";
 }
 
@@ -104,8 +107,7 @@ TEST_F(SingleInstanceTest, ALockWhoseHolderCannotBeConfirmedAliveIsTakenOver)
          },
          false},
         {"a dangling link",
-         [](const fs::path& lock) { fs::create_symlink(lock.parent_path() / "gone", lock); },
-         true},
+         [](const fs::path& lock) { fs::create_symlink(lock.parent_path() / "gone", lock); }, true},
     };
     for (const LeftBehind& row : table) {
         SCOPED_TRACE(row.what);
@@ -114,7 +116,7 @@ TEST_F(SingleInstanceTest, ALockWhoseHolderCannotBeConfirmedAliveIsTakenOver)
         row.place(lock);
 
         SingleInstance instance(settings, fallback_);
-        EXPECT_TRUE(instance.Claim());
+        EXPECT_EQ(instance.Claim(), Outcome::Runs);
         const QString held = row.lockBeside ? settings + ".lock" : fallback_;
         EXPECT_TRUE(instance.lockFile().startsWith(held)) << instance.lockFile().toStdString();
         qint64 holder = 0;
@@ -129,8 +131,38 @@ TEST_F(SingleInstanceTest, ALockWhoseHolderCannotBeConfirmedAliveIsTakenOver)
     }
 }
 
-// Another user on the same machine can put a socket where this user's copies meet; a start never
-// talks to it.
+// A lock whose holder runs on this machine is believed. The start brings that copy forward, or,
+// when it does not answer (stuck, stopped, or never listening), ends with that to say, never
+// taking a second lock.
+TEST_F(SingleInstanceTest, ALiveHolderIsBroughtForwardOrReportedAsNotAnswering)
+{
+    const QString settings = SettingsIn("portable");
+    {
+        SingleInstance first(settings, fallback_);
+        ASSERT_EQ(first.Claim(), Outcome::Runs);
+        EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::AnotherCopyCameForward);
+    }
+
+    QLockFile running(settings + ".lock");  // held by this process, which runs
+    ASSERT_TRUE(running.tryLock(0));
+    EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::AnotherCopyDoesNotAnswer)
+        << "a copy that never listens";
+
+    QLocalServer deaf;  // takes connections but never reads them
+    ASSERT_TRUE(deaf.listen(SingleInstance::ServerName(settings)));
+    SingleInstance second(settings, fallback_);
+    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyDoesNotAnswer) << "a copy that does not answer";
+    EXPECT_TRUE(deaf.hasPendingConnections());
+    EXPECT_TRUE(second.lockFile().isEmpty() || !QLockFile(second.lockFile()).isLocked());
+    EXPECT_TRUE(running.isLocked());
+}
+
+#ifndef _WIN32
+
+constexpr uid_t kNobody = 65534;
+
+// Another user on the same machine can put a socket where this user's copies meet (only where
+// the folder lets them, which ours does not); a start never talks to it.
 TEST_F(SingleInstanceTest, AStartNeverTalksToAnotherUsersSocket)
 {
     const QString settings = SettingsIn("portable");
@@ -144,7 +176,7 @@ TEST_F(SingleInstanceTest, AStartNeverTalksToAnotherUsersSocket)
     ASSERT_EQ(::chown(socketFile.constData(), kNobody, kNobody), 0);
 
     SingleInstance second(settings, fallback_);
-    second.Claim();
+    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyDoesNotAnswer);
     QTest::qWait(200);
     EXPECT_FALSE(squatter.hasPendingConnections());
 }
@@ -160,6 +192,59 @@ TEST_F(SingleInstanceTest, TheSocketLivesInAFolderOnlyTheUserCanCreateIn)
     EXPECT_EQ(folder.st_uid, ::geteuid());
     EXPECT_EQ(folder.st_mode & 07777, 0700u);
 }
+
+// Which folder takes the socket: the session's runtime folder only when it is the user's own with
+// mode 0700 (it is never changed), otherwise the first own folder that is or can be made so.
+TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
+{
+    const auto path = [this](const std::string& name) { return temp_.path() / name; };
+    const auto text = [](const fs::path& folder) {
+        return QString::fromStdString(folder.string());
+    };
+    const auto folderWith = [&](const std::string& name, fs::perms mode, uid_t owner) {
+        fs::create_directory(path(name));
+        fs::permissions(path(name), mode);
+        EXPECT_EQ(::chown(path(name).c_str(), owner, owner), 0);
+        return text(path(name));
+    };
+    const QString good = folderWith("runtime 0700", fs::perms::owner_all, ::geteuid());
+    const QString open = folderWith("runtime 0755", fs::perms(0755), ::geteuid());
+    const QString theirs = folderWith("runtime of nobody", fs::perms::owner_all, kNobody);
+    fs::create_directory_symlink(path("runtime 0700"), path("link to runtime"));
+    const QString link = text(path("link to runtime"));
+    const QString ownMissing = text(path("own/sockets"));                         // made
+    const QString ownOpen = folderWith("own 0777", fs::perms::all, ::geteuid());  // put back
+    const QString squatted = folderWith("squatted", fs::perms::owner_all, kNobody);
+    const QString tooLong = text(path(std::string(120, 'x')));
+
+    struct Row {
+        const char* what;
+        QString runtime;
+        QStringList own;
+        QString chosen;
+    };
+    const Row table[] = {
+        {"the runtime folder", good, {ownMissing}, good},
+        {"a runtime folder others may enter", open, {ownMissing}, ownMissing},
+        {"another user's runtime folder", theirs, {ownMissing}, ownMissing},
+        {"a link as the runtime folder", link, {ownMissing}, ownMissing},
+        {"no runtime folder", QString(), {ownMissing}, ownMissing},
+        {"an own folder others could enter", QString(), {ownOpen}, ownOpen},
+        {"an own folder another user took first", QString(), {squatted, ownMissing}, ownMissing},
+        {"a path with no room for the socket", QString(), {tooLong, ownMissing}, ownMissing},
+        {"nothing will do", open, {squatted}, QString()},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(PrivateSocketFolder(row.runtime, row.own, 48), row.chosen);
+    }
+    EXPECT_EQ(fs::status(path("runtime 0755")).permissions(), fs::perms(0755)) << "left as it was";
+    EXPECT_EQ(fs::status(path("own/sockets")).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(path("own 0777")).permissions(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(path(std::string(120, 'x'))));
+}
+
+#endif
 
 }  // namespace
 }  // namespace quorrel::platform
