@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <QLockFile>
 #include <QProcess>
@@ -105,6 +107,7 @@ TEST(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
     }
 }
 
+#ifndef _WIN32
 // A copy that runs but does not answer (here stopped by a signal) is not passed over in silence:
 // the second start says so in a box, which waits for the player.
 TEST(SecondStartTest, ACopyThatDoesNotAnswerIsReportedNotPassedOver)
@@ -123,6 +126,8 @@ TEST(SecondStartTest, ACopyThatDoesNotAnswerIsReportedNotPassedOver)
     first->kill();
     first->waitForFinished(10000);
 }
+
+#endif
 
 }  // namespace
 }  // namespace quorrel
