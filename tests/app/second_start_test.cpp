@@ -107,6 +107,30 @@ TEST(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
     }
 }
 
+// Two starts at once that both find a stale lock: one takes it over, the other brings it forward.
+TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const PortableCopy copy;
+        test::WriteFile(copy.Lock(), "garbled");
+        const auto one = copy.Start();
+        const auto other = copy.Start();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return one->state() == QProcess::NotRunning ||
+                       other->state() == QProcess::NotRunning;
+            },
+            20000));
+        QProcess& ended = one->state() == QProcess::NotRunning ? *one : *other;
+        QProcess& running = &ended == one.get() ? *other : *one;
+        EXPECT_EQ(ended.exitCode(), 0);
+        EXPECT_TRUE(copy.Running(running));
+        running.kill();
+        running.waitForFinished(10000);
+    }
+}
+
 #ifndef _WIN32
 // A copy that runs but does not answer (here stopped by a signal) is not passed over in silence:
 // the second start says so in a box, which waits for the player.
