@@ -22,6 +22,14 @@ std::string NativeText(const QString& folder)
                             : quorrel::platform::ToStdString(QDir::toNativeSeparators(folder));
 }
 
+// Why this start ends: a copy on the same settings runs, but is stuck or stopped.
+QString NotAnswering(const QString& settingsFile)
+{
+    return "Quorrel is already running with the settings in " +
+           QDir::toNativeSeparators(settingsFile) +
+           ", but it does not answer. Wait until it does, or end it, then start Quorrel again.";
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -39,13 +47,20 @@ int main(int argc, char* argv[])
         NativeText(QApplication::applicationDirPath()),
         NativeText(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)),
         platform::CanCreateFilesIn);
+    platform::QtDialogs dialogs;
     platform::SingleInstance instance(platform::ToQString(settingsFile));
-    if (!instance.Claim()) {
-        return 0;  // the copy that runs on these settings has been asked to come forward
+    switch (instance.Claim()) {
+        case platform::SingleInstance::Outcome::Runs:
+            break;
+        case platform::SingleInstance::Outcome::AnotherCopyCameForward:
+            return 0;  // the copy that runs on these settings has been asked to come forward
+        case platform::SingleInstance::Outcome::AnotherCopyDoesNotAnswer:
+            dialogs.MsgBox(nullptr, NotAnswering(platform::ToQString(settingsFile)),
+                           platform::MsgBoxIcon::Critical, "Error");
+            return 1;
     }
     platform::SystemClock clock;
     platform::QtBeeper beeper;
-    platform::QtDialogs dialogs;
     platform::QtNotifyArea notifyArea;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     platform::SystemProgramStarter programStarter;

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QLocalSocket;
 
@@ -14,25 +15,35 @@ namespace quorrel::platform {
 // holds a lock beside it (Settings.ini.lock) and listens on a local socket named after the
 // file's full path; a later start on the same file finds the lock taken, asks the first copy to
 // come forward, and ends. A copy with settings of its own (another portable copy) takes another
-// lock and runs alongside. A lock left by a copy that crashed is taken over: its process is gone.
+// lock and runs alongside.
+//
+// A lock is only believed while its holder is known to run: a lock whose process is gone, or one
+// that cannot be judged (empty, garbled, written on another machine, a folder or a link in its
+// place) is taken over when no running copy answers on the socket.
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
+    enum class Outcome {
+        Runs,                      // this copy holds the lock (or none can be had) and listens
+        AnotherCopyCameForward,    // the copy that runs on these settings was asked forward
+        AnotherCopyDoesNotAnswer,  // a copy runs on these settings but does not answer
+    };
+
     // fallbackFolder: where the lock goes when the settings folder cannot hold it (read-only,
     // or not a folder); empty for the program's data folder of the user.
     explicit SingleInstance(const QString& settingsFile, const QString& fallbackFolder = QString(),
                             QObject* parent = nullptr);
 
-    // Takes the lock and starts listening, and returns true, when no other copy runs on these
-    // settings. Otherwise asks that copy to come forward and returns false; the caller then
-    // ends. Call it once.
-    bool Claim();
+    // Takes the lock and starts listening when no other copy runs on these settings; otherwise
+    // asks that copy to come forward. The caller ends unless this copy Runs. Call it once.
+    Outcome Claim();
 
     // The lock file in use once Claim has run.
     QString lockFile() const { return lock_ ? lock_->fileName() : QString(); }
 
-    // The socket's name for a settings file: "quorrel-" and the SHA-1 of its full path in hex,
-    // short enough for every system's limit.
+    // Where the socket for a settings file is: "quorrel-" and the SHA-1 of the file's full path
+    // in hex, in a folder only this user can create entries in (a pipe's name on Windows). Empty
+    // when there is no such folder: the copy then does not listen.
     static QString ServerName(const QString& settingsFile);
 
 signals:
@@ -40,10 +51,14 @@ signals:
     void AnotherStart();
 
 private:
+    enum class Answer { NoCopy, CameForward, Silent };
+
     QLockFile::LockError tryLock(const QString& file);
+    // Claims the lock file at one place; nothing when it cannot be had there.
+    std::optional<Outcome> claimAt(const QString& file);
+    Answer askRunningCopy(bool patient) const;
     void listen();
     void serve(QLocalSocket* socket);
-    void wakeFirstCopy() const;
 
     QString settingsFile_;
     QString fallbackFolder_;

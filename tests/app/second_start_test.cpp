@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <signal.h>
+#endif
 
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "support/temp_folder.h"
@@ -29,20 +33,28 @@ public:
         return process;
     }
 
+    fs::path Lock() const { return folder_.path() / "Settings.ini.lock"; }
+
     // The process that holds the lock now, 0 for none.
     qint64 LockHolder() const
     {
         qint64 pid = 0;
         QString host;
         QString application;
-        const QString lock =
-            QString::fromStdString((folder_.path() / "Settings.ini.lock").string());
+        const QString lock = QString::fromStdString(Lock().string());
         return QLockFile(lock).getLockInfo(&pid, &host, &application) ? pid : 0;
     }
 
+    // Whether the process came up and holds the lock (false as soon as it ends).
     bool Running(const QProcess& process) const
     {
-        return QTest::qWaitFor([&] { return LockHolder() == process.processId(); }, 20000);
+        QTest::qWaitFor(
+            [&] {
+                return LockHolder() == process.processId() ||
+                       process.state() == QProcess::NotRunning;
+            },
+            20000);
+        return process.state() == QProcess::Running && LockHolder() == process.processId();
     }
 
 private:
@@ -71,6 +83,75 @@ TEST(SecondStartTest, ASecondStartEndsAtOnceAndACrashBlocksNothing)
     third->kill();
     third->waitForFinished(10000);
 }
+
+// What a copy that is not running here can leave in place of the lock: the program starts.
+TEST(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
+{
+    const std::pair<const char*, std::function<void(const fs::path&)>> table[] = {
+        {"an empty lock", [](const fs::path& lock) { test::WriteFile(lock, ""); }},
+        {"a garbled lock", [](const fs::path& lock) { test::WriteFile(lock, "\x01\xfe?\n\n"); }},
+        {"another machine's lock",
+         [](const fs::path& lock) { test::WriteFile(lock, "1\nquorrel\nthe-stick-s-first-pc\n"); }},
+        {"a folder", [](const fs::path& lock) { fs::create_directory(lock); }},
+        {"a dangling link",
+         [](const fs::path& lock) { fs::create_symlink(lock.parent_path() / "gone", lock); }},
+    };
+    for (const auto& [what, place] : table) {
+        SCOPED_TRACE(what);
+        const PortableCopy copy;
+        place(copy.Lock());
+        const auto process = copy.Start();
+        EXPECT_TRUE(copy.Running(*process));
+        process->kill();
+        process->waitForFinished(10000);
+    }
+}
+
+// Two starts at once that both find a stale lock: one takes it over, the other brings it forward.
+TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const PortableCopy copy;
+        test::WriteFile(copy.Lock(), "garbled");
+        const auto one = copy.Start();
+        const auto other = copy.Start();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return one->state() == QProcess::NotRunning ||
+                       other->state() == QProcess::NotRunning;
+            },
+            20000));
+        QProcess& ended = one->state() == QProcess::NotRunning ? *one : *other;
+        QProcess& running = &ended == one.get() ? *other : *one;
+        EXPECT_EQ(ended.exitCode(), 0);
+        EXPECT_TRUE(copy.Running(running));
+        running.kill();
+        running.waitForFinished(10000);
+    }
+}
+
+#ifndef _WIN32
+// A copy that runs but does not answer (here stopped by a signal) is not passed over in silence:
+// the second start says so in a box, which waits for the player.
+TEST(SecondStartTest, ACopyThatDoesNotAnswerIsReportedNotPassedOver)
+{
+    const PortableCopy copy;
+    const auto first = copy.Start();
+    ASSERT_TRUE(copy.Running(*first));
+    ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
+
+    const auto second = copy.Start();
+    EXPECT_FALSE(second->waitForFinished(10000))
+        << "ended with exit code " << second->exitCode() << " and nothing shown";
+    second->kill();
+    second->waitForFinished(10000);
+    ::kill(static_cast<pid_t>(first->processId()), SIGCONT);
+    first->kill();
+    first->waitForFinished(10000);
+}
+
+#endif
 
 }  // namespace
 }  // namespace quorrel

@@ -7,6 +7,7 @@ notification icon, keys. The results are read from the window system and the fil
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -43,11 +44,12 @@ class Quorrel:
         self.folder = folder
         os.makedirs(folder, exist_ok=True)
         self.executable = os.path.join(folder, "quorrel")
-        shutil.copy2(binary, self.executable)
+        if not os.path.exists(self.executable):  # a second start from the same folder
+            shutil.copy2(binary, self.executable)
         if settings is not None:
             with open(os.path.join(folder, "Settings.ini"), "wb") as f:
                 f.write("".join(line + "\r\n" for line in settings).encode())
-        self.output = open(os.path.join(folder, "output.txt"), "wb")
+        self.output = open(os.path.join(folder, "output.txt"), "ab")
         env = dict(desktop.env, QT_QPA_PLATFORM="xcb")
         self.process = subprocess.Popen([self.executable], cwd=folder, env=env,
                                         stdout=self.output, stderr=self.output)
@@ -308,6 +310,25 @@ class Suite:
         quorrel.wait_main_window()
         quorrel.choose("Run", "Start")
         wait_for("the window minimised", quorrel.minimised)
+
+    def test_a_copy_that_does_not_answer_is_reported(self):
+        save, history = self.game_folders("stuck")
+        first = self.program("stuck", [save, history, "60"])
+        first.wait_main_window()
+        first.process.send_signal(signal.SIGSTOP)  # running, holding its lock, but deaf
+        try:
+            second = self.program("stuck")
+            box = second.find_window("Error", "_NET_WM_WINDOW_TYPE_DIALOG")
+            wait_for("the box to take the focus", lambda: self.desktop.focus() == box)
+            time.sleep(0.5)
+            self.desktop.screenshot(os.path.join(self.workdir, "not-answering.png"))
+            self.desktop.key("Return")
+            wait_for("the second start to end", lambda: second.process.poll() is not None)
+            if second.process.returncode != 1:
+                raise Failure(f"the second start ended with {second.process.returncode}, not 1")
+        finally:
+            first.process.send_signal(signal.SIGCONT)
+        first.exit()
 
     # --- running ---------------------------------------------------------------------------
 
