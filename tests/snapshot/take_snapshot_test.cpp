@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "support/faulty_files.h"
@@ -57,13 +58,11 @@ protected:
     // Whether a folder the history shows holds Hero's three files as they are in the save folder.
     bool Whole(const fs::path& folder) const
     {
-        if (Entries(folder) != Names{"Hero.d2s", "Hero.key", "Hero.map"}) {
-            return false;
-        }
-        return std::all_of(Entries(folder).begin(), Entries(folder).end(),
-                           [&](const std::string& name) {
-                               return ReadFile(folder / name) == ReadFile(save_ / name);
-                           });
+        const Names names = Entries(folder);
+        return names == Names{"Hero.d2s", "Hero.key", "Hero.map"} &&
+               std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+                   return ReadFile(folder / name) == ReadFile(save_ / name);
+               });
     }
 
     TempFolder root_;
@@ -76,12 +75,12 @@ protected:
 TEST_F(TakeSnapshotTest, CutShortAtAnyStepNoFolderIsShownUnlessWhole)
 {
     // A kill just before any step leaves the history as the step finds it: every folder that
-    // File > Load could offer then must be whole.
+    // File > Load could offer then (every one not hidden) must be whole.
     FaultyFiles files;
     Names partial;
     files.before = [&](std::string_view operation, const fs::path& file) {
         for (const std::string& name : Entries(history_)) {
-            if (name.front() != '.' && !Whole(history_ / name)) {
+            if (!platform::IsHiddenOrSystem(history_.string(), name) && !Whole(history_ / name)) {
                 partial.push_back(std::string(operation) + " " + file.filename().string());
             }
         }
@@ -89,6 +88,7 @@ TEST_F(TakeSnapshotTest, CutShortAtAnyStepNoFolderIsShownUnlessWhole)
     EXPECT_EQ(fs::path(Take(files)), final_);
     EXPECT_EQ(partial, Names{}) << "steps that found a partial folder under a final name";
     EXPECT_TRUE(Whole(final_));
+    EXPECT_FALSE(platform::IsHiddenOrSystem(history_.string(), final_.filename().string()));
     EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
 }
 
