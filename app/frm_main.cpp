@@ -15,6 +15,7 @@
 #include "settings/frm_options.h"
 #include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
+#include "snapshot/take_snapshot.h"
 
 namespace quorrel {
 
@@ -70,6 +71,7 @@ void frmMain::Form_Load()
 {
     try {
         ReadSettingsFile(state_.settings(), services_.settingsFile);
+        RemoveUnfinishedSnapshots(state_.settings().SnapshotDir);
         // A restore cut short is put in order before the save folder is first listed. It says
         // itself what it did, or what is left, so its failure is no first run.
         RecoverSaveFolder(this, state_.settings().SaveGameDir, services_.files, services_.dialogs);

@@ -5,6 +5,10 @@
 
 namespace quorrel::platform {
 
+// A file open for writing, as SystemFileOps hands it to its flush: a descriptor on Linux and
+// macOS, a handle on Windows.
+struct OpenFile;
+
 // The file operations that decide whether a change survives a crash or a power cut. Each one is
 // on disk before it returns, so a caller can rely on the order in which it calls them: write or
 // copy, then rename, then flush the folder. Every operation throws
@@ -27,6 +31,11 @@ public:
     // Renames `from` to `to` in the same folder, replacing `to`.
     virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
+    // Renames the folder `from` to `to` in the same folder. Never replaces anything: when `to`
+    // exists (even as an empty folder) it fails and nothing changes.
+    virtual void RenameFolder(const std::filesystem::path& from,
+                              const std::filesystem::path& to) = 0;
+
     // Removes one file.
     virtual void Remove(const std::filesystem::path& file) = 0;
 
@@ -40,15 +49,25 @@ public:
     void Copy(const std::filesystem::path& source, const std::filesystem::path& target) override;
     void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void Remove(const std::filesystem::path& file) override;
+    void RenameFolder(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void SyncFolder(const std::filesystem::path& folder) override;
+
+protected:
+    // Flushes a file that Write or Copy has just filled to disk, through the file still open.
+    // Both call it as their last step, so that a test can see it in its place.
+    virtual void SyncFile(const std::filesystem::path& file, OpenFile& open);
 };
 
 // The real operations, for callers that are given none.
 FileOps& SystemFiles();
 
-// Gives a file the hidden attribute, so that listings leave it out. Windows keeps that attribute
-// through a rename; elsewhere a name starting with "." is what hides a file, and this does
-// nothing. Throws std::filesystem::filesystem_error.
+// Gives a file or a folder the hidden attribute, so that listings leave it out. Windows keeps that
+// attribute through a rename; elsewhere a name starting with "." is what hides a file, and this
+// does nothing. Throws std::filesystem::filesystem_error.
 void HideFile(const std::filesystem::path& file);
+
+// Takes the hidden attribute away again, as HideFile would give it. Throws
+// std::filesystem::filesystem_error.
+void UnhideFile(const std::filesystem::path& file);
 
 }  // namespace quorrel::platform

@@ -1,11 +1,12 @@
 #include "settings/settings_file.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/file_content.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 
@@ -18,6 +19,13 @@ namespace {
 // The longest line that is read. Settings.ini holds two folders and a number; a longer line is
 // no settings file, and is not held in memory to find that out.
 constexpr std::size_t kLongestLine = 32 * 1024;
+
+// The most of the file that the three lines can take with their line ends. A longer file that
+// holds fewer than three CRs in this much has a line that is too long, whatever follows.
+constexpr std::size_t kLongestFile = 3 * (kLongestLine + 2);
+
+// Stops reading the file once what the settings need is in.
+struct EnoughRead {};
 
 // Reads one line by the file's rules; false when the end of the file comes first. Throws when
 // the line is longer than kLongestLine or holds a NUL, which would cut a folder short wherever
@@ -68,12 +76,26 @@ std::string SettingsFilePath(const std::string& applicationDirectory)
     return platform::JoinPath(applicationDirectory, "Settings.ini");
 }
 
+// Read as a plain file, so that a FIFO or a link in its place is refused rather than waited on
+// or followed, and only as far as the three lines can go: a huge file, or a link to a device that
+// never ends, costs no more than that.
 void ReadSettingsFile(Settings& settings, const std::string& file)
 {
-    std::ifstream in(platform::ToPath(file), std::ios::binary);
-    if (!in) {
-        throw std::system_error(errno, std::generic_category(), "Cannot open " + file);
+    std::string content;
+    std::size_t lineEnds = 0;
+    try {
+        platform::ReadPlainFile(platform::ToPath(file), [&](std::string_view piece) {
+            const std::size_t room = kLongestFile + 1 - content.size();
+            piece = piece.substr(0, std::min(piece.size(), room));
+            lineEnds += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\r'));
+            content.append(piece);
+            if (lineEnds >= 3 || content.size() > kLongestFile) {
+                throw EnoughRead{};
+            }
+        });
+    } catch (const EnoughRead&) {
     }
+    std::istringstream in(std::move(content));
     ReadSettings(in, settings);
 }
 

@@ -16,9 +16,10 @@ std::string SettingsFilePath(const std::string& applicationDirectory);
 
 // Reads the three lines into the settings, each as soon as it is read. A CR ends a line and an
 // LF right after it is skipped; a bare LF belongs to the line; the last line may end at the end
-// of the file. Throws std::system_error when the file cannot be opened, and std::runtime_error
-// when it ends before the third line has begun, or a line holds a NUL or more than 32 KiB;
-// the settings read until then keep their new values.
+// of the file. Throws std::system_error when the file cannot be read or is no plain file (a link,
+// a FIFO, a device: none is followed or waited on), and std::runtime_error when it ends before
+// the third line has begun, or a line holds a NUL or more than 32 KiB; the settings read until
+// then keep their new values. Reads no more of the file than three such lines.
 void ReadSettingsFile(Settings& settings, const std::string& file);
 
 // The same from an open stream of the file's bytes.

@@ -95,6 +95,7 @@ void SnapshotCycle::Timer1_Timer() noexcept
 
 void SnapshotCycle::Check()
 {
+    RemoveUnfinishedSnapshots(settings_.SnapshotDir);
     CurrentFiles_.clear();
     ListSaveFolder(CurrentFiles_);
 

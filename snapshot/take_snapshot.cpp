@@ -1,5 +1,9 @@
 #include "snapshot/take_snapshot.h"
 
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
@@ -7,32 +11,90 @@
 
 namespace quorrel {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// A snapshot is copied under the first name and given its own only once it is whole. A leftover
+// is renamed to the second before it is removed.
+constexpr std::string_view kUnfinished = ".quorrel-new-";
+constexpr std::string_view kDiscarded = ".quorrel-old-";
+
+}  // namespace
+
 std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filenames>& files,
                          const std::string& snapshotDir, const std::string& character,
                          const platform::LocalDateTime& taken, platform::FileOps& ops)
 {
-    const std::string folder =
-        platform::JoinPath(snapshotDir, SnapshotFolderName(character, taken));
-    platform::CreateOneDirectory(folder);
+    const std::string name = SnapshotFolderName(character, taken);
+    const std::string folder = platform::JoinPath(snapshotDir, name);
+    const std::string unfinished = platform::JoinPath(snapshotDir, std::string(kUnfinished) + name);
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(platform::ToPath(folder), error))) {
+        throw fs::filesystem_error("Folder exists already", platform::ToPath(folder),
+                                   std::make_error_code(std::errc::file_exists));
+    }
+    platform::CreateOneDirectory(unfinished);
+    const fs::path target = platform::ToPath(unfinished);
+    bool named = false;
     try {
-        const std::filesystem::path target = platform::ToPath(folder);
+        platform::HideFile(target);
         for (const Filenames& file : files) {
             ops.Copy(platform::ToPath(platform::JoinPath(saveFolder, file.filename)),
                      target / platform::ToPath(file.filename));
         }
-        ops.SyncFolder(target);
-        ops.SyncFolder(platform::ToPath(snapshotDir));
         for (const Filenames& file : files) {
             if (platform::FileStamp(platform::JoinPath(saveFolder, file.filename)) !=
                 file.Attributes) {
                 throw SourceChanged(file.filename + " changed while it was copied");
             }
         }
+        ops.SyncFolder(target);
+        ops.RenameFolder(target, platform::ToPath(folder));
+        named = true;
+        platform::UnhideFile(platform::ToPath(folder));
+        ops.SyncFolder(platform::ToPath(snapshotDir));
     } catch (...) {
-        platform::RemoveTree(folder);
+        platform::RemoveTree(named ? folder : unfinished);
         throw;
     }
     return folder;
+}
+
+void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept
+{
+    try {
+        const fs::path history = platform::ToPath(snapshotDir);
+        std::vector<fs::path> leftovers;
+        std::error_code error;
+        for (fs::directory_iterator entry(history, error), end; !error && entry != end;
+             entry.increment(error)) {
+            const std::string name = platform::ToText(entry->path().filename());
+            std::error_code kindError;
+            if ((name.starts_with(kUnfinished) || name.starts_with(kDiscarded)) &&
+                entry->symlink_status(kindError).type() == fs::file_type::directory) {
+                leftovers.push_back(entry->path());
+            }
+        }
+        for (const fs::path& leftover : leftovers) {
+            const std::string name = platform::ToText(leftover.filename());
+            fs::path doomed = leftover;
+            if (name.starts_with(kUnfinished)) {
+                // In one step first: should another copy of Quorrel be finishing a snapshot in it
+                // right now, either it names its folder first, or its rename fails and it takes
+                // the snapshot again. Nothing is ever removed from under a final name.
+                doomed = history / platform::ToPath(std::string(kDiscarded) +
+                                                    name.substr(kUnfinished.size()));
+                fs::rename(leftover, doomed, error);
+                if (error) {
+                    continue;
+                }
+            }
+            fs::remove_all(doomed, error);
+        }
+    } catch (...) {
+        // Left for the next time: hidden, a leftover is in nobody's way.
+    }
 }
 
 }  // namespace quorrel

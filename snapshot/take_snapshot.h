@@ -19,14 +19,21 @@ public:
 
 // Copies one character's files into a new folder SnapshotDir/<character>-dd-mm-yyyy-hh-mm-ss:
 // exactly the files given, as the listing of the save folder found them, under their own names.
-// The snapshot counts only once it is whole and on disk: each copy is flushed, then the new
-// folder and the snapshot folder. Afterwards each source's stamp is read again with FileStamp,
-// which reads it as the listing does, so `files` carry the listing's stamps; if one changed
-// while it was being copied, SourceChanged is thrown. On that and on any failure the new folder
-// is removed before the error is thrown, so that no partial snapshot is ever offered for restore;
-// a folder that existed already is never touched. Returns the new folder.
+// The snapshot is whole or absent under that name, whenever a kill or a power cut stops it: the
+// files are copied into a hidden folder inside SnapshotDir (see RemoveUnfinishedSnapshots), each
+// copy flushed to disk, then that folder, which then takes its own name (never replacing a
+// folder), and SnapshotDir is flushed last. Before the hidden folder is flushed, each source's
+// stamp is read again with FileStamp, which reads it as the listing does, so `files` carry the
+// listing's stamps; if one changed while it was being copied, SourceChanged is thrown. On that
+// and on any failure what was made is removed before the error is thrown; a folder that existed
+// already is never touched. Returns the new folder.
 std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filenames>& files,
                          const std::string& snapshotDir, const std::string& character,
                          const platform::LocalDateTime& taken, platform::FileOps& ops);
+
+// Removes what snapshots cut short by a kill or a power cut left in SnapshotDir: the hidden
+// folders they were being copied into. Nothing else is touched, neither a link nor a file of such
+// a name. Never throws; what cannot be removed now is tried again the next time.
+void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept;
 
 }  // namespace quorrel

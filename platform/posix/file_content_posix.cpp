@@ -33,9 +33,16 @@ void ReadPlainFile(const fs::path& file, const std::function<void(std::string_vi
 
 void AppendInOneWrite(const fs::path& file, std::string_view text)
 {
-    Descriptor out(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    // Neither a link followed nor a FIFO waited on: O_NONBLOCK makes a FIFO without a reader fail
+    // at once, and one with a reader is refused as no plain file.
+    Descriptor out(::open(
+        file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666));
     if (out.get() < 0) {
         Fail("Cannot open", file);
+    }
+    struct stat kind {};
+    if (::fstat(out.get(), &kind) != 0 || !S_ISREG(kind.st_mode)) {
+        Fail("Not a plain file", file, EINVAL);
     }
     ssize_t written;
     do {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,10 @@
 #include "platform/posix/descriptor.h"
 
 namespace quorrel::platform {
+
+struct OpenFile {
+    int fd;
+};
 
 namespace fs = std::filesystem;
 using posix::Descriptor;
@@ -65,14 +70,30 @@ void CopyTimes(int fd, const struct stat& status, const fs::path& file)
     }
 }
 
-void SyncAndClose(Descriptor& fd, const fs::path& file)
+void Close(Descriptor& fd, const fs::path& file)
 {
-    if (FlushToDisk(fd.get()) != 0) {
-        Fail("Cannot flush", file);
-    }
     if (fd.Close() != 0) {
         Fail("Cannot write", file);
     }
+}
+
+[[noreturn]] void FailRename(const fs::path& from, const fs::path& to, int error = errno)
+{
+    throw fs::filesystem_error("Cannot rename", from, to,
+                               std::error_code(error, std::generic_category()));
+}
+
+// Renames without replacing, where the file system can do it in one step.
+int RenameWithoutReplacing(const fs::path& from, const fs::path& to)
+{
+#if defined(__APPLE__)
+    return ::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL);
+#elif defined(__linux__)
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 }  // namespace
@@ -81,7 +102,9 @@ void SystemFileOps::Write(const fs::path& file, std::string_view content)
 {
     Descriptor fd = OpenForWriting(file, 0666);
     WriteAll(fd.get(), content.data(), content.size(), file);
-    SyncAndClose(fd, file);
+    OpenFile open{fd.get()};
+    SyncFile(file, open);
+    Close(fd, file);
 }
 
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
@@ -102,15 +125,42 @@ void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
         WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(count), target);
     }
     CopyTimes(out.get(), status, target);
-    SyncAndClose(out, target);
+    OpenFile open{out.get()};
+    SyncFile(target, open);
+    Close(out, target);
 }
 
 void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        const int error = errno;
-        throw fs::filesystem_error("Cannot rename", from, to,
-                                   std::error_code(error, std::generic_category()));
+        FailRename(from, to);
+    }
+}
+
+// rename() alone would replace an empty folder.
+void SystemFileOps::RenameFolder(const fs::path& from, const fs::path& to)
+{
+    if (RenameWithoutReplacing(from, to) == 0) {
+        return;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        FailRename(from, to);
+    }
+    // A file system that cannot refuse by itself: only an empty folder made in between the look
+    // and the rename could be replaced.
+    struct stat status {};
+    if (::lstat(to.c_str(), &status) == 0) {
+        FailRename(from, to, EEXIST);
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        FailRename(from, to);
+    }
+}
+
+void SystemFileOps::SyncFile(const fs::path& file, OpenFile& open)
+{
+    if (FlushToDisk(open.fd) != 0) {
+        Fail("Cannot flush", file);
     }
 }
 
@@ -134,5 +184,7 @@ void SystemFileOps::SyncFolder(const fs::path& folder)
 
 // A leading "." hides a file here; the restore's journal has one.
 void HideFile(const fs::path& /*file*/) {}
+
+void UnhideFile(const fs::path& /*file*/) {}
 
 }  // namespace quorrel::platform

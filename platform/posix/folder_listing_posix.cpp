@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
+#include "platform/posix/entry_types.h"
 
 namespace quorrel::platform {
 
@@ -56,9 +57,9 @@ void VisitFolder(const std::string& folder,
             return;
         }
         // The entry's type, where the file system gives it, spares reading a folder's or a
-        // link's status.
-        if ((entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) ||
-            IsHiddenOrSystem(folder, entry->d_name)) {
+        // link's status. Where it does not, the status says.
+        const unsigned char type = posix::gListingIgnoresEntryTypes ? DT_UNKNOWN : entry->d_type;
+        if ((type != DT_REG && type != DT_UNKNOWN) || IsHiddenOrSystem(folder, entry->d_name)) {
             continue;
         }
         struct stat status {};

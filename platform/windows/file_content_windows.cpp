@@ -42,11 +42,19 @@ void ReadPlainFile(const fs::path& file, const std::function<void(std::string_vi
 void AppendInOneWrite(const fs::path& file, std::string_view text)
 {
     // Append access alone: every write goes to the end of the file, whoever else appends.
+    // A link is opened as itself, not followed, and then refused, as is anything but a file.
     Handle out(::CreateFileW(file.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (out.get() == INVALID_HANDLE_VALUE) {
         Fail("Cannot open", file);
+    }
+    BY_HANDLE_FILE_INFORMATION kind{};
+    if (::GetFileType(out.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(out.get(), &kind) ||
+        (kind.dwFileAttributes &
+         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        Fail("Not a plain file", file, ERROR_INVALID_PARAMETER);
     }
     DWORD written = 0;
     const BOOL done =

@@ -7,16 +7,30 @@
 
 namespace quorrel::platform {
 
+struct OpenFile {
+    HANDLE handle;
+};
+
 namespace fs = std::filesystem;
 using windows::Fail;
 using windows::Handle;
 
 namespace {
 
-void Flush(const fs::path& file, HANDLE handle)
+[[noreturn]] void FailRename(const fs::path& from, const fs::path& to)
 {
-    if (!::FlushFileBuffers(handle)) {
-        Fail("Cannot flush", file);
+    throw fs::filesystem_error(
+        "Cannot rename", from, to,
+        std::error_code(static_cast<int>(::GetLastError()), std::system_category()));
+}
+
+void SetHidden(const fs::path& file, bool hidden)
+{
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    const DWORD wanted = hidden ? attributes | FILE_ATTRIBUTE_HIDDEN
+                                : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !::SetFileAttributesW(file.c_str(), wanted)) {
+        Fail(hidden ? "Cannot hide" : "Cannot unhide", file);
     }
 }
 
@@ -39,7 +53,8 @@ void SystemFileOps::Write(const fs::path& file, std::string_view content)
         }
         content.remove_prefix(written);
     }
-    Flush(file, out.get());
+    OpenFile open{out.get()};
+    SyncFile(file, open);
 }
 
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
@@ -58,16 +73,30 @@ void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
     if (out.get() == INVALID_HANDLE_VALUE) {
         Fail("Cannot open", target);
     }
-    Flush(target, out.get());
+    OpenFile open{out.get()};
+    SyncFile(target, open);
 }
 
 void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
 {
     if (!::MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw fs::filesystem_error(
-            "Cannot rename", from, to,
-            std::error_code(static_cast<int>(::GetLastError()), std::system_category()));
+        FailRename(from, to);
+    }
+}
+
+// Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
+void SystemFileOps::RenameFolder(const fs::path& from, const fs::path& to)
+{
+    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        FailRename(from, to);
+    }
+}
+
+void SystemFileOps::SyncFile(const fs::path& file, OpenFile& open)
+{
+    if (!::FlushFileBuffers(open.handle)) {
+        Fail("Cannot flush", file);
     }
 }
 
@@ -84,11 +113,12 @@ void SystemFileOps::SyncFolder(const fs::path& /*folder*/) {}
 
 void HideFile(const fs::path& file)
 {
-    const DWORD attributes = ::GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !::SetFileAttributesW(file.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN)) {
-        Fail("Cannot hide", file);
-    }
+    SetHidden(file, true);
+}
+
+void UnhideFile(const fs::path& file)
+{
+    SetHidden(file, false);
 }
 
 }  // namespace quorrel::platform

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "platform/file_ops.h"
 #include "platform/path_text.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
@@ -41,6 +42,18 @@ TEST_F(DirListBoxTest, OpensOnlyFoldersAndSignalsOnlyRealChanges)
     const QString root = Text(temp_.path().root_path());
     ASSERT_TRUE(box_.setPath(root));
     EXPECT_EQ(box_.path(), root) << "a root keeps its separator";
+}
+
+// A snapshot still being copied sits in a hidden folder of the history: File > Load never offers
+// it.
+TEST_F(DirListBoxTest, HiddenFoldersAreNotListed)
+{
+    const std::filesystem::path unfinished =
+        temp_.folder("top/.quorrel-new-Hero-06-12-2026-15-04-09");
+    HideFile(unfinished);
+    ASSERT_TRUE(box_.setPath(Text(top_)));
+    EXPECT_TRUE(box_.list().findItems("beta", Qt::MatchExactly).size() == 1);
+    EXPECT_TRUE(box_.list().findItems(".quorrel", Qt::MatchStartsWith).empty());
 }
 
 TEST_F(DirListBoxTest, DoubleClickOpensAFolderWhereASingleClickOnlyHighlights)

@@ -2,6 +2,8 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+
+#include "platform/posix/entry_types.h"
 #endif
 
 #include "platform/file_content.h"
@@ -115,7 +117,14 @@ TEST(FileServicesTest, LinksAndSpecialFilesAreNeitherListedNorOpened)
     fs::create_directory_symlink(root.path(), folder / "Up.d2s");
     // Opening a FIFO for reading would wait for a writer that never comes.
     ASSERT_EQ(::mkfifo((folder / "Hero.map").c_str(), 0600), 0);
+    fs::create_directory(folder / "Sub.key");
+    WriteFile(folder / ".Hidden.d2s", "x");
     EXPECT_EQ(ListedNames(folder.string()), Names{"Hero.d2s"});
+    // Where the file system gives no entry types, each entry's own status tells the same.
+    posix::gListingIgnoresEntryTypes = true;
+    const Names listed = ListedNames(folder.string());
+    posix::gListingIgnoresEntryTypes = false;
+    EXPECT_EQ(listed, Names{"Hero.d2s"}) << "listed as on a file system without entry types";
 
     std::string read;
     ReadPlainFile(folder / "Hero.d2s", [&read](std::string_view piece) { read += piece; });

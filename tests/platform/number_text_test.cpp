@@ -10,6 +10,7 @@ TEST(NumberTextTest, OnlyDecimalNumbersAreReadAndHalvesRoundToEven)
 {
     EXPECT_EQ(ParseNumber(" 2.5 "), 2.5);
     EXPECT_EQ(ParseNumber("-1e2"), -100.0);
+    EXPECT_EQ(ParseNumber("25e-1"), 2.5);
     for (const char* text : {"", " ", "-", "abc", "6O", "0x10", "inf", "nan", "1e", "."}) {
         EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
     }

@@ -185,6 +185,7 @@ TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
             fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
             dialog.Command1_Click();
             ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
+            EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_) << refresh;
         }
 
         // A folder where the file must go cannot be replaced.

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "support/recording_file_ops.h"
 #include "support/temp_folder.h"
 
 namespace quorrel {
@@ -37,6 +44,7 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
              Row{"one\ntwo\nthree\n", false, {"one\ntwo\nthree\n", "old", "old"}},
              Row{longest + "\r\nb\r\n60\r\n", true, {longest, "b", "60"}},
              Row{"a\r\n" + std::string(40 * 1024, 'b') + "\r\n60\r\n", false, {"a", "old", "old"}},
+             Row{longest + "a\r\nb\r\n60\r\n", false, {"old", "old", "old"}},
              Row{"D:\\save\0x\r\nD:\\History\r\n60\r\n"s, false, {"old", "old", "old"}},
              Row{"a\r\nb\r\n6\0"s, false, {"a", "b", "old"}},
          }) {
@@ -83,6 +91,67 @@ TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
     ReadSettingsFile(read, file_.string());
     EXPECT_EQ(read, written);
 }
+
+// A rename that fails: a folder in the file's place, or another program holding it on Windows.
+class RefusedRename final : public platform::SystemFileOps {
+public:
+    void Rename(const fs::path& from, const fs::path& to) override
+    {
+        throw fs::filesystem_error("Cannot rename", from, to,
+                                   std::make_error_code(std::errc::permission_denied));
+    }
+};
+
+TEST_F(SettingsFileTest, AFailedRenameLeavesTheFileAndNoTemporaryOne)
+{
+    const std::string old = "old\r\nold\r\n60\r\n";
+    WriteFile(file_, old);
+    RefusedRename refused;
+    EXPECT_THROW(WriteSettingsFile({"a", "b", "5"}, file_.string(), refused), std::system_error);
+    EXPECT_EQ(ReadFile(file_), old);
+    EXPECT_FALSE(fs::exists(temporary_));
+}
+
+TEST_F(SettingsFileTest, TheNewFileIsOnDiskBeforeItsNameAndItsNameBeforeTheWriteCounts)
+{
+    test::RecordingFileOps files;
+    WriteSettingsFile({"a", "b", "5"}, file_.string(), files);
+    EXPECT_EQ(files.calls, (std::vector<std::string>{
+                               "Write " + temporary_.string(), "SyncFile " + temporary_.string(),
+                               "Rename " + temporary_.string() + " -> " + file_.string(),
+                               "SyncFolder " + folder_.path().string()}));
+}
+
+#ifndef _WIN32
+// What stands in the file's place is refused at once: a FIFO is not waited on, a link is not
+// followed, not even to settings that would read well.
+TEST_F(SettingsFileTest, OnlyAPlainFileIsRead)
+{
+    const fs::path good = folder_.path() / "good.ini";
+    WriteFile(good, "a\r\nb\r\n60\r\n");
+    const auto refused = [this] {
+        Settings state{"old", "old", "old"};
+        EXPECT_THROW(ReadSettingsFile(state, file_.string()), std::system_error);
+        EXPECT_EQ(state, (Settings{"old", "old", "old"}));
+        fs::remove(file_);
+    };
+    for (const fs::path& target : {good, fs::path("/dev/zero"), folder_.path() / "gone"}) {
+        SCOPED_TRACE(target);
+        fs::create_symlink(target, file_);
+        refused();
+    }
+
+    // With no writer, opening it would wait for ever; with one, it would be read.
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    refused();
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    const int writer = ::open(file_.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "a\r\nb\r\n60\r\n", 10), 10);
+    refused();
+    ::close(writer);
+}
+#endif
 
 }  // namespace
 }  // namespace quorrel

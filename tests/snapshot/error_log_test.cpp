@@ -5,7 +5,10 @@
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -36,6 +39,39 @@ TEST(ErrorLogTest, AnEntryIsWrittenWholeOrNotAtAll)
 
     AppendErrorEntry(log, when);
     EXPECT_EQ(test::ReadFile(log), entry + entry);
+}
+
+// Whatever stands where the log goes, the check goes on at once and nothing outside the log is
+// written: a FIFO is not waited on, a link is not followed.
+TEST(ErrorLogTest, ALogThatIsNoPlainFileIsLeftAlone)
+{
+    namespace fs = std::filesystem;
+    const test::TempFolder folder;
+    const platform::LocalDateTime when{2026, 12, 6, 15, 4, 9};
+    const fs::path log = folder.path() / "Log.txt";
+    const fs::path elsewhere = folder.path() / "elsewhere";
+
+    // With no reader, opening it for writing would wait for ever.
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    AppendErrorEntry(log.string(), when);
+    // With a reader, the entry would go into the pipe.
+    const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    AppendErrorEntry(log.string(), when);
+    char byte = 0;
+    EXPECT_LT(::read(reader, &byte, 1), 1) << "an entry went into the FIFO";
+    ::close(reader);
+    fs::remove(log);
+
+    test::WriteFile(elsewhere, "not the log");
+    fs::create_symlink(elsewhere, log);
+    AppendErrorEntry(log.string(), when);
+    EXPECT_EQ(test::ReadFile(elsewhere), "not the log");
+    fs::remove(log);
+    fs::remove(elsewhere);
+    fs::create_symlink(elsewhere, log);
+    AppendErrorEntry(log.string(), when);
+    EXPECT_FALSE(fs::exists(elsewhere)) << "a dangling link made its target";
 }
 
 }  // namespace

@@ -220,8 +220,10 @@ TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTickAndFlushEachSnaps
         steps.push_back(std::string(operation) + " " + file.filename().string());
     };
     cycle_.Timer1_Timer();
-    EXPECT_EQ(steps, (Names{"Copy Hero.d2s", "Copy Hero.key", "Copy Hero.map",
-                            "SyncFolder Hero-06-12-2026-15-04-09", "SyncFolder history"}))
+    EXPECT_EQ(steps,
+              (Names{"Copy Hero.d2s", "Copy Hero.key", "Copy Hero.map",
+                     "SyncFolder .quorrel-new-Hero-06-12-2026-15-04-09",
+                     "RenameFolder .quorrel-new-Hero-06-12-2026-15-04-09", "SyncFolder history"}))
         << "the snapshot is on disk before the check counts it";
     EXPECT_EQ(outcomes_, std::vector<bool>{true});
     EXPECT_EQ(cycle_.TickCount(), 0);
@@ -288,6 +290,17 @@ TEST_F(TrustedSnapshotTest, ASaveCaughtHalfWrittenWaitsUntilItIsWholeOrUnchanged
     EXPECT_EQ(ReadFile(history_ / "Hero-06-12-2026-15-09-09" / "Hero.d2s"), modded);
     EXPECT_EQ(beeper_.beeps, 2);
     EXPECT_EQ(LogText(), "") << "waiting is no failure";
+}
+
+TEST_F(TrustedSnapshotTest, WhatASnapshotCutShortLeftIsClearedBeforeTheNextCheck)
+{
+    const fs::path leftover = history_ / ".quorrel-new-Hero-06-12-2026-15-04-09";
+    fs::create_directory(leftover);
+    WriteFile(leftover / "Hero.d2s", "half");
+    Touch(save_ / "Hero.d2s");
+    CheckAMinuteLater();
+    EXPECT_EQ(Entries(history_), Names{"Hero-06-12-2026-15-05-09"});
+    EXPECT_EQ(LogText(), "");
 }
 
 #ifndef _WIN32

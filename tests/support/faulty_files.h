@@ -32,6 +32,11 @@ public:
         Step("Rename", from);
         SystemFileOps::Rename(from, to);
     }
+    void RenameFolder(const std::filesystem::path& from, const std::filesystem::path& to) override
+    {
+        Step("RenameFolder", from);
+        SystemFileOps::RenameFolder(from, to);
+    }
     void Remove(const std::filesystem::path& file) override
     {
         Step("Remove", file);
