@@ -25,7 +25,7 @@ build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 desktop_test_packages=(xvfb openbox trayer xdotool x11-utils desktop-file-utils appstream)
 
 # Fuzzing: libFuzzer comes with clang's runtime, a package of its own on Debian.
-fuzz_targets=(settings_reader refresh_time wildcard save_file_check)
+fuzz_targets=(settings_reader refresh_time wildcard save_file_check character_summary)
 run_fuzzers() {  # seconds per target
     ensure_packages cmake ninja-build clang
     local version
