@@ -73,6 +73,7 @@ bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev
     configure_and_build build-bench Release -DQUORREL_TESTS=OFF -DQUORREL_BENCH=ON
     ./build-bench/bench/quorrel_bench
+    QT_QPA_PLATFORM=offscreen ./build-bench/bench/quorrel_load_bench
     ;;
 package)
     ensure_packages "${build_packages[@]}" dpkg-dev file
