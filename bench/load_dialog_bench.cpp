@@ -139,8 +139,8 @@ void BM_OneSummary(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_OpenLoadDialog)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWithTipSource)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenLoadDialog)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWithTipSource)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OneSummary)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
@@ -154,9 +154,9 @@ int main(int argc, char** argv)
 
     std::printf("\nRatios (Quorrel / baseline, medians of paired runs, lower is better):\n");
     reporter.PrintRatio("Load dialog on 5,000 snapshots vs nothing to summarise",
-                        "BM_OpenLoadDialog/iterations:15/manual_time", 1.05);
+                        "BM_OpenLoadDialog/iterations:31/manual_time", 1.05);
     reporter.PrintRatio("listing 5,000 snapshots with the tip source vs without",
-                        "BM_ListWithTipSource/iterations:15/manual_time", 1.05);
+                        "BM_ListWithTipSource/iterations:31/manual_time", 1.05);
     reporter.PrintRatio("one summary vs reading its header by hand", "BM_OneSummary/manual_time",
                         10.0);
     benchmark::Shutdown();
