@@ -30,7 +30,7 @@ TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
     TempFolder folder;
     WriteFile(folder.path() / "Zed.d2s", SaveHeader().bytes());
     WriteFile(folder.path() / "Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
-    for (const char* other : {"Hero.key", "Hero.map", "Hero.D2S", "notes.d2s.txt"}) {
+    for (const char* other : {"Hero.key", "Hero.map", "Other.D2S", "notes.d2s.txt"}) {
         WriteFile(folder.path() / other, SaveHeader().bytes());
     }
     folder.folder("Sub.d2s");
