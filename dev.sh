@@ -26,7 +26,7 @@ build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 desktop_test_packages=(xvfb openbox trayer xdotool x11-utils desktop-file-utils appstream)
 
 # Fuzzing: libFuzzer comes with clang's runtime, a package of its own on Debian.
-fuzz_targets=(settings_reader refresh_time save_file_check)
+fuzz_targets=(settings_reader refresh_time save_file_check character_summary)
 run_fuzzers() {  # seconds per target
     ensure_packages cmake ninja-build clang
     local version
@@ -79,6 +79,7 @@ bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev
     configure_and_build build-bench Release -DQUORREL_TESTS=OFF -DQUORREL_BENCH=ON
     ./build-bench/bench/quorrel_bench
+    QT_QPA_PLATFORM=offscreen ./build-bench/bench/quorrel_load_bench
     ;;
 package)
     ensure_packages "${build_packages[@]}" dpkg-dev file

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "paired_runs.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
 #include "support/file_times.h"
@@ -185,55 +186,6 @@ void QuietDisk()
     ::sync();
 }
 
-double Median(std::vector<double> times)
-{
-    std::nth_element(times.begin(), times.begin() + static_cast<long>(times.size() / 2),
-                     times.end());
-    return times[times.size() / 2];
-}
-
-// Quorrel's step and its baseline, timed turn about in every iteration, so that whatever else
-// the machine and its disk do weighs on both alike; the disk's pace changes by several times
-// from one second to the next. The reported time is Quorrel's; the counters give the baseline's
-// median and the ratio of the medians.
-class Pair {
-public:
-    explicit Pair(benchmark::State& state) : state_(state) {}
-
-    template <typename Step>
-    void Ours(const Step& step)
-    {
-        ours_.push_back(Time(step));
-        state_.SetIterationTime(ours_.back());
-    }
-    template <typename Step>
-    void Baseline(const Step& step)
-    {
-        baseline_.push_back(Time(step));
-    }
-
-    ~Pair()
-    {
-        if (!ours_.empty() && !baseline_.empty()) {
-            state_.counters["baseline_us"] = Median(baseline_) * 1e6;
-            state_.counters["ratio"] = Median(ours_) / Median(baseline_);
-        }
-    }
-
-private:
-    template <typename Step>
-    static double Time(const Step& step)
-    {
-        const auto start = std::chrono::steady_clock::now();
-        step();
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
-
-    benchmark::State& state_;
-    std::vector<double> ours_;
-    std::vector<double> baseline_;
-};
-
 // readdir, and fstatat on the folder's descriptor for every entry but the hidden ones.
 void ListByHand(const fs::path& save)
 {
@@ -265,7 +217,7 @@ void BM_Check(benchmark::State& state)
     Cycle run(save);
     QuietDisk();
     {
-        Pair pair(state);
+        bench::Pair pair(state);
         for (auto _ : state) {
             pair.Ours([&] { run.cycle.Timer1_Timer(); });
             pair.Baseline([&] { ListByHand(save); });
@@ -284,7 +236,7 @@ void BM_Snapshot(benchmark::State& state)
     int folder = 0;
     QuietDisk();
     {
-        Pair pair(state);
+        bench::Pair pair(state);
         for (auto _ : state) {
             state.PauseTiming();
             test::SetModified(HeroFolder() / "Hero.d2s", NextStampSecond(), 0);
@@ -311,7 +263,7 @@ void BM_ThousandChanged(benchmark::State& state)
     int round = 0;
     QuietDisk();
     {
-        Pair pair(state);
+        bench::Pair pair(state);
         for (auto _ : state) {
             state.PauseTiming();
             SaveThousandCharacters(LargeFolder(), NextStampSecond());
@@ -343,37 +295,12 @@ BENCHMARK(BM_Check)->Arg(10)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(bench
 BENCHMARK(BM_Snapshot)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ThousandChanged)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's ratio so that they can be printed together at the end.
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ratios;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            const auto ratio = run.counters.find("ratio");
-            if (ratio != run.counters.end()) {
-                ratios[run.run_name.str()] = ratio->second;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const std::string& benchmark, double goal) const
-    {
-        const auto ratio = ratios.find(benchmark);
-        if (ratio != ratios.end()) {
-            std::printf("  %-52s %5.2f (goal %.1f)\n", what, ratio->second, goal);
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    quorrel::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nRatios (Quorrel / baseline, medians of paired runs, lower is better):\n");

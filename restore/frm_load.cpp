@@ -14,6 +14,8 @@
 #include "restore/recovery_box.h"
 #include "restore/restore_folder.h"
 #include "restore/safety_snapshot.h"
+#include "restore/snapshot_saves.h"
+#include "restore/snapshot_tip.h"
 #include "snapshot/save_set.h"
 
 namespace quorrel {
@@ -92,6 +94,8 @@ void frmLoad::createControls()
 {
     Dir1_ = new platform::DirListBox(this);
     platform::SetBoxColours(*Dir1_, platform::kLightYellow);
+    // Which character each snapshot holds, read only when the player points at it.
+    Dir1_->setTipSource(&SnapshotTip);
     Drive1_ = new platform::DriveListBox(this);
     platform::SetBoxColours(*Drive1_, platform::kLightYellow);
     cmdLoad_ = new QPushButton("&Load", this);
@@ -163,6 +167,9 @@ void frmLoad::cmdLoad_Click()
         reject();
         return;
     }
+    if (!RestoreDeadCharacterAnyway()) {
+        return;  // the dialog stays open, so that the player can choose another snapshot
+    }
     // An earlier restore that was cut short is put in order first: a new one starts only on a
     // folder that is wholly old or wholly new.
     if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_)) {
@@ -178,6 +185,15 @@ void frmLoad::cmdLoad_Click()
         dialogs_.MsgBox(this, RestoreFailure(error), MsgBoxIcon::Critical, "Error");
         reject();
     }
+}
+
+bool frmLoad::RestoreDeadCharacterAnyway()
+{
+    const std::optional<CharacterSummary> dead = DeadHardcoreCharacter(File1_.path());
+    return !dead ||
+           dialogs_.AskYesNo(this, "This snapshot holds " + QString::fromStdString(dead->name) +
+                                       " dead in hardcore; the game will not let this "
+                                       "character play again. Restore it anyway?");
 }
 
 void frmLoad::cmdCancel_Click()

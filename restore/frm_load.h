@@ -47,6 +47,10 @@ private:
     void cmdLoad_Click();
     void cmdCancel_Click();
 
+    // Asks before a restore that would bring back a character dead in hardcore; true when the
+    // restore goes on.
+    bool RestoreDeadCharacterAnyway();
+
     const Settings& settings_;
     platform::Clock& clock_;
     platform::FileOps& files_;

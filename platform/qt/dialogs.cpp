@@ -39,4 +39,14 @@ QString QtDialogs::InputBox(QWidget* parent, const QString& prompt, const QStrin
     return accepted ? text : QString();
 }
 
+bool QtDialogs::AskYesNo(QWidget* parent, const QString& prompt, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question,
+                    title.isEmpty() ? QApplication::applicationName() : title, prompt,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace quorrel::platform

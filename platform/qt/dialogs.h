@@ -19,6 +19,11 @@ public:
 
     // A modal box with an empty entry field; OK gives the text, Cancel an empty text.
     virtual QString InputBox(QWidget* parent, const QString& prompt, const QString& title) = 0;
+
+    // A modal question with Yes and No; No is the default, and Esc or closing the box answers
+    // No. True for Yes. An empty title shows the application title.
+    virtual bool AskYesNo(QWidget* parent, const QString& prompt,
+                          const QString& title = QString()) = 0;
 };
 
 class QtDialogs final : public Dialogs {
@@ -26,6 +31,8 @@ public:
     void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                 const QString& title = QString()) override;
     QString InputBox(QWidget* parent, const QString& prompt, const QString& title) override;
+    bool AskYesNo(QWidget* parent, const QString& prompt,
+                  const QString& title = QString()) override;
 };
 
 }  // namespace quorrel::platform

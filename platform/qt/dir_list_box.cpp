@@ -67,9 +67,33 @@ std::optional<fs::path> Normalised(const QString& text)
     return folder;
 }
 
-QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon)
+// An entry whose tool tip is its whole name, with what the box's tip source adds below it.
+class TippedItem final : public QListWidgetItem {
+public:
+    TippedItem(const QIcon& icon, const QString& name, const DirListBox::TipSource& tipSource)
+        : QListWidgetItem(icon, name), tipSource_(tipSource)
+    {
+    }
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::ToolTipRole && tipSource_) {
+            const QString more = tipSource_(QListWidgetItem::data(kPathRole).toString());
+            if (!more.isEmpty()) {
+                return QListWidgetItem::data(role).toString() + "\n" + more;
+            }
+        }
+        return QListWidgetItem::data(role);
+    }
+
+private:
+    const DirListBox::TipSource& tipSource_;  // the box's, which outlives its entries
+};
+
+QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon,
+                         const DirListBox::TipSource& tipSource)
 {
-    auto* item = new QListWidgetItem(icon, name);
+    auto* item = new TippedItem(icon, name, tipSource);
     item->setToolTip(name);  // the whole name, where the box is too narrow for it
     item->setData(kPathRole, ToQString(ToText(path)));
     item->setData(kLevelRole, level);
@@ -124,15 +148,16 @@ bool DirListBox::fill(const std::filesystem::path& folder)
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     fs::path chain = folder.root_path();
-    list_->addItem(NewItem(ToQString(ToText(chain)), chain, 0, openIcon));
+    list_->addItem(NewItem(ToQString(ToText(chain)), chain, 0, openIcon, tipSource_));
     int level = 1;
     for (const fs::path& name : folder.relative_path()) {
         chain /= name;
-        list_->addItem(NewItem(ToQString(ToText(name)), chain, level++, openIcon));
+        list_->addItem(NewItem(ToQString(ToText(name)), chain, level++, openIcon, tipSource_));
     }
     list_->setCurrentRow(list_->count() - 1);
     for (const std::string& child : children) {
-        list_->addItem(NewItem(ToQString(child), folder / ToPath(child), level, closedIcon));
+        list_->addItem(
+            NewItem(ToQString(child), folder / ToPath(child), level, closedIcon, tipSource_));
     }
     return true;
 }

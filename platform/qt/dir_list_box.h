@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 
 class QListWidget;
 class QListWidgetItem;
@@ -30,6 +31,12 @@ public:
     // The shown entries, the chain first; for tests and for the keyboard.
     QListWidget& list() { return *list_; }
 
+    // Lines that an entry's tool tip shows below its whole name, worked out from the entry's
+    // full path only when the tip is asked for, so that listing a large folder costs no more. An
+    // empty text adds nothing.
+    using TipSource = std::function<QString(const QString& folder)>;
+    void setTipSource(TipSource source) { tipSource_ = std::move(source); }
+
 signals:
     void Change();
 
@@ -42,6 +49,7 @@ private:
 
     QListWidget* list_;
     QString path_;
+    TipSource tipSource_;
 };
 
 }  // namespace quorrel::platform

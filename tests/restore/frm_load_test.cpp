@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include "platform/qt/twips.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
+#include "support/save_header.h"
 
 namespace quorrel {
 namespace {
@@ -73,6 +75,7 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     FolderImage replaced = scene.before;
     replaced.erase("Other.d2s");
     EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-05-09"), replaced);
+    EXPECT_TRUE(dialogs.questions.empty()) << "a living character is restored without asking";
 }
 
 TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
@@ -159,8 +162,116 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
     const QListWidget& list = dialog->Dir1().list();
     ASSERT_EQ(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).size(), 1);
     for (int row = 0; row < list.count(); ++row) {
-        EXPECT_EQ(list.item(row)->toolTip(), list.item(row)->text());
+        EXPECT_EQ(list.item(row)->toolTip().split('\n').at(0), list.item(row)->text());
     }
+}
+
+// The tool tip of an entry, as the list gives it when the pointer rests on it.
+std::string TipOf(frmLoad& dialog, const fs::path& folder)
+{
+    QListWidget& list = dialog.Dir1().list();
+    const auto found = list.findItems(folder.filename().c_str(), Qt::MatchExactly);
+    if (found.size() != 1) {
+        return "no such entry";
+    }
+    return list.model()
+        ->data(list.indexFromItem(found.at(0)), Qt::ToolTipRole)
+        .toString()
+        .toStdString();
+}
+
+TEST_F(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
+{
+    test::SaveHeader hero;
+    hero.level = 42;
+    hero.status = 0x04;  // hardcore, classic
+    hero.savedAt = static_cast<std::uint32_t>(
+        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
+    const fs::path withTime = scene.root.folder("Hero-06-12-2026-15-05-00");
+    WriteFile(withTime / "Hero.d2s", hero.bytes());
+
+    test::SaveHeader dead;
+    dead.version = 99;
+    dead.status = 0x6C;  // expansion, ladder, hardcore, died
+    dead.characterClass = 6;
+    dead.level = 99;
+    const fs::path withoutTime = scene.root.folder("Hero-01-02-2027-03-04-05");
+    WriteFile(withoutTime / "Hero.d2s", dead.bytes());
+
+    test::SaveHeader old;
+    old.version = 71;
+    const fs::path oldFormat = scene.root.folder("Old-01-02-2003-04-05-06");
+    WriteFile(oldFormat / "Old.d2s", old.bytes());
+    const fs::path noSave = scene.root.folder("notes");
+    WriteFile(noSave / "notes.txt", "x");
+
+    auto dialog = Open();
+    EXPECT_EQ(TipOf(*dialog, withTime),
+              "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\n"
+              "saved 06-12-2026 15:04:09");
+    EXPECT_EQ(TipOf(*dialog, withoutTime),
+              "Hero-01-02-2027-03-04-05\nHero — level 99 Assassin, Expansion, Hardcore, Ladder "
+              "— dead\nsaved 01-02-2027 03:04:05");
+    EXPECT_EQ(TipOf(*dialog, oldFormat),
+              "Old-01-02-2003-04-05-06\nno character summary (save format 71)");
+    EXPECT_EQ(TipOf(*dialog, scene.snapshot),
+              "Hero-29-11-2026-20-15-00\nno character summary (Hero.d2s is no save file or cannot "
+              "be read)");
+    EXPECT_EQ(TipOf(*dialog, noSave), "notes");
+
+    // Read when asked, not when the list was filled.
+    fs::remove(withTime / "Hero.d2s");
+    EXPECT_EQ(TipOf(*dialog, withTime), "Hero-06-12-2026-15-05-00");
+}
+
+class FrmLoadDeadHeroTest : public FrmLoadTest {
+protected:
+    FrmLoadDeadHeroTest()
+    {
+        test::SaveHeader dead;
+        dead.status = 0x2C;
+        WriteFile(scene.snapshot / "Hero.d2s", dead.bytes());
+        fs::last_write_time(scene.snapshot / "Hero.d2s",
+                            fs::last_write_time(scene.snapshot / "Hero.key"));
+        restored = scene.before;
+        for (const auto& [name, entry] : ImageOf(scene.snapshot)) {
+            restored[name] = entry;
+        }
+    }
+
+    void ExpectAsked()
+    {
+        ASSERT_EQ(dialogs.questions.size(), 1u);
+        EXPECT_EQ(dialogs.questions[0],
+                  "This snapshot holds Hero dead in hardcore; the game will not let this character "
+                  "play again. Restore it anyway?");
+        EXPECT_TRUE(dialogs.boxes.empty());
+    }
+
+    FolderImage restored;
+};
+
+TEST_F(FrmLoadDeadHeroTest, NoLeavesEverythingAsItWas)
+{
+    const FolderImage history = ImageOf(scene.root.path());
+    auto dialog = Open(scene.snapshot);
+    dialog->cmdLoad().click();
+    ExpectAsked();
+    EXPECT_EQ(ImageOf(scene.save), scene.before);
+    EXPECT_EQ(ImageOf(scene.root.path()), history) << "not even a safety snapshot";
+    EXPECT_TRUE(dialog->isVisible()) << "so that another snapshot can be chosen";
+}
+
+TEST_F(FrmLoadDeadHeroTest, YesRestoresAsUsual)
+{
+    dialogs.yesNoAnswers.push_back(true);
+    auto dialog = Open(scene.snapshot);
+    dialog->cmdLoad().click();
+    ExpectAsked();
+    EXPECT_EQ(ImageOf(scene.save), restored);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09" / "Hero.d2s"))
+        << "the safety snapshot";
 }
 
 TEST_F(FrmLoadTest, WithoutSnapshotDirNothingIsRestored)

@@ -18,7 +18,8 @@
 
 namespace quorrel::test {
 
-// Records every box instead of showing it; input boxes answer from a queue (Cancel when empty).
+// Records every box instead of showing it; input boxes and questions answer from queues (Cancel
+// and No when empty).
 class RecordingDialogs final : public platform::Dialogs {
 public:
     struct Box {
@@ -28,6 +29,8 @@ public:
     };
     std::vector<Box> boxes;
     std::deque<QString> inputAnswers;
+    std::vector<QString> questions;
+    std::deque<bool> yesNoAnswers;
 
     void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon,
                 const QString& title) override
@@ -41,6 +44,16 @@ public:
         }
         QString answer = inputAnswers.front();
         inputAnswers.pop_front();
+        return answer;
+    }
+    bool AskYesNo(QWidget*, const QString& prompt, const QString&) override
+    {
+        questions.push_back(prompt);
+        if (yesNoAnswers.empty()) {
+            return false;
+        }
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
         return answer;
     }
     QStringList prompts() const
