@@ -20,7 +20,8 @@ inline constexpr const char* kSaveFolderLockName = ".quorrel-save-folder.lock";
 using SaveFolderLock = platform::FileLock;
 
 // Takes the save folder's lock without waiting: empty when another copy holds it in the way.
-// Creating the lock file leaves the folder's own last-modified time as it was. Throws
+// Creating the lock file leaves the folder's own last-modified time as it was where the standard
+// library can set it (not on Windows). Throws
 // std::filesystem::filesystem_error when the lock file cannot be made or locked.
 std::optional<SaveFolderLock> LockSaveFolder(const std::string& saveFolder,
                                              SaveFolderLock::Kind kind);
