@@ -92,6 +92,8 @@ void frmMain::itmLoad_Click()
 {
     frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this);
     dialog.exec();
+    // The restored files are a snapshot in the history already: the next check takes none.
+    state_.engine().TakeAsKnown(dialog.restored());
 }
 
 void frmMain::itmExit_Click()

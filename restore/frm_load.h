@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/file_lister.h"
 #include "platform/file_ops.h"
 #include "platform/qt/dialogs.h"
 #include "settings/settings.h"
+#include "snapshot/filenames.h"
 
 class QPushButton;
 
@@ -33,6 +35,9 @@ public:
     QPushButton& cmdLoad() { return *cmdLoad_; }
     QPushButton& cmdCancel() { return *cmdCancel_; }
     const platform::FileLister& File1() const { return File1_; }
+
+    // The files that Load put in place, with their stamps; empty unless it restored.
+    const std::vector<Filenames>& restored() const { return restored_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -62,6 +67,7 @@ private:
     QPushButton* cmdCancel_ = nullptr;
     // Never shown: it only lists the files of the folder open in Dir1 for the check in Load.
     platform::FileLister File1_;
+    std::vector<Filenames> restored_;
 };
 
 }  // namespace quorrel

@@ -1,6 +1,7 @@
 #include "restore/recover_restore.h"
 
 #include <optional>
+#include <system_error>
 
 #include "platform/path_text.h"
 #include "restore/restore_steps.h"
@@ -9,17 +10,59 @@ namespace quorrel {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Whether a restore left its journal, or the start of one, in the folder. Throws
+// SaveFolderUnreadable when that cannot be told.
+bool JournalThere(const fs::path& folder)
+{
+    for (const char* name : {kJournalName, kNextJournalName}) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(folder / name, error);
+        if (status.type() == fs::file_type::none) {
+            throw SaveFolderUnreadable(platform::ToText(folder), error.message());
+        }
+        if (fs::exists(status)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops)
 {
     const fs::path folder = platform::ToPath(saveFolder);
+    // A folder with no journal needs no lock: a restore writes its journal only under the lock.
+    if (!JournalThere(folder)) {
+        return Recovery::NothingToDo;
+    }
+    std::optional<SaveFolderLock> lock;
+    try {
+        lock = LockSaveFolder(saveFolder, SaveFolderLock::Kind::Exclusive);
+    } catch (const std::exception& failure) {
+        throw RestoreError(platform::ToText(folder / kSaveFolderLockName), ReasonOf(failure),
+                           SaveFolderState::Unfinished, LeftoversByName(folder));
+    }
+    if (!lock) {
+        return Recovery::InOtherHands;
+    }
+    return RecoverRestore(saveFolder, ops, *lock);
+}
+
+Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops,
+                        const SaveFolderLock& /*held*/)
+{
+    const fs::path folder = platform::ToPath(saveFolder);
     const fs::path journalFile = folder / kJournalName;
+    if (!JournalThere(folder)) {
+        return Recovery::NothingToDo;  // finished meanwhile by the copy that held the lock
+    }
     std::optional<RestoreJournal> journal;
     try {
         journal = ReadJournal(folder);
         if (!journal) {
-            if (!fs::exists(fs::symlink_status(folder / kNextJournalName))) {
-                return Recovery::NothingToDo;
-            }
             // Cut short while writing its first journal, before any save file was touched.
             journal.emplace();
         }

@@ -20,14 +20,16 @@ QString FailureDetails(const RestoreError& error)
 }
 
 bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform::FileOps& files,
-                       platform::Dialogs& dialogs)
+                       platform::Dialogs& dialogs, const SaveFolderLock* held)
 {
     const QString interrupted =
         "Quorrel was interrupted while restoring a snapshot into the save game directory\n" +
         ToQString(saveFolder) + "\n\n";
     try {
-        switch (RecoverRestore(saveFolder, files)) {
+        switch (held != nullptr ? RecoverRestore(saveFolder, files, *held)
+                                : RecoverRestore(saveFolder, files)) {
             case Recovery::NothingToDo:
+            case Recovery::InOtherHands:  // the copy that holds the folder finishes its own work
                 break;
             case Recovery::RolledBack:
                 dialogs.MsgBox(parent,
@@ -45,6 +47,12 @@ bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform:
                 break;
         }
         return true;
+    } catch (const SaveFolderUnreadable& error) {
+        dialogs.MsgBox(parent,
+                       "Quorrel cannot read the save game directory\n" + ToQString(saveFolder) +
+                           "\n" + ToQString(error.reason()),
+                       platform::MsgBoxIcon::Critical, "Error");
+        return false;
     } catch (const RestoreError& error) {
         dialogs.MsgBox(parent,
                        interrupted +

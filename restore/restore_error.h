@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorrel {
@@ -50,6 +51,16 @@ private:
     SaveFolderState state_;
     std::vector<Leftover> leftovers_;
     RestoreStage stage_;
+};
+
+// The save folder cannot be looked into (its reason says why), so whether a restore there was
+// interrupted cannot be told either. Nothing was touched.
+class SaveFolderUnreadable : public RestoreError {
+public:
+    SaveFolderUnreadable(std::string folder, std::string reason)
+        : RestoreError(std::move(folder), std::move(reason), SaveFolderState::AsBefore)
+    {
+    }
 };
 
 // The file a failure names (the one being read or written), or an empty path.

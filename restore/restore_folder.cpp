@@ -1,10 +1,13 @@
 #include "restore/restore_folder.h"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "restore/restore_journal.h"
@@ -21,17 +24,36 @@ std::string Message(std::errc code)
     return std::make_error_code(code).message();
 }
 
+// The stamp of a save file as the listing gives it, or an empty text when there is none.
+std::string StampOrNone(const fs::path& file)
+{
+    if (!fs::exists(fs::symlink_status(file))) {
+        return {};
+    }
+    return platform::FileStamp(platform::ToText(file));
+}
+
+RestoreError SavedMeanwhile(const fs::path& file)
+{
+    return RestoreError(platform::ToText(file),
+                        "The game saved it meanwhile, so Quorrel replaced nothing. Load the "
+                        "snapshot again once the game has finished saving.");
+}
+
 class SaveFolderRestore {
 public:
-    SaveFolderRestore(const std::string& source, const std::string& save, platform::FileOps& ops)
+    // Without `kept`, each save file must keep the stamp it has when the restore plans.
+    SaveFolderRestore(const std::string& source, const std::string& save, platform::FileOps& ops,
+                      const std::vector<Filenames>* kept)
         : sourceText_(source),
           source_(platform::ToPath(source)),
           save_(platform::ToPath(save)),
-          ops_(ops)
+          ops_(ops),
+          kept_(kept)
     {
     }
 
-    void Run()
+    std::vector<Filenames> Run()
     {
         try {
             Plan();
@@ -46,6 +68,7 @@ public:
             WriteJournal(save_, journal_, ops_);
             ops_.SyncFolder(save_);
             Stage();
+            CheckUnchanged();
             PutInPlace();
             Commit();
         } catch (const std::exception& failure) {
@@ -69,6 +92,7 @@ public:
         } catch (const std::exception& failure) {
             throw Failure(failure, SaveFolderState::Restored);
         }
+        return restored_;
     }
 
 private:
@@ -94,6 +118,11 @@ private:
         } catch (const std::exception& failure) {
             throw RestoreError(sourceText_, ReasonOf(failure));
         }
+        if (listed.size() > kMostPlacements) {
+            throw RestoreError(sourceText_, "It holds more than " +
+                                                std::to_string(kMostPlacements) +
+                                                " files, more than Quorrel restores at once");
+        }
         for (const platform::ListedFile& listedFile : listed) {
             Placement& file = journal_.placements.emplace_back();
             file.target = platform::ToPath(listedFile.name);
@@ -109,29 +138,70 @@ private:
             }
             sources_.push_back(source_ / file.target);
             file.stamp = fs::last_write_time(sources_.back());
+            expected_.push_back(kept_ == nullptr ? StampOrNone(save_ / file.target)
+                                                 : KeptStamp(listedFile.name));
         }
     }
 
-    // Every copy, flushed, under its temporary name; the save files are not touched yet.
+    // The stamp with which the safety snapshot copied the save file, or none.
+    std::string KeptStamp(const std::string& name) const
+    {
+        for (const Filenames& file : *kept_) {
+            if (file.filename == name) {
+                return file.Attributes;
+            }
+        }
+        return {};
+    }
+
+    // Every copy, flushed, under its temporary name; the save files are not touched yet. Whether
+    // a file of the snapshot changed while it was copied is told by its own stamp before and
+    // after: the copy's time may be coarser on the save folder's file system. The journal then
+    // learns the copies' own times, by which the recovery knows them.
     void Stage()
     {
         for (std::size_t i = 0; i < sources_.size(); ++i) {
-            const Placement& file = journal_.placements[i];
+            Placement& file = journal_.placements[i];
+            const std::string source = platform::ToText(sources_[i]);
+            const std::string before = platform::FileStamp(source);
             ops_.Copy(sources_[i], save_ / file.staged);
-            if (fs::last_write_time(save_ / file.staged) != file.stamp) {
-                throw RestoreError(platform::ToText(sources_[i]),
-                                   "It changed while the restore was copying it");
+            if (platform::FileStamp(source) != before) {
+                throw RestoreError(source, "It changed while the restore was copying it");
+            }
+            file.stamp = fs::last_write_time(save_ / file.staged);
+            restored_.push_back({platform::ToText(file.target),
+                                 platform::FileStamp(platform::ToText(save_ / file.staged))});
+        }
+        WriteJournal(save_, journal_, ops_);
+        ops_.SyncFolder(save_);
+    }
+
+    // Before the first earlier file is moved aside: a save file that the game wrote since the
+    // restore planned (or since the safety snapshot kept it) stops the restore.
+    void CheckUnchanged() const
+    {
+        for (std::size_t i = 0; i < expected_.size(); ++i) {
+            const fs::path target = save_ / journal_.placements[i].target;
+            if (StampOrNone(target) != expected_[i]) {
+                throw SavedMeanwhile(target);
             }
         }
     }
 
     // Each earlier file is moved aside rather than overwritten, so that a rename failing part-way
-    // (a save file held open by the game on Windows) can still be undone.
+    // (a save file held open by the game on Windows) can still be undone. Once aside, a file can
+    // no longer be saved over under its name: it is checked once more, for a save written at the
+    // last moment.
     void PutInPlace()
     {
-        for (const Placement& file : journal_.placements) {
+        moved_ = true;
+        for (std::size_t i = 0; i < expected_.size(); ++i) {
+            const Placement& file = journal_.placements[i];
             if (!file.aside.empty()) {
                 ops_.Rename(save_ / file.target, save_ / file.aside);
+                if (StampOrNone(save_ / file.aside) != expected_[i]) {
+                    throw SavedMeanwhile(save_ / file.target);
+                }
             }
             ops_.Rename(save_ / file.staged, save_ / file.target);
         }
@@ -180,6 +250,15 @@ private:
             }
         }
         std::vector<Leftover> leftovers = LeftoversOf(save_, journal_);
+        if (!moved_) {
+            // No save file was touched: one there now that the snapshot also has is the game's.
+            std::erase_if(leftovers, [this](const Leftover& left) {
+                return std::any_of(journal_.placements.begin(), journal_.placements.end(),
+                                   [&](const Placement& file) {
+                                       return left.file == platform::ToText(save_ / file.target);
+                                   });
+            });
+        }
         if (state == SaveFolderState::Unfinished && leftovers.empty()) {
             state = SaveFolderState::AsBefore;
         }
@@ -190,17 +269,52 @@ private:
     fs::path source_;
     fs::path save_;
     platform::FileOps& ops_;
+    const std::vector<Filenames>* kept_;
     RestoreJournal journal_;
-    std::vector<fs::path> sources_;  // the snapshot's file for each placement
+    std::vector<fs::path> sources_;      // the snapshot's file for each placement
+    std::vector<std::string> expected_;  // each save file's stamp when it is replaced, or none
+    std::vector<Filenames> restored_;    // each copy with its stamp, as it will be in its place
     std::set<fs::path> taken_;
+    bool moved_ = false;  // whether a save file may have left its place
 };
 
 }  // namespace
 
-void RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
-                   platform::FileOps& ops)
+std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
+                                     platform::FileOps& ops)
 {
-    SaveFolderRestore(sourceFolder, saveFolder, ops).Run();
+    const SaveFolderLock lock = LockForRestore(saveFolder);
+    return SaveFolderRestore(sourceFolder, saveFolder, ops, nullptr).Run();
+}
+
+std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
+                                     platform::FileOps& ops, const SaveFolderLock& /*held*/,
+                                     const std::vector<Filenames>& kept)
+{
+    return SaveFolderRestore(sourceFolder, saveFolder, ops, &kept).Run();
+}
+
+SaveFolderLock LockForRestore(const std::string& saveFolder)
+{
+    const fs::path save = platform::ToPath(saveFolder);
+    std::error_code error;
+    if (!fs::is_directory(save, error)) {
+        throw RestoreError(saveFolder, fs::exists(save, error)
+                                           ? Message(std::errc::not_a_directory)
+                                           : Message(std::errc::no_such_file_or_directory));
+    }
+    std::optional<SaveFolderLock> lock;
+    try {
+        lock = LockSaveFolder(saveFolder, SaveFolderLock::Kind::Exclusive);
+    } catch (const std::exception& failure) {
+        throw RestoreError(platform::ToText(save / kSaveFolderLockName), ReasonOf(failure));
+    }
+    if (!lock) {
+        throw RestoreError(saveFolder,
+                           "Another copy of Quorrel is restoring a snapshot into it, or putting it "
+                           "in order. Try again once it has finished.");
+    }
+    return std::move(*lock);
 }
 
 }  // namespace quorrel

@@ -67,6 +67,9 @@ public:
     {
         const auto length = Number<std::size_t>();
         Expect(":");
+        if (length > kLongestName) {
+            throw JournalUnreadable("The journal names a file that cannot exist");
+        }
         if (length > rest_.size()) {
             throw JournalUnreadable("The journal is not whole");
         }
@@ -133,6 +136,9 @@ RestoreJournal DecodeJournal(std::string_view text)
     // The journal's own names are never a placement's.
     std::set<fs::path> names{kJournalName, kNextJournalName};
     while (reader.Take(kPlace)) {
+        if (journal.placements.size() == kMostPlacements) {
+            throw JournalUnreadable("The journal names more files than a restore puts in place");
+        }
         Placement& file = journal.placements.emplace_back();
         file.target = reader.Name();
         reader.Expect(" ");

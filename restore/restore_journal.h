@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,17 @@ inline constexpr const char* kJournalName = ".quorrel-restore.journal";
 // The journal's next version: written whole under this name, then renamed over the journal.
 inline constexpr const char* kNextJournalName = ".quorrel-restore.journal.new";
 
+// The most files that one restore puts in place, and the longest name a journal holds: 255
+// UTF-16 units, as Windows allows in a name, each up to 3 bytes in UTF-8. A temporary name is a
+// name of the folder too, so it is no longer. Together they bound the journal's size: anything
+// larger is no journal of a restore, and is never read whole.
+inline constexpr std::size_t kMostPlacements = 1000;
+inline constexpr std::size_t kLongestName = 255 * 3;
+// The header, the state and "end"; then per file "place ", three names each with its length and
+// a colon, three spaces, a time of up to 20 characters and the line's end.
+inline constexpr std::size_t kLargestJournal =
+    64 + kMostPlacements * (6 + 3 * (4 + 1 + kLongestName) + 3 + 20 + 1);
+
 // One file of the snapshot on its way into the save folder; names inside the save folder.
 struct Placement {
     std::filesystem::path target;  // the save file
@@ -50,8 +62,8 @@ struct RestoreJournal {
     bool operator==(const RestoreJournal&) const = default;
 };
 
-// A journal that is not whole, or names files outside the save folder. Recovery must then touch
-// nothing.
+// A journal that is not whole, names files outside the save folder or more files or longer names
+// than a restore writes, or is no plain file. Recovery must then touch nothing.
 class JournalUnreadable : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

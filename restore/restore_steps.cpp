@@ -1,12 +1,11 @@
 #include "restore/restore_steps.h"
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 
+#include "platform/file_content.h"
 #include "platform/path_text.h"
+#include "snapshot/save_folder_lock.h"
 
 namespace quorrel {
 
@@ -40,6 +39,20 @@ bool IsOurCopy(const fs::path& target, const Placement& file)
     return fs::last_write_time(target, error) == file.stamp && !error;
 }
 
+// Whether the save file in the target's place may be the snapshot's copy: the earlier file is
+// still aside, or the folder had none and the copy has left its temporary name.
+bool MayBeOurs(const fs::path& saveFolder, const Placement& file)
+{
+    return file.aside.empty() ? !Exists(saveFolder / file.staged) : Exists(saveFolder / file.aside);
+}
+
+RestoreError SavedAgain(const fs::path& target)
+{
+    return RestoreError(Text(target),
+                        "It was saved again after the restore was interrupted, so Quorrel leaves "
+                        "it as it is");
+}
+
 // Removes the journal and its next version once the folder no longer needs them.
 void DropJournal(const fs::path& saveFolder, platform::FileOps& ops)
 {
@@ -64,18 +77,21 @@ void WriteJournal(const fs::path& saveFolder, const RestoreJournal& journal, pla
 std::optional<RestoreJournal> ReadJournal(const fs::path& saveFolder)
 {
     const fs::path file = saveFolder / kJournalName;
-    if (!Exists(file)) {
+    const fs::file_status status = fs::symlink_status(file);
+    if (!fs::exists(status)) {
         return std::nullopt;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw fs::filesystem_error("Cannot read", file,
-                                   std::error_code(errno, std::generic_category()));
+    // A FIFO would be waited on for ever, and a link to a device read without end.
+    if (!fs::is_regular_file(status)) {
+        throw JournalUnreadable("The journal is not a plain file");
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        throw fs::filesystem_error("Cannot read", file, std::make_error_code(std::errc::io_error));
-    }
+    std::string text;
+    platform::ReadPlainFile(file, [&text](std::string_view piece) {
+        if (piece.size() > kLargestJournal - text.size()) {
+            throw JournalUnreadable("The journal is larger than any restore writes");
+        }
+        text += piece;
+    });
     return DecodeJournal(text);
 }
 
@@ -85,24 +101,28 @@ void RollBack(const fs::path& saveFolder, const RestoreJournal& journal, platfor
     // removed, and the folder is then left as it is.
     for (const Placement& file : journal.placements) {
         const fs::path target = saveFolder / file.target;
-        const bool undone = file.aside.empty() || Exists(saveFolder / file.aside);
-        if (undone && Exists(target) && !IsOurCopy(target, file)) {
-            throw RestoreError(Text(target),
-                               "It was saved again after the restore was interrupted, so Quorrel "
-                               "leaves it as it is");
+        if (MayBeOurs(saveFolder, file) && Exists(target) && !IsOurCopy(target, file)) {
+            throw SavedAgain(target);
         }
     }
     for (auto file = journal.placements.rbegin(); file != journal.placements.rend(); ++file) {
         const fs::path target = saveFolder / file->target;
-        if (!file->aside.empty() && Exists(saveFolder / file->aside)) {
-            // Over the snapshot's copy, if that is in place already.
-            ops.Rename(saveFolder / file->aside, target);
-        } else if (file->aside.empty() && Exists(target)) {
-            // The folder had no such file before, so this one is the snapshot's.
-            ops.Remove(target);
+        const fs::path staged = saveFolder / file->staged;
+        const fs::path aside = saveFolder / file->aside;
+        // Taken back under its temporary name and only then looked at, so that a save the game
+        // writes over it at the last moment is seen, and put back.
+        if (MayBeOurs(saveFolder, *file) && Exists(target)) {
+            ops.Rename(target, staged);
+            if (!IsOurCopy(staged, *file)) {
+                ops.Rename(staged, target);
+                throw SavedAgain(target);
+            }
         }
-        if (Exists(saveFolder / file->staged)) {
-            ops.Remove(saveFolder / file->staged);
+        if (!file->aside.empty() && Exists(aside)) {
+            ops.Rename(aside, target);
+        }
+        if (Exists(staged)) {
+            ops.Remove(staged);
         }
     }
     // Every save file is back, on disk, before the journal that could put it back goes.
@@ -169,6 +189,9 @@ std::vector<Leftover> LeftoversByName(const fs::path& saveFolder)
     for (fs::directory_iterator entry(saveFolder, error), end; !error && entry != end;
          entry.increment(error)) {
         const std::string name = Text(entry->path().filename());
+        if (name == kSaveFolderLockName) {
+            continue;  // the lock stays, and tells nothing of a restore
+        }
         if (name.starts_with(kJournalName)) {
             left.push_back({Text(entry->path()), "the journal of the restore"});
         } else if (name.starts_with(".") && name.find(".quorrel-") != std::string::npos) {

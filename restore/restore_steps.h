@@ -18,13 +18,15 @@ namespace quorrel {
 void WriteJournal(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
                   platform::FileOps& ops);
 
-// The journal in the save folder, if there is one. Throws JournalUnreadable, or
+// The journal in the save folder, if there is one. Only a plain file is read, never through a
+// link, never waited on, and never beyond kLargestJournal. Throws JournalUnreadable, or
 // std::filesystem::filesystem_error when it cannot be read.
 std::optional<RestoreJournal> ReadJournal(const std::filesystem::path& saveFolder);
 
 // Undoes a restore that was not committed: every earlier save file back in its place, every
 // staged copy and every file new to the folder removed, then the journal. Decides from what is on
-// disk, so it may be cut short and run again.
+// disk, so it may be cut short and run again. A save file that the game wrote since the restore
+// put its copy there is never replaced or removed: the undoing stops there, throwing RestoreError.
 void RollBack(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
               platform::FileOps& ops);
 

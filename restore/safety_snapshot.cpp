@@ -32,7 +32,7 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
                                             const std::string& saveFolder,
                                             const std::string& snapshotDir,
                                             const platform::LocalDateTime& taken,
-                                            platform::FileOps& ops)
+                                            platform::FileOps& ops, std::vector<Filenames>* kept)
 {
     std::error_code error;
     if (!fs::is_directory(platform::ToPath(snapshotDir), error)) {
@@ -67,6 +67,9 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
         try {
             folders.push_back(
                 TakeSnapshot(saveFolder, filesOf[character], snapshotDir, character, taken, ops));
+            if (kept != nullptr) {
+                kept->insert(kept->end(), filesOf[character].begin(), filesOf[character].end());
+            }
         } catch (const SourceChanged& changed) {
             throw SafetySnapshotFailed(saveFolder, std::string(changed.what()) +
                                                        "; the game may be saving. Try again once "

@@ -1,12 +1,14 @@
 #include "snapshot/snapshot_cycle.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "snapshot/check_period.h"
 #include "snapshot/error_log.h"
+#include "snapshot/save_folder_lock.h"
 #include "snapshot/snapshot_folder.h"
 #include "snapshot/take_snapshot.h"
 
@@ -71,6 +73,20 @@ void SnapshotCycle::RecordSaveFolder()
     ListSaveFolder(KnownFiles_);
 }
 
+void SnapshotCycle::TakeAsKnown(const std::vector<Filenames>& files)
+{
+    for (const Filenames& file : files) {
+        const auto known = std::find_if(
+            KnownFiles_.begin(), KnownFiles_.end(),
+            [&file](const Filenames& record) { return record.filename == file.filename; });
+        if (known != KnownFiles_.end()) {
+            known->Attributes = file.Attributes;
+        } else {
+            KnownFiles_.push_back(file);
+        }
+    }
+}
+
 void SnapshotCycle::Timer1_Timer() noexcept
 {
     ++TickCount_;
@@ -123,9 +139,26 @@ void SnapshotCycle::Check()
         }
     }
 
+    // Held while the snapshots are taken, beside other copies' checks: a restore by another copy
+    // holds it alone, and its files are taken at a later check. A lock that cannot be made
+    // cannot be held by a restore either.
+    std::optional<SaveFolderLock> lock;
+    bool restoring = false;
+    if (!changed.empty()) {
+        try {
+            lock = LockSaveFolder(settings_.SaveGameDir, SaveFolderLock::Kind::Shared);
+            restoring = !lock;
+        } catch (const std::exception&) {
+        }
+    }
+
     bool tookSnapshot = false;
     std::unordered_set<std::string> retry;
     for (const std::string& character : changed) {
+        if (restoring) {
+            retry.insert(character);
+            continue;
+        }
         try {
             if (unfinished_.ShouldWait(settings_.SaveGameDir, character, filesOf[character])) {
                 retry.insert(character);  // caught while the game writes it: no failure either

@@ -32,7 +32,9 @@ struct SnapshotServices {
 // SnapshotDir/<character>-dd-mm-yyyy-hh-mm-ss. A check that took a snapshot beeps once.
 //
 // A snapshot is whole or not there: a character whose save is caught half-written, or whose
-// files change while they are copied, keeps its old stamps and is taken at a later check.
+// files change while they are copied, keeps its old stamps and is taken at a later check. So is
+// every changed character while another copy of Quorrel restores into the save folder (see
+// save_folder_lock.h).
 //
 // The cycle reads the settings it is given at every check, so it always follows the ones
 // applied last.
@@ -55,6 +57,10 @@ public:
     // The tick handler. Never throws: every failure appends an entry to the log. A tick that
     // checks tells checkFinished how the check went.
     void Timer1_Timer() noexcept;
+
+    // Takes these files as seen, with their stamps: a restore put them in the save folder from
+    // a snapshot already in the history, so the next check takes none of them again.
+    void TakeAsKnown(const std::vector<Filenames>& files);
 
     // The save folder as last seen.
     const std::vector<Filenames>& KnownFiles() const { return KnownFiles_; }

@@ -4,17 +4,20 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QWindow>
 
 #include "app/notification_icon.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/text.h"
+#include "restore/frm_load.h"
 #include "settings/frm_options.h"
 #include "settings/save_folder_search.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
 #include "support/modal.h"
+#include "support/save_bytes.h"
 
 namespace quorrel {
 namespace {
@@ -283,6 +286,45 @@ TEST_F(FrmMainTest, SetOptionsOpensTheDialogWhoseApplyTakesEffectAtOnce)
     });
     EXPECT_EQ(window_.state().settings(), applied);
     EXPECT_EQ(window_.Timer1().interval(), 1526);
+}
+
+TEST_F(FrmMainTest, TheFirstCheckAfterALoadTakesNoSnapshotOfTheFilesThatTheLoadRestored)
+{
+    const fs::path save = SaveFolder();
+    const fs::path snapshot = fakes_.folder.folder("Hero-01-12-2026-10-00-00");
+    const auto lastWeek = fs::last_write_time(save / "Hero.d2s") - std::chrono::hours(24 * 7);
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(snapshot / name, "then");
+        fs::last_write_time(snapshot / name, lastWeek);
+    }
+    WriteSettings(save.string());
+    window_.Form_Load();
+    window_.show();
+    window_.itmStart().trigger();
+    test::OnNextModal([&snapshot](QDialog& dialog) {
+        auto& load = static_cast<frmLoad&>(dialog);
+        load.Dir1().setPath(QString::fromStdString(snapshot.string()));
+        load.cmdLoad().click();
+    });
+    window_.itmLoad().trigger();
+    ASSERT_EQ(test::ReadFile(save / "Hero.d2s"), "then");
+    const auto snapshots = [this] {
+        return std::distance(fs::directory_iterator(fakes_.folder.path()), {});
+    };
+    const auto before = snapshots();
+
+    // In the same second as the safety snapshot: the restored files are a snapshot already.
+    window_.state().engine().Timer1_Timer();
+    EXPECT_EQ(test::ReadFile(fakes_.services.logFile), "");
+    EXPECT_TRUE(fakes_.notifyArea.balloons.empty());
+    EXPECT_EQ(snapshots(), before);
+
+    // The next save is taken as ever.
+    WriteFile(save / "Hero.d2s", test::SaveBytes(1024));
+    fakes_.clock.moment.second = 30;
+    window_.state().engine().Timer1_Timer();
+    EXPECT_TRUE(fs::exists(fakes_.folder.path() / "Hero-06-12-2026-15-04-30"));
+    EXPECT_EQ(test::ReadFile(fakes_.services.logFile), "");
 }
 
 TEST_F(FrmMainTest, AnotherStartLeavesTheBoxTheWindowWaitsOnInFront)

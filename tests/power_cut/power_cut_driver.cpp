@@ -97,6 +97,9 @@ int Recover(char** arguments)
         case Recovery::RolledForward:
             std::printf("rolled forward\n");
             break;
+        case Recovery::InOtherHands:
+            std::printf("left to the copy that holds the folder\n");
+            break;
     }
     return 0;
 }

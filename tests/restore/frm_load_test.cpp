@@ -137,6 +137,78 @@ TEST_F(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstOrStopsTheNewOne)
     EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-05-09"));
 }
 
+TEST_F(FrmLoadTest, ASaveBetweenTheSafetySnapshotAndTheRestoreStopsItBeforeAnythingIsReplaced)
+{
+    // The game saves Hero.d2s once the safety snapshot has kept it, as the restore begins.
+    bool saved = false;
+    files.before = [&](std::string_view operation, const fs::path& file) {
+        if (operation == "Write" && file.parent_path() == scene.save && !saved) {
+            WriteFile(scene.save / "Hero.d2s", "saved by the game meanwhile");
+            saved = true;
+        }
+    };
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    const QString box = dialogs.boxes[0].prompt;
+    EXPECT_TRUE(box.startsWith("The snapshot could not be restored.\n\n" +
+                               QString::fromStdString((scene.save / "Hero.d2s").string()) +
+                               "\nThe game saved it meanwhile"))
+        << box.toStdString();
+    EXPECT_TRUE(box.endsWith("The save game directory was left as it was.")) << box.toStdString();
+    EXPECT_EQ(ReadFile(scene.save / "Hero.d2s"), "saved by the game meanwhile");
+    for (const char* name : {"Hero.key", "Hero.map", "Other.d2s"}) {
+        EXPECT_EQ(ImageOf(scene.save).at(name), scene.before.at(name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(scene.save / "notes.txt"));
+}
+
+TEST_F(FrmLoadTest, TheBoxNeverSaysTheFolderWasLeftAsItWasWhenTheRestoreCouldNotBeUndone)
+{
+    // The commit fails with every copy in place; as the restore is undone, the game saves
+    // notes.txt, which the restore had brought new into the folder.
+    bool placed = false;
+    bool saved = false;
+    files.before = [&](std::string_view operation, const fs::path& file) {
+        if (placed && !saved && file == scene.save / "notes.txt") {
+            WriteFile(scene.save / "notes.txt", "saved by the game meanwhile");
+            saved = true;
+        }
+        placed =
+            placed || (operation == "Rename" && file.filename().string().ends_with(".quorrel-new"));
+        if (placed && operation == "Write") {
+            throw fs::filesystem_error("Cannot write", file,
+                                       std::make_error_code(std::errc::io_error));
+        }
+    };
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    const QString box = dialogs.boxes[0].prompt;
+    EXPECT_FALSE(box.contains("left as it was")) << box.toStdString();
+    EXPECT_TRUE(box.contains("could not be put back as it was")) << box.toStdString();
+    EXPECT_TRUE(box.contains(QString::fromStdString((scene.save / "notes.txt").string())))
+        << box.toStdString();
+    EXPECT_EQ(ReadFile(scene.save / "notes.txt"), "saved by the game meanwhile");
+}
+
+TEST_F(FrmLoadTest, WhileAnotherCopyRestoresIntoTheSaveFolderLoadChangesNothing)
+{
+    const std::optional<SaveFolderLock> otherCopy =
+        LockSaveFolder(scene.save.string(), SaveFolderLock::Kind::Exclusive);
+    ASSERT_TRUE(otherCopy.has_value());
+    Open(scene.snapshot)->cmdLoad().click();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
+              "The snapshot could not be restored.\n\n" + scene.save.string() +
+                  "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it in "
+                  "order. Try again once it has finished.\n\nThe save game directory was left as "
+                  "it was.");
+    EXPECT_EQ(ImageOf(scene.save), scene.before);
+    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09"))
+        << "no safety snapshot either";
+}
+
 TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
 {
     auto dialog = Open();

@@ -157,7 +157,7 @@ TEST(RestoreJournalTest, AJournalThatCannotBeFollowedChangesNothing)
           fs::file_time_type(fs::file_time_type::duration(1796569449123456789))}}};
     EXPECT_EQ(DecodeJournal(EncodeJournal(named)), named);
 
-    // Killed before the commit: every copy in place. Then the game saves Hero.d2s again, which
+    // Killed as it commits: every copy in place. Then the game saves Hero.d2s again, which
     // the recovery must not undo. Or killed after it, and the journal is broken, cut short (1) or
     // naming a file outside the folder (2): it cannot be followed at all.
     for (const int broken : {0, 1, 2}) {
@@ -165,7 +165,7 @@ TEST(RestoreJournalTest, AJournalThatCannotBeFollowedChangesNothing)
         const HeroScene scene;
         int writes = 0;
         KillRestore(scene.snapshot, scene.save, [&](std::string_view operation, const fs::path&) {
-            return operation == (broken == 0 ? "Write" : "Remove") && (broken > 0 || ++writes == 2);
+            return operation == (broken == 0 ? "Write" : "Remove") && (broken > 0 || ++writes == 3);
         });
         const fs::path journal = scene.save / kJournalName;
         const std::string text = ReadFile(journal);

@@ -9,12 +9,13 @@
 #include <string_view>
 
 #include "restore/restore_folder.h"
+#include "snapshot/save_folder_lock.h"
 #include "support/faulty_files.h"
 #include "support/temp_folder.h"
 
 namespace quorrel::test {
 
-// Every entry under a folder with its content and stamp.
+// Every entry under a folder with its content and stamp, but the save folder's lock.
 using FolderImage = std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
 
 inline FolderImage ImageOf(const std::filesystem::path& folder)
@@ -22,6 +23,9 @@ inline FolderImage ImageOf(const std::filesystem::path& folder)
     namespace fs = std::filesystem;
     FolderImage image;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().filename() == kSaveFolderLockName) {
+            continue;  // it stays once made, and holds nothing
+        }
         image[fs::relative(entry.path(), folder).string()] = {
             entry.is_regular_file() ? ReadFile(entry.path()) : "<folder>", entry.last_write_time()};
     }
