@@ -290,7 +290,9 @@ class Suite:
         saved = os.path.join(save, "Hero.d2s")
         stamp = os.stat(saved).st_mtime - 3600
         os.utime(saved, (stamp, stamp))
-        snapshot = wait_for("a snapshot", lambda: os.listdir(history))[0]
+        # A snapshot is copied into a hidden folder and renamed once whole: wait for its own name.
+        snapshot = wait_for("a snapshot", lambda: [name for name in os.listdir(history)
+                                                   if not name.startswith(".")])[0]
         if not SNAPSHOT_NAME.match(snapshot):
             raise Failure(f"snapshot folder named {snapshot}")
         wait_for("the character's three files in the snapshot",

@@ -174,6 +174,8 @@ TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
 
 TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
 {
+    WriteSettingsFile(stored_, fakes_.services.settingsFile);
+    const std::string stored = ReadFile(fakes_.services.settingsFile);
     WithOptions([&](frmOptions& dialog) {
         dialog.Text1().selectAll();
         QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
@@ -185,7 +187,7 @@ TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
             fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
             dialog.Command1_Click();
             ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-            EXPECT_EQ(ReadFile(fakes_.services.settingsFile), settings_) << refresh;
+            EXPECT_EQ(ReadFile(fakes_.services.settingsFile), stored) << refresh;
         }
 
         // A folder where the file must go cannot be replaced.
