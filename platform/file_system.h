@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// File services of the engine. Paths are text in the system's code page (see path_text.h).
+// File services of the engine. Paths are UTF-8 text (see path_text.h).
 // Every function throws std::system_error (or std::filesystem::filesystem_error) on failure.
 namespace quorrel::platform {
 

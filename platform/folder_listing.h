@@ -7,7 +7,7 @@
 #include <vector>
 
 // The save folder as a check sees it: each plain file's name with its stamp, read in one pass.
-// Paths are text in the system's code page (see path_text.h).
+// Paths are UTF-8 text (see path_text.h).
 namespace quorrel::platform {
 
 struct ListedFile {

@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 
@@ -18,6 +20,9 @@ namespace {
 // The longest line that is read. Settings.ini holds two folders and a number; a longer line is
 // no settings file, and is not held in memory to find that out.
 constexpr std::size_t kLongestLine = 32 * 1024;
+
+// Starts a file whose text the system's code page cannot hold, which is then UTF-8.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // Reads one line by the file's rules; false when the end of the file comes first. Throws when
 // the line is longer than kLongestLine or holds a NUL, which would cut a folder short wherever
@@ -80,12 +85,17 @@ void ReadSettingsFile(Settings& settings, const std::string& file)
 void ReadSettings(std::istream& in, Settings& settings)
 {
     std::string line;
+    bool utf8 = false;
     for (std::string* setting :
          {&settings.SaveGameDir, &settings.SnapshotDir, &settings.RefreshTime}) {
         if (!ReadLine(in, line)) {
             throw std::runtime_error("Settings.ini ends before its third line");
         }
-        *setting = line;
+        if (setting == &settings.SaveGameDir && line.starts_with(kUtf8Mark)) {
+            line.erase(0, kUtf8Mark.size());
+            utf8 = true;
+        }
+        *setting = utf8 ? line : platform::FromCodePage(line);
     }
 }
 
@@ -94,8 +104,10 @@ void WriteSettingsFile(const Settings& settings, const std::string& file, platfo
     const fs::path target = platform::ToPath(file);
     fs::path temporary = target;
     temporary += ".new";
-    const std::string content = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
-                                settings.RefreshTime + "\r\n";
+    const std::string text = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
+                             settings.RefreshTime + "\r\n";
+    const std::optional<std::string> inCodePage = platform::ToCodePage(text);
+    const std::string content = inCodePage ? *inCodePage : std::string(kUtf8Mark) + text;
     CreateMissingFolders(target.parent_path(), files);
     try {
         files.Write(temporary, content);
