@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 googletest)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
 
 source scripts/ensure-packages.sh
 
