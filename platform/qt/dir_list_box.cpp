@@ -81,6 +81,9 @@ std::optional<std::vector<Entry>> SubFolders(const fs::path& folder)
     }
     std::vector<Entry> entries;
     fs::directory_iterator it(folder, error);
+    if (error == std::errc::no_such_file_or_directory) {
+        return entries;  // the root of an empty Windows drive has no entry, not even "."
+    }
     if (error) {
         return std::nullopt;
     }
