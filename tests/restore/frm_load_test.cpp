@@ -89,7 +89,9 @@ TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
     // Nothing opened, a snapshot merely highlighted: SnapshotDir itself is checked.
     refused.push_back(Open());
     QListWidget& list = refused.back()->Dir1().list();
-    list.setCurrentItem(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).at(0));
+    list.setCurrentItem(
+        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
+            .at(0));
     for (const auto& dialog : refused) {
         dialog->cmdLoad().click();
         EXPECT_FALSE(dialog->isVisible());
@@ -157,7 +159,10 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
     expectPlaces(0, 0);  // smaller than its own size, the form keeps its layout
 
     const QListWidget& list = dialog->Dir1().list();
-    ASSERT_EQ(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).size(), 1);
+    ASSERT_EQ(
+        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
+            .size(),
+        1);
     for (int row = 0; row < list.count(); ++row) {
         EXPECT_EQ(list.item(row)->toolTip(), list.item(row)->text());
     }
