@@ -54,9 +54,19 @@ class WineQuorrel(Quorrel):
                 return window
         return None
 
+    # A first start under Wine, with its 25 MB to load, may take a while on a busy machine.
     def find_window(self, title="Quorrel", kind="_NET_WM_WINDOW_TYPE_NORMAL"):
         return wait_for(f'the window "{title}"', lambda: self.managed_window(title, kind),
                         timeout=90)
+
+    def wait_main_window(self):
+        """The splash window has the same title and kind, and goes."""
+        def up():
+            self.window = self.managed_window("Quorrel", "_NET_WM_WINDOW_TYPE_NORMAL")
+            return self.window and self.shown_and_focused()
+
+        wait_for("the main window on the screen", up, timeout=90)
+        return self.window
 
     def ended(self):
         return self.process.poll() is not None
