@@ -25,6 +25,15 @@ target_sources(quorrel PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/quorrel.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/quorrel.rc PROPERTIES
     OBJECT_DEPENDS "${QUORREL_ICO};${QUORREL_MANIFEST}")
 
+# Of Qt's plugins only what the program uses: the Windows platform, the native style and the GIF
+# reader (the About picture). Not the other platforms, the touch input or the TLS backends.
+qt_import_plugins(quorrel
+    INCLUDE_BY_TYPE platforms Qt6::QWindowsIntegrationPlugin
+    INCLUDE_BY_TYPE imageformats Qt6::QGifPlugin
+    INCLUDE_BY_TYPE styles Qt6::QWindowsVistaStylePlugin
+    EXCLUDE_BY_TYPE generic
+    EXCLUDE_BY_TYPE tls)
+
 # One file, with nothing of the compiler's beside it; a Release build carries no symbols.
 target_link_options(quorrel PRIVATE -static -static-libgcc -static-libstdc++
                     $<$<CONFIG:Release,MinSizeRel>:-s>)

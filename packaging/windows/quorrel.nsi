@@ -8,7 +8,9 @@
 ;   VERSION  the program's version (1.0.0)       EXE      quorrel.exe to install
 ;   ICON     the program's icon file             OUTFILE  the setup program to write
 
-Unicode true
+; A 64-bit setup program for a 64-bit program: it sees the 64-bit Program Files and registry as
+; they are, and runs where quorrel.exe runs (Wine without its 32-bit part included).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Quorrel"
@@ -45,7 +47,6 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Quorrel developers"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "UninstallString"
 !include MultiUser.nsh
 !include MUI2.nsh
-!include x64.nsh
 !include FileFunc.nsh
 
 !define MUI_ICON "${ICON}"
@@ -66,16 +67,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Quorrel developers"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs a 64-bit Windows." /SD IDOK
-        Abort
-    ${EndIf}
-    SetRegView 64
     !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
-    SetRegView 64
     !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
