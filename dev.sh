@@ -77,7 +77,8 @@ test)
     fi
     configure_and_build build Debug
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
-    # The engine once more, as a Windows program under Wine.
+    # The tests once more as Windows programs under Wine: the engine's, the widgets' (offscreen)
+    # and quorrel.exe on a desktop of its own.
     bash scripts/test-windows.sh
     # The Windows program, built once; its setup program installed and removed under Wine.
     build_windows_program

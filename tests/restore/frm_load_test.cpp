@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "platform/operating_system.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/twips.h"
@@ -47,8 +48,12 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     // The first time the disk fills up while the copy of Hero.map is written. The folder's own
     // stamp is old, so that anything touching it shows.
     FillUp(files, scene.save, "Hero.map");
+    // Windows' C runtime cannot set a folder's time; there the folder's stamp is not looked at.
+    const bool folderStamps = platform::HostOperatingSystem() != platform::OperatingSystem::Windows;
     const auto lastWeek = fs::last_write_time(scene.snapshot / "Hero.d2s");
-    fs::last_write_time(scene.save, lastWeek);
+    if (folderStamps) {
+        fs::last_write_time(scene.save, lastWeek);
+    }
     Open(scene.snapshot)->cmdLoad().click();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
@@ -58,7 +63,9 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
     EXPECT_EQ(dialogs.boxes[0].title, "Error");
     EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
+    if (folderStamps) {
+        EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
+    }
 
     files.before = nullptr;
     clock.moment.minute = 5;
