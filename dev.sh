@@ -6,6 +6,8 @@
 #                    under Wine
 #   ./dev.sh bench   build and run the benchmarks
 #   ./dev.sh package build a Debian package (build-release/quorrel_*.deb)
+#   ./dev.sh windows build quorrel.exe for Windows, its zip and its setup program
+#                    (build-windows-release/)
 #   ./dev.sh fuzz [seconds]   build the fuzz targets with clang and run each (60 s by default)
 #   ./dev.sh sanitize         build and run the Linux tests with AddressSanitizer and UBSan
 set -euo pipefail
@@ -24,6 +26,17 @@ build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 # The desktop suite's X server, window manager, notification area and tools, and the validators
 # of the installed desktop entry and AppStream page.
 desktop_test_packages=(xvfb openbox trayer xdotool x11-utils desktop-file-utils appstream)
+
+# The Windows program: the posix-threads MinGW-w64, the build machine's moc, rcc and uic for the
+# static Qt for Windows (see cmake/qt-windows.cmake), ImageMagick for the icon, NSIS for the setup
+# program.
+windows_build_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev-tools imagemagick
+                        nsis)
+build_windows_program() {
+    ensure_packages "${windows_build_packages[@]}"
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows-packages
+}
 
 # Fuzzing: libFuzzer comes with clang's runtime, a package of its own on Debian.
 fuzz_targets=(settings_reader refresh_time save_file_check character_summary)
@@ -70,8 +83,12 @@ test)
     # CTest names a skipped test but not why; the test said why in its output.
     grep -h -e "NOT RUN:" -e "skipped:" build/Testing/Temporary/LastTest.log || true
     [ "$status" -eq 0 ] || exit "$status"
-    # The engine once more, as a Windows program under Wine.
+    # The tests once more as Windows programs under Wine: the engine's, the widgets' (offscreen)
+    # and quorrel.exe on a desktop of its own.
     bash scripts/test-windows.sh
+    # The setup program of that same quorrel.exe, installed and removed under Wine.
+    cmake --build build-windows-tests --target windows_packages >/dev/null
+    python3 tests/install/windows_setup_test.py build-windows-tests/quorrel-1.0.0-setup.exe
     # Every fuzz target for a short while.
     run_fuzzers 15
     ;;
@@ -87,6 +104,11 @@ package)
     (cd build-release && cpack >/dev/null)
     ls build-release/quorrel_*.deb
     ;;
+windows)
+    build_windows_program
+    ls -l build-windows-release/quorrel.exe build-windows-release/quorrel-*-windows-x64.zip \
+        build-windows-release/quorrel-*-setup.exe
+    ;;
 fuzz)
     run_fuzzers "${2:-60}"
     ;;
@@ -99,7 +121,7 @@ sanitize)
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure
     ;;
 *)
-    echo "usage: $0 run | test | bench | package | fuzz [seconds] | sanitize" >&2
+    echo "usage: $0 run | test | bench | package | windows | fuzz [seconds] | sanitize" >&2
     exit 2
     ;;
 esac

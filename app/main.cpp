@@ -6,12 +6,14 @@
 #include "app/frm_splash.h"
 #include "platform/file_ops.h"
 #include "platform/folder_probe.h"
+#include "platform/path_text.h"
 #include "platform/program_starter.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
 #include "settings/save_folder_search.h"
+#include "settings/settings_file.h"
 #include "settings/settings_location.h"
 
 namespace {
@@ -30,6 +32,17 @@ QString NotAnswering(const QString& settingsFile)
            ", but it does not answer. Wait until it does, or end it, then start Quorrel again.";
 }
 
+// The user's own folder for the settings of an installed copy: %APPDATA%\Quorrel on Windows,
+// which roams with the user, the configuration folder elsewhere (~/.config/Quorrel).
+QString UserSettingsFolder()
+{
+#ifdef Q_OS_WIN
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -43,10 +56,17 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(":/quorrel/quorrel.png"));
 
     using namespace quorrel;
+    const std::string programFolder = NativeText(QApplication::applicationDirPath());
     const std::string settingsFile = SettingsFileLocation(
-        NativeText(QApplication::applicationDirPath()),
-        NativeText(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)),
-        platform::CanCreateFilesIn);
+        programFolder, NativeText(UserSettingsFolder()), platform::CanCreateFilesIn);
+    // A portable copy logs in the folder it was started from. An installed one, started from a
+    // menu in its own folder (which its user may not write to) or wherever, logs beside its
+    // settings.
+    const std::string logFile =
+        settingsFile == SettingsFilePath(programFolder)
+            ? std::string(kLogFile)
+            : platform::JoinPath(platform::ToText(platform::ToPath(settingsFile).parent_path()),
+                                 kLogFile);
     platform::QtDialogs dialogs;
     platform::SingleInstance instance(platform::ToQString(settingsFile));
     switch (instance.Claim()) {
@@ -72,7 +92,7 @@ int main(int argc, char* argv[])
                       *registry,
                       programStarter,
                       settingsFile,
-                      kLogFile,
+                      logFile,
                       ProcessEnvironment()};
 
     frmMain mainWindow(services);

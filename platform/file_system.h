@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// File services of the engine. Paths are text in the system's code page (see path_text.h).
+// File services of the engine. Paths are UTF-8 text (see path_text.h).
 // CreateOneDirectory and CurrentDirectory throw std::filesystem::filesystem_error on failure;
 // RemoveTree never throws; the two questions answer false where the entry cannot be read.
 namespace quorrel::platform {

@@ -60,7 +60,11 @@ std::vector<std::string> ListSubFolders(const std::string& folder)
     const fs::path path = ToPath(folder);
     std::error_code error;
     std::vector<std::string> names;
-    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+    fs::directory_iterator it(path, error);
+    if (error == std::errc::no_such_file_or_directory && fs::is_directory(path)) {
+        return names;  // the root of an empty Windows drive has no entry, not even "."
+    }
+    for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
         std::error_code kindError;  // an entry that vanished meanwhile is no folder
         std::string name = ToText(it->path().filename());
         if (it->is_directory(kindError) && !IsHiddenOrSystem(folder, name)) {

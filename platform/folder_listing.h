@@ -9,7 +9,8 @@
 // A folder's listing, one function per use: VisitFolder for each plain file with its stamp in
 // the system's order, ListFolder for the same files sorted as a file list box shows them,
 // FileLister (file_lister.h) for a folder listed again and again, ListSubFolders for the
-// sub-folders. Paths are text in the system's code page (see path_text.h).
+// sub-folders. Paths are UTF-8
+// text (see path_text.h).
 namespace quorrel::platform {
 
 struct ListedFile {

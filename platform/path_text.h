@@ -17,8 +17,8 @@ inline constexpr char kPathSeparator =
 // gives "C:\\Hero", which Windows reads as "C:\Hero".
 std::string JoinPath(std::string_view left, std::string_view right);
 
-// Text in the system's code page (the ANSI code page on Windows, UTF-8 elsewhere) to a path and
-// back.
+// The program's text (UTF-8 everywhere, so that any name survives) to a path and back. Windows
+// names files in UTF-16; these are the only conversions between the two.
 std::filesystem::path ToPath(const std::string& text);
 std::string ToText(const std::filesystem::path& path);
 

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the engine and its tests as Windows programs (MinGW-w64) and runs the tests under Wine,
-# in a Wine prefix of their own that is thrown away at the end. On Debian and Ubuntu it installs
-# what is missing first. Works as root, without a display.
+# Builds the tests and quorrel.exe as Windows programs (MinGW-w64, the static Qt for Windows) and
+# runs them under Wine: the engine's tests and the widget tests (on Qt's offscreen platform) in a
+# Wine prefix of their own that is thrown away at the end, and quorrel.exe on an X desktop of its
+# own (tests/desktop/windows_desktop_test.py). On Debian and Ubuntu it installs what is missing
+# first. Works as root, without a display.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 googletest)
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest imagemagick
+          qt6-base-dev-tools xvfb openbox trayer xdotool x11-utils)
 
 source scripts/ensure-packages.sh
 
@@ -23,8 +26,8 @@ quietly() {
 }
 
 ensure_packages "${packages[@]}"
-quietly cmake --preset windows-engine
-quietly cmake --build --preset windows-engine
+quietly cmake --preset windows-tests
+quietly cmake --build --preset windows-tests
 
 WINEPREFIX=$(mktemp -d)
 scratch_drive=$(mktemp -d)
@@ -47,4 +50,4 @@ wine wineboot --init </dev/null >/dev/null 2>&1
 ln -s "$scratch_drive" "$WINEPREFIX/dosdevices/q:"
 export QUORREL_TEST_DRIVE=Q:
 
-ctest --preset windows-engine
+ctest --preset windows-tests

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/code_page.h"
 #include "platform/file_content.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
@@ -20,9 +22,13 @@ namespace {
 // no settings file, and is not held in memory to find that out.
 constexpr std::size_t kLongestLine = 32 * 1024;
 
-// The most of the file that the three lines can take with their line ends. A longer file that
-// holds fewer than three CRs in this much has a line that is too long, whatever follows.
-constexpr std::size_t kLongestFile = 3 * (kLongestLine + 2);
+// Starts a file whose text the system's code page cannot hold, which is then UTF-8.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The most of the file that the three lines can take with their line ends and a byte-order
+// mark. A longer file that holds fewer than three CRs in this much has a line that is too long,
+// whatever follows.
+constexpr std::size_t kLongestFile = 3 * (kLongestLine + 2) + kUtf8Mark.size();
 
 // Stops reading the file once what the settings need is in.
 struct EnoughRead {};
@@ -102,12 +108,17 @@ void ReadSettingsFile(Settings& settings, const std::string& file)
 void ReadSettings(std::istream& in, Settings& settings)
 {
     std::string line;
+    bool utf8 = false;
     for (std::string* setting :
          {&settings.SaveGameDir, &settings.SnapshotDir, &settings.RefreshTime}) {
         if (!ReadLine(in, line)) {
             throw std::runtime_error("Settings.ini ends before its third line");
         }
-        *setting = line;
+        if (setting == &settings.SaveGameDir && line.starts_with(kUtf8Mark)) {
+            line.erase(0, kUtf8Mark.size());
+            utf8 = true;
+        }
+        *setting = utf8 ? line : platform::FromCodePage(line);
     }
 }
 
@@ -116,8 +127,10 @@ void WriteSettingsFile(const Settings& settings, const std::string& file, platfo
     const fs::path target = platform::ToPath(file);
     fs::path temporary = target;
     temporary += ".new";
-    const std::string content = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
-                                settings.RefreshTime + "\r\n";
+    const std::string text = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
+                             settings.RefreshTime + "\r\n";
+    const std::optional<std::string> inCodePage = platform::ToCodePage(text);
+    const std::string content = inCodePage ? *inCodePage : std::string(kUtf8Mark) + text;
     CreateMissingFolders(target.parent_path(), files);
     try {
         files.Write(temporary, content);

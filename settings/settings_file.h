@@ -9,7 +9,9 @@
 namespace quorrel {
 
 // Settings.ini: three bare lines (save folder, snapshot folder, refresh time), each ended by
-// CR LF, in the system's code page.
+// CR LF, in the system's code page (see code_page.h). Where that code page lacks a character of
+// the three (a Cyrillic folder on a Western Windows), the file is UTF-8 and starts with a
+// byte-order mark, which Windows' own editors read as such; it is read back either way.
 
 // The settings file of a program installed in applicationDirectory.
 std::string SettingsFilePath(const std::string& applicationDirectory);

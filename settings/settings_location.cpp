@@ -13,8 +13,10 @@ std::string SettingsFileLocation(const std::string& applicationDirectory,
 {
     std::string beside = SettingsFilePath(applicationDirectory);
     std::error_code ignored;  // a file that cannot even be looked at is no file there
+    const bool installed =
+        std::filesystem::exists(platform::ToPath(applicationDirectory) / kUninstallerName, ignored);
     if (std::filesystem::exists(platform::ToPath(beside), ignored) ||
-        canCreateFilesIn(applicationDirectory) || configurationDirectory.empty()) {
+        (!installed && canCreateFilesIn(applicationDirectory)) || configurationDirectory.empty()) {
         return beside;
     }
     return SettingsFilePath(configurationDirectory);

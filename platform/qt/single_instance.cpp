@@ -1,6 +1,8 @@
 #include "platform/qt/single_instance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -44,16 +46,25 @@ QString NameFor(const QString& settingsFile)
     return "quorrel-" + QString::fromLatin1(digest.toHex());
 }
 
+// When this process began, near enough: its statics are made before main.
+const QDateTime kProcessStart = QDateTime::currentDateTimeUtc();
+
 // Whether a lock that QLockFile has just refused to call stale names a process of this machine:
 // QLockFile then found that process running. A lock it cannot read, or one written on another
-// machine, says nothing about whether its holder runs.
+// machine, says nothing about whether its holder runs. One that names this very process but is
+// older than it was left by an earlier process with the same number: Wine gives the first
+// program started in a prefix the same number every time.
 bool HolderConfirmedAlive(const QString& file)
 {
     qint64 pid = 0;
     QString host;
     QString application;
-    return QLockFile(file).getLockInfo(&pid, &host, &application) && pid > 0 &&
-           (host.isEmpty() || host == QSysInfo::machineHostName());
+    if (!QLockFile(file).getLockInfo(&pid, &host, &application) || pid <= 0 ||
+        (!host.isEmpty() && host != QSysInfo::machineHostName())) {
+        return false;
+    }
+    return pid != QCoreApplication::applicationPid() ||
+           QFileInfo(file).lastModified() >= kProcessStart;
 }
 
 // Removes what stands where the lock goes: a lock file that no process holds, a link (not what

@@ -5,14 +5,14 @@
 
 namespace quorrel::platform {
 
-// The engine keeps text in the system's code page; Qt keeps it in UTF-16.
+// The engine keeps text in UTF-8; Qt keeps it in UTF-16.
 inline QString ToQString(const std::string& text)
 {
-    return QString::fromLocal8Bit(text);
+    return QString::fromStdString(text);
 }
 inline std::string ToStdString(const QString& text)
 {
-    return text.toLocal8Bit().toStdString();
+    return text.toStdString();
 }
 
 }  // namespace quorrel::platform

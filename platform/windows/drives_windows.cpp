@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/drives.h"
+#include "platform/windows/wide_text.h"
 
 namespace quorrel::platform {
 
@@ -30,14 +31,19 @@ std::string DriveOf(const std::string& path)
 
 std::string CurrentDirectoryOfDrive(const std::string& drive)
 {
-    // "C:" alone names the current folder of drive C, which Windows keeps for each drive.
-    char buffer[MAX_PATH] = {};
-    const DWORD length = ::GetFullPathNameA(drive.substr(0, 2).c_str(), MAX_PATH, buffer, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
+    // "C:" alone names the current folder of drive C, which Windows keeps for each drive. The
+    // first call tells the length, which may pass MAX_PATH.
+    const std::wstring bare = windows::Widen(drive.substr(0, 2));
+    std::wstring buffer(::GetFullPathNameW(bare.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length = buffer.empty()
+                             ? 0
+                             : ::GetFullPathNameW(bare.c_str(), static_cast<DWORD>(buffer.size()),
+                                                  buffer.data(), nullptr);
+    if (length == 0 || length >= buffer.size()) {
         return drive.substr(0, 2) + "\\";
     }
     // A directory box shows a folder without its trailing "\", a drive root with it ("C:\").
-    std::string folder(buffer, length);
+    std::string folder = windows::Narrow(std::wstring_view(buffer.data(), length));
     if (folder.size() > 3 && folder.back() == '\\') {
         folder.pop_back();
     }

@@ -7,7 +7,7 @@ namespace quorrel::platform {
 
 bool IsHiddenOrSystem(const std::string& folder, const std::string& name)
 {
-    const DWORD attributes = ::GetFileAttributesA(JoinPath(folder, name).c_str());
+    const DWORD attributes = ::GetFileAttributesW(ToPath(JoinPath(folder, name)).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return false;  // reading the entry's stamp reports the trouble
     }

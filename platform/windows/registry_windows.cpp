@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 
+#include "platform/code_page.h"
 #include "platform/registry.h"
 
 namespace quorrel::platform {
@@ -45,11 +47,16 @@ public:
             return kErrorInvalidHandle;
         }
         DWORD valueType = 0;
+        const std::uint32_t capacity = size;
         DWORD length = size;
         const LONG status =
             ::RegQueryValueExA(handle, valueName.c_str(), nullptr, &valueType, data, &length);
         type = valueType;
         size = length;
+        if (status == ERROR_SUCCESS && data != nullptr &&
+            (valueType == REG_SZ || valueType == REG_EXPAND_SZ)) {
+            return ToProgramText(data, size, capacity);
+        }
         return status;
     }
 
@@ -65,6 +72,20 @@ public:
     }
 
 private:
+    // The ANSI function gives text in the code page; the program's text is UTF-8, which may take
+    // more bytes than the caller gave.
+    static long ToProgramText(unsigned char* data, std::uint32_t& size, std::uint32_t capacity)
+    {
+        const std::string text =
+            FromCodePage(std::string_view(reinterpret_cast<const char*>(data), size));
+        size = static_cast<std::uint32_t>(text.size());
+        if (text.size() > capacity) {
+            return ERROR_MORE_DATA;
+        }
+        std::copy(text.begin(), text.end(), data);
+        return kErrorSuccess;
+    }
+
     static bool IsRoot(RegistryKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
 
     bool Find(RegistryKey key, HKEY& handle) const

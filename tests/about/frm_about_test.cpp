@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "platform/operating_system.h"
 #include "support/gui_fakes.h"
 
 namespace quorrel {
@@ -22,6 +23,10 @@ protected:
 
 TEST_F(FrmAboutTest, LoadingFillsCaptionTitleVersionAndTheFolderOfTheSettings)
 {
+    if (platform::HostOperatingSystem() == platform::OperatingSystem::Windows) {
+        GTEST_SKIP() << "the settings folder shown is a Linux one; the Windows desktop suite "
+                        "looks at the box";
+    }
     EXPECT_EQ(dialog_.windowTitle(), "About Quorrel");
     EXPECT_EQ(Label("lblTitle"), "Quorrel");
     EXPECT_EQ(Label("lblVersion"), "Version " QUORREL_VERSION);

@@ -39,6 +39,10 @@ class Quorrel:
     that Settings.ini beside it is this test's own, and the folder is the current directory, so
     that Log.txt goes there too."""
 
+    # The class of its windows as xwininfo shows it, and as the notification area's icons have it.
+    WINDOW_CLASS = '("quorrel" "Quorrel")'
+    TRAY_CLASS = "Quorrel"
+
     def __init__(self, desktop, binary, folder, settings=None):
         self.desktop = desktop
         self.folder = folder
@@ -94,7 +98,7 @@ class Quorrel:
                 and w in d.window_ids("_NET_CLIENT_LIST"))
 
     def icons(self):
-        return self.desktop.tray_icons("Quorrel")
+        return self.desktop.tray_icons(self.TRAY_CLASS)
 
     # --- the menu bar, found on the screen the way a person finds it ---------------------
 
@@ -134,7 +138,7 @@ class Quorrel:
         bar_bottom = geometry["y"] + self.menu_bar_height
         found = []
         for line in self.desktop.run("xwininfo", "-root", "-children").splitlines():
-            if '("quorrel" "Quorrel")' not in line:
+            if self.WINDOW_CLASS not in line:
                 continue
             window = int(line.split()[0], 16)
             menu = self.desktop.geometry(window)

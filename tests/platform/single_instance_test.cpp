@@ -8,6 +8,7 @@
 #endif
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/operating_system.h"
 #include "platform/qt/socket_folder.h"
 #include "support/temp_folder.h"
 
@@ -71,7 +73,7 @@ TEST_F(SingleInstanceTest, SettingsWhoseFolderCannotHoldTheLockAreGuardedFromThe
     };
     SingleInstance first(blocked("blocked"), fallback_);
     ASSERT_EQ(first.Claim(), Outcome::Runs);
-    EXPECT_EQ(QFileInfo(first.lockFile()).absolutePath(), fallback_);
+    EXPECT_EQ(QFileInfo(first.lockFile()).absolutePath(), QDir::fromNativeSeparators(fallback_));
     EXPECT_EQ(SingleInstance(blocked("blocked"), fallback_).Claim(),
               Outcome::AnotherCopyCameForward);
     EXPECT_EQ(SingleInstance(blocked("blocked too"), fallback_).Claim(), Outcome::Runs)
@@ -157,6 +159,27 @@ TEST_F(SingleInstanceTest, ALiveHolderIsBroughtForwardOrReportedAsNotAnswering)
     EXPECT_TRUE(running.isLocked());
     EXPECT_TRUE(QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty())
         << "no second lock elsewhere";
+}
+
+// A process number is used again: under Wine the first program of a prefix always has the same
+// one. A lock naming this very process, left before it started, is no sign of a running copy.
+TEST_F(SingleInstanceTest, ALockLeftByAnEarlierProcessWithTheSameNumberIsTakenOver)
+{
+    const QString settings = SettingsIn("portable");
+    {
+        QLockFile model(SettingsIn("model") + ".lock");
+        ASSERT_TRUE(model.tryLock(0));
+        ASSERT_TRUE(QFile::copy(model.fileName(), settings + ".lock"));
+    }
+    QFile left(settings + ".lock");
+    ASSERT_TRUE(left.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(left.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+    left.close();
+
+    SingleInstance start(settings, fallback_);
+    EXPECT_EQ(start.Claim(), Outcome::Runs);
+    EXPECT_EQ(QFileInfo(start.lockFile()), QFileInfo(settings + ".lock"));
 }
 
 #ifndef _WIN32

@@ -51,11 +51,17 @@ protected:
 TEST_F(WindowsRegistryTest, GetKeyValueReadsStringsAndNumbersThatFitItsBuffer)
 {
     const std::string fits(1023, 'a');  // with its NUL, exactly the 1024 bytes of the buffer
-    const std::string e = test::AnsiCodePage() == 1252 ? "\xe9" : "e";
+    // An ANSI value comes to the program as UTF-8, which may no longer fit the buffer.
+    const bool cp1252 = test::AnsiCodePage() == 1252;
+    const std::string e = cp1252 ? "\xe9" : "e";
+    const std::string utf8E = cp1252 ? "\xc3\xa9" : "e";
     const std::tuple<const char*, std::uint32_t, std::string, bool, std::string> values[] = {
         {"WithNul", platform::kRegSz, {"C:\\Tools\0", 9}, true, "C:\\Tools"},
         {"WithoutNul", platform::kRegSz, "C:\\Tools", true, "C:\\Tools"},
-        {"Ansi", platform::kRegSz, "C:\\Outils " + e + "t" + e, true, "C:\\Outils " + e + "t" + e},
+        {"Ansi", platform::kRegSz, "C:\\Outils " + e + "t" + e, true,
+         "C:\\Outils " + utf8E + "t" + utf8E},
+        {"WiderInUtf8", platform::kRegSz, fits.substr(1) + e + '\0', !cp1252,
+         cp1252 ? "" : fits.substr(1) + e},
         {"Expandable", platform::kRegExpandSz, {"%ProgramFiles%\\a.exe\0", 21}, true, "before"},
         {"Number", platform::kRegDword, {"\x2a\x01\0\0", 4}, true, "298"},
         {"Fits", platform::kRegSz, fits + '\0', true, fits},

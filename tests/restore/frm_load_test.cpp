@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "platform/operating_system.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/twips.h"
@@ -49,8 +50,12 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     // The first time the disk fills up while the copy of Hero.map is written. The folder's own
     // stamp is old, so that anything touching it shows.
     FillUp(files, scene.save, "Hero.map");
+    // Windows' C runtime cannot set a folder's time; there the folder's stamp is not looked at.
+    const bool folderStamps = platform::HostOperatingSystem() != platform::OperatingSystem::Windows;
     const auto lastWeek = fs::last_write_time(scene.snapshot / "Hero.d2s");
-    fs::last_write_time(scene.save, lastWeek);
+    if (folderStamps) {
+        fs::last_write_time(scene.save, lastWeek);
+    }
     Open(scene.snapshot)->cmdLoad().click();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
@@ -60,7 +65,9 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
     EXPECT_EQ(dialogs.boxes[0].title, "Error");
     EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
+    if (folderStamps) {
+        EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
+    }
 
     files.before = nullptr;
     clock.moment.minute = 5;
@@ -92,7 +99,9 @@ TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
     // Nothing opened, a snapshot merely highlighted: SnapshotDir itself is checked.
     refused.push_back(Open());
     QListWidget& list = refused.back()->Dir1().list();
-    list.setCurrentItem(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).at(0));
+    list.setCurrentItem(
+        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
+            .at(0));
     for (const auto& dialog : refused) {
         dialog->cmdLoad().click();
         EXPECT_FALSE(dialog->isVisible());
@@ -232,7 +241,10 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
     expectPlaces(0, 0);  // smaller than its own size, the form keeps its layout
 
     const QListWidget& list = dialog->Dir1().list();
-    ASSERT_EQ(list.findItems(scene.snapshot.filename().c_str(), Qt::MatchExactly).size(), 1);
+    ASSERT_EQ(
+        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
+            .size(),
+        1);
     for (int row = 0; row < list.count(); ++row) {
         EXPECT_EQ(list.item(row)->toolTip().split('\n').at(0), list.item(row)->text());
     }

@@ -47,6 +47,12 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
              Row{longest + "a\r\nb\r\n60\r\n", false, {"old", "old", "old"}},
              Row{"D:\\save\0x\r\nD:\\History\r\n60\r\n"s, false, {"old", "old", "old"}},
              Row{"a\r\nb\r\n6\0"s, false, {"a", "b", "old"}},
+             // A byte-order mark marks UTF-8; it belongs to no folder.
+             Row{"\xEF\xBB\xBF"
+                 "D:\\J\xC3\xB6rg\r\nb\r\n60\r\n",
+                 true,
+                 {"D:\\J\xC3\xB6rg", "b", "60"}},
+             Row{"\xEF\xBB\xBF", false, {"", "old", "old"}},
          }) {
         SCOPED_TRACE(row.content.substr(0, 40));
         WriteFile(file_, row.content);

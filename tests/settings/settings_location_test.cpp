@@ -22,18 +22,25 @@ protected:
 
 TEST_F(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFile)
 {
-    // A file beside the program, a program folder that takes files, a configuration folder.
-    for (const auto& [fileThere, takesFiles, configKnown, beside] :
-         {std::tuple{false, true, true, true}, std::tuple{true, false, true, true},
-          std::tuple{false, false, true, false}, std::tuple{false, false, false, true}}) {
+    // A file beside the program, a program folder that takes files, the setup program's
+    // uninstaller beside the program, a configuration folder.
+    for (const auto& [fileThere, takesFiles, uninstaller, configKnown, beside] :
+         {std::tuple{false, true, false, true, true}, std::tuple{true, false, false, true, true},
+          std::tuple{false, false, false, true, false},
+          std::tuple{false, false, false, false, true}, std::tuple{false, true, true, true, false},
+          std::tuple{true, true, true, true, true}, std::tuple{false, true, true, false, true}}) {
         fs::remove(fs::path(program_) / "Settings.ini");
+        fs::remove(fs::path(program_) / kUninstallerName);
         if (fileThere) {
             test::WriteFile(fs::path(program_) / "Settings.ini", "");
+        }
+        if (uninstaller) {
+            test::WriteFile(fs::path(program_) / kUninstallerName, "MZ");
         }
         EXPECT_EQ(SettingsFileLocation(program_, configKnown ? config_ : "",
                                        [&](const std::string&) { return takesFiles; }),
                   SettingsFilePath(beside ? program_ : config_))
-            << fileThere << takesFiles << configKnown;
+            << fileThere << takesFiles << uninstaller << configKnown;
     }
 }
 
