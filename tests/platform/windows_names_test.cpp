@@ -13,6 +13,7 @@
 #include "settings/settings_file.h"
 #include "snapshot/snapshot_cycle.h"
 #include "support/fakes.h"
+#include "support/listed_names.h"
 #include "support/temp_folder.h"
 #include "windows_test_support.h"
 
@@ -103,7 +104,7 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     EXPECT_FALSE(fs::exists(ToPath(log))) << Read(log);
 
     const std::string snapshot = JoinPath(history, hero + "-06-12-2026-15-04-09");
-    ASSERT_EQ(platform::ListFiles(snapshot), names);
+    ASSERT_EQ(test::ListedNames(snapshot), names);
     EXPECT_EQ(Read(JoinPath(snapshot, names[0])), "saved: " + names[0]);
     EXPECT_EQ(Read(JoinPath(snapshot, names[1])), "before: " + names[1]);
 
@@ -111,7 +112,7 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
         Write(JoinPath(save, name), "played on: " + name);
     }
     RestoreFolder(snapshot, save, platform::SystemFiles());
-    EXPECT_EQ(platform::ListFiles(save), names) << "the restore's own files are gone";
+    EXPECT_EQ(test::ListedNames(save), names) << "the restore's own files are gone";
     for (const std::string& name : names) {
         EXPECT_EQ(Read(JoinPath(save, name)), Read(JoinPath(snapshot, name))) << name;
     }
