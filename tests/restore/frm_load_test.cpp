@@ -254,7 +254,8 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
 std::string TipOf(frmLoad& dialog, const fs::path& folder)
 {
     QListWidget& list = dialog.Dir1().list();
-    const auto found = list.findItems(folder.filename().c_str(), Qt::MatchExactly);
+    const auto found =
+        list.findItems(QString::fromStdString(folder.filename().string()), Qt::MatchExactly);
     if (found.size() != 1) {
         return "no such entry";
     }

@@ -15,6 +15,7 @@
 #include "support/fakes.h"
 #include "support/faulty_files.h"
 #include "support/file_times.h"
+#include "support/listed_names.h"
 #include "support/save_bytes.h"
 #include "support/temp_folder.h"
 
@@ -24,17 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using Names = std::vector<std::string>;
-
-// The names in a folder, sorted.
-Names Entries(const fs::path& folder)
-{
-    Names names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // A cycle that checks at every tick, over a save folder with Hero (d2s, key, map) and Mage (d2s,
 // key) as first seen. Its file operations take a hook (see FaultyFiles); it logs into Log.txt

@@ -9,6 +9,7 @@
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "support/faulty_files.h"
+#include "support/listed_names.h"
 #include "support/recording_file_ops.h"
 #include "support/temp_folder.h"
 
@@ -18,17 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using Names = std::vector<std::string>;
-
-// Everything in a folder, hidden names included, sorted.
-Names Entries(const fs::path& folder)
-{
-    Names names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // A save folder with Hero's three files and Mage's save, and an empty history. The clock says
 // 06-12-2026 15:04:09.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,18 @@ inline std::vector<std::string> ListedNames(const std::string& folder)
     for (platform::ListedFile& file : platform::ListFolder(folder)) {
         names.push_back(std::move(file.name));
     }
+    return names;
+}
+
+// Everything in a folder, hidden names, folders and links included, sorted by bytes: what a
+// listing would not show as well as what it would.
+inline std::vector<std::string> Entries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
