@@ -50,4 +50,8 @@ wine wineboot --init </dev/null >/dev/null 2>&1
 ln -s "$scratch_drive" "$WINEPREFIX/dosdevices/q:"
 export QUORREL_TEST_DRIVE=Q:
 
-ctest --preset windows-tests
+status=0
+ctest --preset windows-tests || status=$?
+# The widget tests run in one process, which CTest counts as one test: name those skipped.
+grep -h -e "^\[  SKIPPED \] [A-Za-z]" build-windows-tests/Testing/Temporary/LastTest.log || true
+exit "$status"

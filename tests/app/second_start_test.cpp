@@ -62,12 +62,21 @@ private:
     test::TempFolder folder_;
 };
 
-TEST(SecondStartTest, ASecondStartEndsAtOnceAndACrashBlocksNothing)
-{
-    if (platform::HostOperatingSystem() == platform::OperatingSystem::Windows) {
-        GTEST_SKIP() << "starts the Linux program; quorrel.exe is started twice by the Windows "
-                        "desktop suite";
+// Each scenario starts copies of the Linux program; on Windows, the Windows desktop suite starts
+// quorrel.exe twice instead.
+class SecondStartTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (platform::HostOperatingSystem() == platform::OperatingSystem::Windows) {
+            GTEST_SKIP() << "starts the Linux program; quorrel.exe is started twice by the "
+                            "Windows desktop suite";
+        }
     }
+};
+
+TEST_F(SecondStartTest, ASecondStartEndsAtOnceAndACrashBlocksNothing)
+{
     const PortableCopy copy;
     const auto first = copy.Start();
     ASSERT_TRUE(copy.Running(*first));
@@ -90,7 +99,7 @@ TEST(SecondStartTest, ASecondStartEndsAtOnceAndACrashBlocksNothing)
 }
 
 // What a copy that is not running here can leave in place of the lock: the program starts.
-TEST(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
+TEST_F(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
 {
     const std::pair<const char*, std::function<void(const fs::path&)>> table[] = {
         {"an empty lock", [](const fs::path& lock) { test::WriteFile(lock, ""); }},
@@ -113,7 +122,7 @@ TEST(SecondStartTest, ALockLeftByACopyThatIsNotRunningHereBlocksNothing)
 }
 
 // Two starts at once that both find a stale lock: one takes it over, the other brings it forward.
-TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
+TEST_F(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         SCOPED_TRACE(attempt);
@@ -139,7 +148,7 @@ TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
 #ifndef _WIN32
 // A copy that runs but does not answer (here stopped by a signal) is not passed over in silence:
 // the second start says so in a box, which waits for the player.
-TEST(SecondStartTest, ACopyThatDoesNotAnswerIsReportedNotPassedOver)
+TEST_F(SecondStartTest, ACopyThatDoesNotAnswerIsReportedNotPassedOver)
 {
     const PortableCopy copy;
     const auto first = copy.Start();
