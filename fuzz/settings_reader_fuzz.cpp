@@ -1,6 +1,6 @@
 // Settings.ini as anyone may have written it: whatever the bytes, the reader either fails or
 // gives three lines that are bounded, free of NULs and CRs, and that read back the same once
-// written.
+// written as UTF-8.
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(line->find('\0') == std::string::npos);
         Require(line->find('\r') == std::string::npos);
     }
+    // Written back as UTF-8 after its mark, as the writer writes text that the code page may not
+    // hold: then even a folder whose name starts with the mark's own character reads back whole.
     quorrel::Settings again;
-    Require(Read(settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
+    Require(Read("\xEF\xBB\xBF" + settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
                      settings.RefreshTime + "\r\n",
                  again));
     Require(again == settings);
