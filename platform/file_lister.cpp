@@ -12,8 +12,10 @@ void FileLister::list(const std::string& folder)
     std::vector<ListedFile>& listed = listed_;
     listed.clear();
     try {
-        VisitFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
-            listed.push_back({std::string(name), std::string(stamp)});
+        WalkFolder(folder, [&listed](const FolderEntry& entry) {
+            if (entry.kind == EntryKind::File && !entry.hidden) {
+                listed.push_back({std::string(entry.name), std::string(entry.stamp)});
+            }
         });
     } catch (...) {
         names_.clear();

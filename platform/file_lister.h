@@ -9,12 +9,12 @@
 namespace quorrel::platform {
 
 // ListFolder for a folder listed again and again, as a file list box used invisibly: each list()
-// reads the folder's plain files again, each with its stamp, in one pass (see VisitFolder); the
-// names and stamps are then read by index. The room and the sorted order of one listing serve
+// reads the folder's visible plain files again, each with its stamp, in one pass (see WalkFolder);
+// the names and stamps are then read by index. The room and the sorted order of one listing serve
 // the next (see README, Speed).
 class FileLister {
 public:
-    // Throws as VisitFolder does; the lister is then empty.
+    // Throws as WalkFolder does; the lister is then empty.
     void list(const std::string& folder);
     const std::string& path() const { return path_; }
 

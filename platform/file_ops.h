@@ -28,13 +28,14 @@ public:
     // refused without being opened. A failed copy may leave part of `target` behind.
     virtual void Copy(const std::filesystem::path& source, const std::filesystem::path& target) = 0;
 
-    // Renames `from` to `to` in the same folder, replacing `to`.
+    // Renames the file `from` to `to` in the same folder, replacing `to`: for the program's own
+    // files only, never to put something in a place that the game writes to.
     virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
-    // Renames the folder `from` to `to` in the same folder. Never replaces anything: when `to`
-    // exists (even as an empty folder) it fails and nothing changes.
-    virtual void RenameFolder(const std::filesystem::path& from,
-                              const std::filesystem::path& to) = 0;
+    // Renames the file or folder `from` to `to` in the same folder, and never replaces anything:
+    // when `to` exists, even as an empty folder or as a file that appeared a moment ago, it
+    // throws with std::errc::file_exists and nothing changes.
+    virtual void Move(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
     // Removes one file.
     virtual void Remove(const std::filesystem::path& file) = 0;
@@ -48,8 +49,8 @@ public:
     void Write(const std::filesystem::path& file, std::string_view content) override;
     void Copy(const std::filesystem::path& source, const std::filesystem::path& target) override;
     void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void Move(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void Remove(const std::filesystem::path& file) override;
-    void RenameFolder(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void SyncFolder(const std::filesystem::path& folder) override;
 
 protected:

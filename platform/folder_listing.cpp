@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/file_system.h"
 #include "platform/path_text.h"
 
 namespace quorrel::platform {
@@ -43,8 +42,10 @@ constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop
 std::vector<ListedFile> ListFolder(const std::string& folder)
 {
     std::vector<ListedFile> listed;
-    VisitFolder(folder, [&listed](std::string_view name, std::string_view stamp) {
-        listed.push_back({std::string(name), std::string(stamp)});
+    WalkFolder(folder, [&listed](const FolderEntry& entry) {
+        if (entry.kind == EntryKind::File && !entry.hidden) {
+            listed.push_back({std::string(entry.name), std::string(entry.stamp)});
+        }
     });
     std::vector<ListedFile> sorted;
     sorted.reserve(listed.size());
@@ -56,24 +57,20 @@ std::vector<ListedFile> ListFolder(const std::string& folder)
 
 std::vector<std::string> ListSubFolders(const std::string& folder)
 {
-    namespace fs = std::filesystem;
-    const fs::path path = ToPath(folder);
-    std::error_code error;
     std::vector<std::string> names;
-    fs::directory_iterator it(path, error);
-    if (error == std::errc::no_such_file_or_directory && fs::is_directory(path)) {
-        return names;  // the root of an empty Windows drive has no entry, not even "."
-    }
-    for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        std::error_code kindError;  // an entry that vanished meanwhile is no folder
-        std::string name = ToText(it->path().filename());
-        if (it->is_directory(kindError) && !IsHiddenOrSystem(folder, name)) {
-            names.push_back(std::move(name));
+    WalkFolder(folder, [&](const FolderEntry& entry) {
+        if (entry.hidden) {
+            return;
         }
-    }
-    if (error) {
-        throw fs::filesystem_error("Cannot list the folders of", path, error);
-    }
+        // A link to a folder is the one link that is followed: the player may keep a folder
+        // elsewhere and link to it.
+        std::error_code error;
+        if (entry.kind == EntryKind::Folder ||
+            (entry.kind == EntryKind::Other &&
+             std::filesystem::is_directory(ToPath(JoinPath(folder, entry.name)), error))) {
+            names.emplace_back(entry.name);
+        }
+    });
     std::sort(names.begin(), names.end(), ShownBefore);
     return names;
 }

@@ -6,38 +6,49 @@
 #include <string_view>
 #include <vector>
 
-// A folder's listing, one function per use: VisitFolder for each plain file with its stamp in
-// the system's order, ListFolder for the same files sorted as a file list box shows them,
-// FileLister (file_lister.h) for a folder listed again and again, ListSubFolders for the
-// sub-folders. Paths are UTF-8
-// text (see path_text.h).
+// A folder's listing. WalkFolder is the one walk over a folder's entries, and states the one rule
+// for them: every entry is reported as what it is itself (a link is never followed), with whether
+// the system hides it. ListFolder, FileLister (file_lister.h) and ListSubFolders are its views for
+// the file and directory list boxes. Paths are UTF-8 text (see path_text.h).
 namespace quorrel::platform {
 
+enum class EntryKind {
+    File,    // a plain file
+    Folder,  // a folder itself, not a link to one
+    Other,   // a link (to anything), a FIFO, a device, a socket
+};
+
+struct FolderEntry {
+    std::string_view name;  // without folder
+    EntryKind kind;
+    bool hidden;             // a name starting with "." on Linux and macOS; on Windows the hidden
+                             // or system attribute
+    std::string_view stamp;  // plain files only: see FileStamp
+};
+
+// Calls `take` for each entry of a folder but "." and "..", in the order the system keeps them.
+// Nothing is opened but the folder. Throws std::filesystem::filesystem_error naming the folder
+// when it cannot be listed, or the entry whose status cannot be read (it vanished meanwhile).
+void WalkFolder(const std::string& folder, const std::function<void(const FolderEntry&)>& take);
+
+// A plain file as a file list box shows it.
 struct ListedFile {
     std::string name;   // without folder
     std::string stamp;  // see FileStamp
 };
 
-// Calls `take` for each plain file of a folder, in the order the system keeps them, with its
-// name and its stamp. Plain files only: no folders, no links (nor reparse points), no FIFOs or
-// devices, no hidden or system files (on Linux and macOS a name starting with "." is hidden).
-// Nothing is ever opened but the folder. Throws std::system_error when the folder cannot be
-// listed or a stamp cannot be read.
-void VisitFolder(const std::string& folder,
-                 const std::function<void(std::string_view name, std::string_view stamp)>& take);
-
-// The plain files of a folder with their stamps, as a file list box shows them: as VisitFolder
-// gives them, sorted by name (see SortedOrder). Throws as VisitFolder does.
+// The visible plain files of a folder with their stamps, as a file list box shows them: sorted by
+// name (see SortedOrder). Throws as WalkFolder does.
 std::vector<ListedFile> ListFolder(const std::string& folder);
 
-// The names of a folder's sub-folders (a link to a folder among them), hidden and system ones
-// left out, in the order of SortedOrder. Throws std::filesystem::filesystem_error naming the
-// folder when it cannot be listed or is no folder.
+// The names of a folder's visible sub-folders, a link to a folder among them, in the order of
+// SortedOrder. Throws as WalkFolder does; a file is no folder to list.
 std::vector<std::string> ListSubFolders(const std::string& folder);
 
 // A file's stamp as the listing gives it: its last-modified time to the precision that the file
 // system keeps (nanoseconds on Linux, 100 ns on Windows) and its size. A link is not followed.
-// Throws std::system_error when it cannot be read.
+// This is what "unchanged" means everywhere: the same stamp. Throws
+// std::filesystem::filesystem_error when it cannot be read.
 std::string FileStamp(const std::string& file);
 
 // The text of a stamp, only ever compared with another stamp: the last-modified time in

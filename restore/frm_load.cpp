@@ -173,7 +173,7 @@ void frmLoad::cmdLoad_Click()
     try {
         // One hand on the save folder from the recovery to the end of the restore: no other copy
         // of Quorrel restores into it, or takes a snapshot from it, meanwhile.
-        const SaveFolderLock lock = LockForRestore(settings_.SaveGameDir);
+        const platform::FolderLock lock = LockForRestore(settings_.SaveGameDir);
         // An earlier restore that was cut short is put in order first: a new one starts only on
         // a folder that is wholly old or wholly new.
         if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_, &lock)) {

@@ -38,12 +38,12 @@ Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops)
     if (!JournalThere(folder)) {
         return Recovery::NothingToDo;
     }
-    std::optional<SaveFolderLock> lock;
+    std::optional<platform::FolderLock> lock;
     try {
-        lock = LockSaveFolder(saveFolder, SaveFolderLock::Kind::Exclusive);
+        lock = platform::FolderLock::TryLock(saveFolder, platform::FolderLock::Kind::Exclusive);
     } catch (const std::exception& failure) {
-        throw RestoreError(platform::ToText(folder / kSaveFolderLockName), ReasonOf(failure),
-                           SaveFolderState::Unfinished, LeftoversByName(folder));
+        throw RestoreError(saveFolder, ReasonOf(failure), SaveFolderState::Unfinished,
+                           LeftoversByName(folder));
     }
     if (!lock) {
         return Recovery::InOtherHands;
@@ -52,7 +52,7 @@ Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops)
 }
 
 Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops,
-                        const SaveFolderLock& /*held*/)
+                        const platform::FolderLock& /*held*/)
 {
     const fs::path folder = platform::ToPath(saveFolder);
     const fs::path journalFile = folder / kJournalName;

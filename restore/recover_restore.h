@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/file_ops.h"
-#include "snapshot/save_folder_lock.h"
+#include "platform/folder_lock.h"
 
 namespace quorrel {
 
@@ -27,6 +27,6 @@ Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops);
 // The same, under the save folder's lock that the caller holds already (a Load, which goes on to
 // restore under it).
 Recovery RecoverRestore(const std::string& saveFolder, platform::FileOps& ops,
-                        const SaveFolderLock& held);
+                        const platform::FolderLock& held);
 
 }  // namespace quorrel

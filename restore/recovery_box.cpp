@@ -20,7 +20,7 @@ QString FailureDetails(const RestoreError& error)
 }
 
 bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform::FileOps& files,
-                       platform::Dialogs& dialogs, const SaveFolderLock* held)
+                       platform::Dialogs& dialogs, const platform::FolderLock* held)
 {
     const QString interrupted =
         "Quorrel was interrupted while restoring a snapshot into the save game directory\n" +

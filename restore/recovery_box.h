@@ -4,9 +4,9 @@
 #include <string>
 
 #include "platform/file_ops.h"
+#include "platform/folder_lock.h"
 #include "platform/qt/dialogs.h"
 #include "restore/restore_error.h"
-#include "snapshot/save_folder_lock.h"
 
 class QWidget;
 
@@ -19,7 +19,7 @@ namespace quorrel {
 // that another copy of Quorrel holds, is silent. `held` is the save folder's lock when the caller
 // holds it already.
 bool RecoverSaveFolder(QWidget* parent, const std::string& saveFolder, platform::FileOps& files,
-                       platform::Dialogs& dialogs, const SaveFolderLock* held = nullptr);
+                       platform::Dialogs& dialogs, const platform::FolderLock* held = nullptr);
 
 // The file, the reason and, one to a line, the leftovers with what each is: the part of an error
 // box that says what went wrong and what is where.

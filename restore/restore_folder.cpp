@@ -62,8 +62,6 @@ public:
         } catch (const std::exception& failure) {
             throw RestoreError(platform::ToText(FileOf(failure)), ReasonOf(failure));
         }
-        std::error_code noStamp;
-        const fs::file_time_type folderStamp = fs::last_write_time(save_, noStamp);
         try {
             WriteJournal(save_, journal_, ops_);
             ops_.SyncFolder(save_);
@@ -80,11 +78,6 @@ public:
             } catch (const std::exception&) {
                 // Nothing is hidden: LeftoversOf names what the undoing could not put back.
             }
-            if (LeftoversOf(save_, journal_).empty() && !noStamp) {
-                // Creating and removing the temporary files touched the folder itself.
-                std::error_code ignored;
-                fs::last_write_time(save_, folderStamp, ignored);
-            }
             throw Failure(failure, SaveFolderState::Unfinished);
         }
         try {
@@ -98,13 +91,6 @@ public:
 private:
     void Plan()
     {
-        std::error_code error;
-        if (!fs::is_directory(save_, error)) {
-            throw RestoreError(platform::ToText(save_),
-                               fs::exists(save_, error)
-                                   ? Message(std::errc::not_a_directory)
-                                   : Message(std::errc::no_such_file_or_directory));
-        }
         for (const char* journalName : {kJournalName, kNextJournalName}) {
             if (fs::exists(fs::symlink_status(save_ / journalName))) {
                 throw RestoreError(platform::ToText(save_ / journalName),
@@ -283,31 +269,24 @@ private:
 std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
                                      platform::FileOps& ops)
 {
-    const SaveFolderLock lock = LockForRestore(saveFolder);
+    const platform::FolderLock lock = LockForRestore(saveFolder);
     return SaveFolderRestore(sourceFolder, saveFolder, ops, nullptr).Run();
 }
 
 std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
-                                     platform::FileOps& ops, const SaveFolderLock& /*held*/,
+                                     platform::FileOps& ops, const platform::FolderLock& /*held*/,
                                      const std::vector<Filenames>& kept)
 {
     return SaveFolderRestore(sourceFolder, saveFolder, ops, &kept).Run();
 }
 
-SaveFolderLock LockForRestore(const std::string& saveFolder)
+platform::FolderLock LockForRestore(const std::string& saveFolder)
 {
-    const fs::path save = platform::ToPath(saveFolder);
-    std::error_code error;
-    if (!fs::is_directory(save, error)) {
-        throw RestoreError(saveFolder, fs::exists(save, error)
-                                           ? Message(std::errc::not_a_directory)
-                                           : Message(std::errc::no_such_file_or_directory));
-    }
-    std::optional<SaveFolderLock> lock;
+    std::optional<platform::FolderLock> lock;
     try {
-        lock = LockSaveFolder(saveFolder, SaveFolderLock::Kind::Exclusive);
+        lock = platform::FolderLock::TryLock(saveFolder, platform::FolderLock::Kind::Exclusive);
     } catch (const std::exception& failure) {
-        throw RestoreError(platform::ToText(save / kSaveFolderLockName), ReasonOf(failure));
+        throw RestoreError(saveFolder, ReasonOf(failure));
     }
     if (!lock) {
         throw RestoreError(saveFolder,

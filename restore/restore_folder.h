@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/folder_lock.h"
 #include "restore/restore_error.h"
 #include "snapshot/filenames.h"
-#include "snapshot/save_folder_lock.h"
 
 namespace quorrel {
 
@@ -37,12 +37,12 @@ std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std:
 // snapshot copied them: a file to be replaced must still have the stamp it was copied with, and a
 // file that the safety snapshot did not find must still be missing.
 std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std::string& saveFolder,
-                                     platform::FileOps& ops, const SaveFolderLock& held,
+                                     platform::FileOps& ops, const platform::FolderLock& held,
                                      const std::vector<Filenames>& kept);
 
 // Takes the save folder's lock for a restore and the recovery before it. Throws RestoreError,
 // having touched nothing, when the folder is missing or no folder, when the lock cannot be made,
 // or while another copy of Quorrel holds it.
-SaveFolderLock LockForRestore(const std::string& saveFolder);
+platform::FolderLock LockForRestore(const std::string& saveFolder);
 
 }  // namespace quorrel

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "platform/file_content.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
-#include "snapshot/save_folder_lock.h"
 
 namespace quorrel {
 
@@ -185,18 +185,18 @@ std::vector<Leftover> LeftoversOf(const fs::path& saveFolder, const RestoreJourn
 std::vector<Leftover> LeftoversByName(const fs::path& saveFolder)
 {
     std::vector<Leftover> left;
-    std::error_code error;
-    for (fs::directory_iterator entry(saveFolder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = Text(entry->path().filename());
-        if (name == kSaveFolderLockName) {
-            continue;  // the lock stays, and tells nothing of a restore
-        }
-        if (name.starts_with(kJournalName)) {
-            left.push_back({Text(entry->path()), "the journal of the restore"});
-        } else if (name.starts_with(".") && name.find(".quorrel-") != std::string::npos) {
-            left.push_back({Text(entry->path()), "a temporary file of the restore"});
-        }
+    try {
+        platform::WalkFolder(Text(saveFolder), [&](const platform::FolderEntry& entry) {
+            const std::string file = Text(saveFolder / platform::ToPath(std::string(entry.name)));
+            if (entry.name.starts_with(kJournalName)) {
+                left.push_back({file, "the journal of the restore"});
+            } else if (entry.name.starts_with(".") &&
+                       entry.name.find(".quorrel-") != std::string_view::npos) {
+                left.push_back({file, "a temporary file of the restore"});
+            }
+        });
+    } catch (const std::exception&) {
+        // What could be named is named; the failure itself is reported by the caller.
     }
     return left;
 }

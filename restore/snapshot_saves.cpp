@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/file_prefix.h"
+#include "platform/file_content.h"
+#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 
 namespace quorrel {
@@ -15,16 +16,16 @@ namespace fs = std::filesystem;
 std::vector<std::string> SaveFileNames(const std::string& folder)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(platform::ToPath(folder), error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::error_code kindError;
-        const std::string name = platform::ToText(it->path().filename());
-        // A link is not followed: what it points at is not part of the snapshot.
-        if (name.ends_with(".d2s") && !name.starts_with(".") &&
-            it->symlink_status(kindError).type() == fs::file_type::regular) {
-            names.push_back(name);
-        }
+    try {
+        platform::WalkFolder(folder, [&names](const platform::FolderEntry& entry) {
+            // A link is not followed: what it points at is not part of the snapshot.
+            if (entry.kind == platform::EntryKind::File && !entry.hidden &&
+                entry.name.ends_with(".d2s")) {
+                names.emplace_back(entry.name);
+            }
+        });
+    } catch (const std::exception&) {
+        names.clear();
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -34,8 +35,10 @@ SnapshotSave ReadSnapshotSave(const std::string& folder, const std::string& file
 {
     SnapshotSave save{file, std::nullopt, std::nullopt};
     try {
-        const std::string header = platform::ReadFilePrefix(
-            platform::ToPath(platform::JoinPath(folder, file)), kSummaryBytes);
+        std::string header;
+        platform::ReadPlainFile(
+            platform::ToPath(platform::JoinPath(folder, file)),
+            [&header](std::string_view piece) { header += piece; }, kSummaryBytes);
         save.version = SaveFormatVersion(header);
         save.summary = ReadCharacterSummary(header);
     } catch (const fs::filesystem_error&) {

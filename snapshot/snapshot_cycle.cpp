@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/folder_lock.h"
 #include "snapshot/check_period.h"
 #include "snapshot/error_log.h"
-#include "snapshot/save_folder_lock.h"
 #include "snapshot/snapshot_folder.h"
 #include "snapshot/take_snapshot.h"
 
@@ -142,11 +142,12 @@ void SnapshotCycle::Check()
     // Held while the snapshots are taken, beside other copies' checks: a restore by another copy
     // holds it alone, and its files are taken at a later check. A lock that cannot be made
     // cannot be held by a restore either.
-    std::optional<SaveFolderLock> lock;
+    std::optional<platform::FolderLock> lock;
     bool restoring = false;
     if (!changed.empty()) {
         try {
-            lock = LockSaveFolder(settings_.SaveGameDir, SaveFolderLock::Kind::Shared);
+            lock = platform::FolderLock::TryLock(settings_.SaveGameDir,
+                                                 platform::FolderLock::Kind::Shared);
             restoring = !lock;
         } catch (const std::exception&) {
         }

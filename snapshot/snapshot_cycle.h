@@ -33,8 +33,9 @@ struct SnapshotServices {
 //
 // A snapshot is whole or not there: a character whose save is caught half-written, or whose
 // files change while they are copied, keeps its old stamps and is taken at a later check. So is
-// every changed character while another copy of Quorrel restores into the save folder (see
-// save_folder_lock.h).
+// every changed character while another copy of Quorrel restores into the save folder: a check
+// holds the save folder's lock (see platform::FolderLock) shared while it takes snapshots, a
+// restore holds it alone.
 //
 // The cycle reads the settings it is given at every check, so it always follows the ones
 // applied last.

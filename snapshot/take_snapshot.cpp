@@ -50,7 +50,7 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
             }
         }
         ops.SyncFolder(target);
-        ops.RenameFolder(target, platform::ToPath(folder));
+        ops.Move(target, platform::ToPath(folder));
         named = true;
         platform::UnhideFile(platform::ToPath(folder));
         ops.SyncFolder(platform::ToPath(snapshotDir));
@@ -64,33 +64,31 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
 void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept
 {
     try {
-        const fs::path history = platform::ToPath(snapshotDir);
-        std::vector<fs::path> leftovers;
-        std::error_code error;
-        for (fs::directory_iterator entry(history, error), end; !error && entry != end;
-             entry.increment(error)) {
-            const std::string name = platform::ToText(entry->path().filename());
-            std::error_code kindError;
-            if ((name.starts_with(kUnfinished) || name.starts_with(kDiscarded)) &&
-                entry->symlink_status(kindError).type() == fs::file_type::directory) {
-                leftovers.push_back(entry->path());
+        std::vector<std::string> leftovers;
+        platform::WalkFolder(snapshotDir, [&leftovers](const platform::FolderEntry& entry) {
+            if (entry.kind == platform::EntryKind::Folder &&
+                (entry.name.starts_with(kUnfinished) || entry.name.starts_with(kDiscarded))) {
+                leftovers.emplace_back(entry.name);
             }
-        }
-        for (const fs::path& leftover : leftovers) {
-            const std::string name = platform::ToText(leftover.filename());
-            fs::path doomed = leftover;
+        });
+        const fs::path history = platform::ToPath(snapshotDir);
+        for (const std::string& name : leftovers) {
+            fs::path doomed = history / platform::ToPath(name);
             if (name.starts_with(kUnfinished)) {
                 // In one step first: should another copy of Quorrel be finishing a snapshot in it
                 // right now, either it names its folder first, or its rename fails and it takes
                 // the snapshot again. Nothing is ever removed from under a final name.
-                doomed = history / platform::ToPath(std::string(kDiscarded) +
-                                                    name.substr(kUnfinished.size()));
-                fs::rename(leftover, doomed, error);
+                const fs::path discarded =
+                    history /
+                    platform::ToPath(std::string(kDiscarded) + name.substr(kUnfinished.size()));
+                std::error_code error;
+                fs::rename(doomed, discarded, error);
                 if (error) {
                     continue;
                 }
+                doomed = discarded;
             }
-            fs::remove_all(doomed, error);
+            platform::RemoveTree(platform::ToText(doomed));
         }
     } catch (...) {
         // Left for the next time: hidden, a leftover is in nobody's way.

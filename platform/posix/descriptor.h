@@ -9,14 +9,22 @@
 #include <system_error>
 #include <utility>
 
-// What the POSIX file services share: a descriptor closed on every way out, and the one way to
-// open a file that must be a plain file.
+// What the POSIX file services share: the one error they throw, a descriptor closed on every way
+// out, and the one way to open a file that must be a plain file.
 namespace quorrel::platform::posix {
 
 [[noreturn]] inline void Fail(const char* what, const std::filesystem::path& file,
                               int error = errno)
 {
     throw std::filesystem::filesystem_error(what, file,
+                                            std::error_code(error, std::generic_category()));
+}
+
+// A failure on two files: a rename's source and target.
+[[noreturn]] inline void Fail(const char* what, const std::filesystem::path& from,
+                              const std::filesystem::path& to, int error = errno)
+{
+    throw std::filesystem::filesystem_error(what, from, to,
                                             std::error_code(error, std::generic_category()));
 }
 
@@ -35,6 +43,8 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
 
     int get() const { return fd_; }
+    // Hands the descriptor over to the caller, who closes it.
+    int Release() { return std::exchange(fd_, -1); }
     int Close()
     {
         const int result = ::close(fd_);
@@ -46,26 +56,23 @@ private:
     int fd_;
 };
 
-// Opens a plain file for reading and gives its status. A link or a special file is refused
-// without being opened: opening a FIFO could wait for a writer, and opening a device can have
-// effects of its own.
-inline Descriptor OpenPlainFile(const std::filesystem::path& file, struct stat& status)
+// Opens a file that must be a plain file, with `flags` (O_RDONLY, or O_WRONLY | O_APPEND |
+// O_CREAT...), and gives its status. A link is refused rather than followed, and nothing waits:
+// a FIFO without a writer would block an ordinary open for ever. Anything but a plain file (a
+// FIFO, a device, a folder) is refused once open.
+inline Descriptor OpenPlainFile(const std::filesystem::path& file, int flags, struct stat& status)
 {
-    if (::lstat(file.c_str(), &status) != 0) {
+    Descriptor fd(::open(file.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666));
+    if (fd.get() < 0) {
+        Fail("Cannot open", file);
+    }
+    if (::fstat(fd.get(), &status) != 0) {
         Fail("Cannot read", file);
     }
     if (!S_ISREG(status.st_mode)) {
-        Fail("Not a plain file", file, S_ISLNK(status.st_mode) ? ELOOP : EINVAL);
-    }
-    Descriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    if (in.get() < 0) {
-        Fail("Cannot read", file);
-    }
-    // The name could have been given to something else in between.
-    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         Fail("Not a plain file", file, EINVAL);
     }
-    return in;
+    return fd;
 }
 
 // Reads up to `size` bytes, as read() does, retrying when a signal interrupts it.

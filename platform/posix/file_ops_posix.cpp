@@ -77,12 +77,6 @@ void Close(Descriptor& fd, const fs::path& file)
     }
 }
 
-[[noreturn]] void FailRename(const fs::path& from, const fs::path& to, int error = errno)
-{
-    throw fs::filesystem_error("Cannot rename", from, to,
-                               std::error_code(error, std::generic_category()));
-}
-
 // Renames without replacing, where the file system can do it in one step.
 int RenameWithoutReplacing(const fs::path& from, const fs::path& to)
 {
@@ -110,7 +104,7 @@ void SystemFileOps::Write(const fs::path& file, std::string_view content)
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
 {
     struct stat status {};
-    Descriptor in = posix::OpenPlainFile(source, status);
+    Descriptor in = posix::OpenPlainFile(source, O_RDONLY, status);
 
     Descriptor out = OpenForWriting(target, status.st_mode & 0777);
     std::array<char, 64 * 1024> buffer{};
@@ -133,27 +127,27 @@ void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
 void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        FailRename(from, to);
+        Fail("Cannot rename", from, to);
     }
 }
 
-// rename() alone would replace an empty folder.
-void SystemFileOps::RenameFolder(const fs::path& from, const fs::path& to)
+// rename() alone would replace a file, or an empty folder.
+void SystemFileOps::Move(const fs::path& from, const fs::path& to)
 {
     if (RenameWithoutReplacing(from, to) == 0) {
         return;
     }
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-        FailRename(from, to);
+        Fail("Cannot rename", from, to);
     }
-    // A file system that cannot refuse by itself: only an empty folder made in between the look
-    // and the rename could be replaced.
+    // A file system that cannot refuse by itself (some network and FUSE ones): only a name made
+    // in the moment between the look and the rename could be replaced.
     struct stat status {};
     if (::lstat(to.c_str(), &status) == 0) {
-        FailRename(from, to, EEXIST);
+        Fail("Cannot rename", from, to, EEXIST);
     }
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        FailRename(from, to);
+        Fail("Cannot rename", from, to);
     }
 }
 

@@ -1,24 +1,14 @@
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <memory>
-#include <system_error>
 
-#include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
-#include "platform/posix/entry_types.h"
+#include "platform/posix/descriptor.h"
 
 namespace quorrel::platform {
 
 namespace {
-
-[[noreturn]] void Fail(const std::string& what)
-{
-    throw std::system_error(errno, std::generic_category(), what);
-}
 
 std::string StampOf(const struct stat& status)
 {
@@ -37,14 +27,14 @@ struct CloseFolder {
 
 }  // namespace
 
-// Each stamp is read through the folder's own descriptor, without building a path or following
-// a link.
-void VisitFolder(const std::string& folder,
-                 const std::function<void(std::string_view, std::string_view)>& take)
+// Each entry's status is read through the folder's own descriptor, without building a path or
+// following a link. The entry types that some file systems give while listing are not trusted:
+// others give none, and one rule for all is worth the status read.
+void WalkFolder(const std::string& folder, const std::function<void(const FolderEntry&)>& take)
 {
     const std::unique_ptr<DIR, CloseFolder> listing(::opendir(folder.c_str()));
     if (!listing) {
-        Fail("Cannot list " + folder);
+        posix::Fail("Cannot list", folder);
     }
     const int fd = ::dirfd(listing.get());
     for (;;) {
@@ -52,23 +42,23 @@ void VisitFolder(const std::string& folder,
         const dirent* entry = ::readdir(listing.get());
         if (entry == nullptr) {
             if (errno != 0) {
-                Fail("Cannot list " + folder);
+                posix::Fail("Cannot list", folder);
             }
             return;
         }
-        // The entry's type, where the file system gives it, spares reading a folder's or a
-        // link's status. Where it does not, the status says.
-        const unsigned char type = posix::gListingIgnoresEntryTypes ? DT_UNKNOWN : entry->d_type;
-        if ((type != DT_REG && type != DT_UNKNOWN) || IsHiddenOrSystem(folder, entry->d_name)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
             continue;
         }
         struct stat status {};
         if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            Fail("Cannot read the stamp of " + JoinPath(folder, entry->d_name));
+            posix::Fail("Cannot read", JoinPath(folder, name));
         }
-        if (S_ISREG(status.st_mode)) {
-            take(entry->d_name, StampOf(status));
-        }
+        const EntryKind kind = S_ISREG(status.st_mode)   ? EntryKind::File
+                               : S_ISDIR(status.st_mode) ? EntryKind::Folder
+                                                         : EntryKind::Other;
+        const std::string stamp = kind == EntryKind::File ? StampOf(status) : std::string();
+        take({name, kind, name.front() == '.', stamp});
     }
 }
 
@@ -76,7 +66,7 @@ std::string FileStamp(const std::string& file)
 {
     struct stat status {};
     if (::fstatat(AT_FDCWD, file.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        Fail("Cannot read the stamp of " + file);
+        posix::Fail("Cannot read the stamp of", file);
     }
     return StampOf(status);
 }

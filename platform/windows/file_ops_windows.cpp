@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <array>
 #include <system_error>
 
 #include "platform/file_ops.h"
@@ -17,11 +18,28 @@ using windows::Handle;
 
 namespace {
 
-[[noreturn]] void FailRename(const fs::path& from, const fs::path& to)
+Handle CreateForWriting(const fs::path& file)
 {
-    throw fs::filesystem_error(
-        "Cannot rename", from, to,
-        std::error_code(static_cast<int>(::GetLastError()), std::system_category()));
+    Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out.get() == INVALID_HANDLE_VALUE) {
+        Fail("Cannot create", file);
+    }
+    return out;
+}
+
+void WriteAll(HANDLE out, std::string_view content, const fs::path& file)
+{
+    while (!content.empty()) {
+        constexpr std::size_t kLargestChunk = 1 << 20;
+        const auto chunk =
+            static_cast<DWORD>(content.size() < kLargestChunk ? content.size() : kLargestChunk);
+        DWORD written = 0;
+        if (!::WriteFile(out, content.data(), chunk, &written, nullptr)) {
+            Fail("Cannot write", file);
+        }
+        content.remove_prefix(written);
+    }
 }
 
 void SetHidden(const fs::path& file, bool hidden)
@@ -38,40 +56,36 @@ void SetHidden(const fs::path& file, bool hidden)
 
 void SystemFileOps::Write(const fs::path& file, std::string_view content)
 {
-    Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) {
-        Fail("Cannot create", file);
-    }
-    while (!content.empty()) {
-        constexpr std::size_t kLargestChunk = 1 << 20;
-        const auto chunk =
-            static_cast<DWORD>(content.size() < kLargestChunk ? content.size() : kLargestChunk);
-        DWORD written = 0;
-        if (!::WriteFile(out.get(), content.data(), chunk, &written, nullptr)) {
-            Fail("Cannot write", file);
-        }
-        content.remove_prefix(written);
-    }
+    const Handle out = CreateForWriting(file);
+    WriteAll(out.get(), content, file);
     OpenFile open{out.get()};
     SyncFile(file, open);
 }
 
+// The source is opened once, as a plain file, and copied from that handle: a link put in its
+// place after a look at its name would otherwise be followed.
 void SystemFileOps::Copy(const fs::path& source, const fs::path& target)
 {
-    windows::RequirePlainFile(source);
-    // Windows' own copy carries the last-modified time over. It reports no side, so the side is
-    // found by its error: a source that cannot be read, or a target that cannot be written.
-    if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) {
-        const DWORD error = ::GetLastError();
-        const bool reading = error == ERROR_FILE_NOT_FOUND || error == ERROR_SHARING_VIOLATION ||
-                             error == ERROR_READ_FAULT;
-        Fail("Cannot copy", reading ? source : target, error);
+    const Handle in = windows::OpenPlainFile(source, GENERIC_READ, windows::kShareAll,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    const Handle out = CreateForWriting(target);
+    std::array<char, 64 * 1024> buffer{};
+    for (;;) {
+        DWORD count = 0;
+        if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &count,
+                        nullptr)) {
+            Fail("Cannot read", source);
+        }
+        if (count == 0) {
+            break;
+        }
+        WriteAll(out.get(), std::string_view(buffer.data(), count), target);
     }
-    Handle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) {
-        Fail("Cannot open", target);
+    FILETIME accessed{};
+    FILETIME modified{};
+    if (!::GetFileTime(in.get(), nullptr, &accessed, &modified) ||
+        !::SetFileTime(out.get(), nullptr, &accessed, &modified)) {
+        Fail("Cannot set the time of", target);
     }
     OpenFile open{out.get()};
     SyncFile(target, open);
@@ -81,15 +95,15 @@ void SystemFileOps::Rename(const fs::path& from, const fs::path& to)
 {
     if (!::MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        FailRename(from, to);
+        Fail("Cannot rename", from, to);
     }
 }
 
 // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
-void SystemFileOps::RenameFolder(const fs::path& from, const fs::path& to)
+void SystemFileOps::Move(const fs::path& from, const fs::path& to)
 {
     if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        FailRename(from, to);
+        Fail("Cannot rename", from, to);
     }
 }
 

@@ -1,19 +1,15 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <system_error>
+#include <memory>
 
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
+#include "platform/windows/handle.h"
 
 namespace quorrel::platform {
 
 namespace {
-
-[[noreturn]] void Fail(const std::string& what, DWORD error = ::GetLastError())
-{
-    throw std::system_error(static_cast<int>(error), std::system_category(), what);
-}
 
 // 100 ns steps since 1601, as seconds and nanoseconds since 1970.
 std::string StampOf(const FILETIME& modified, DWORD sizeHigh, DWORD sizeLow)
@@ -34,43 +30,52 @@ std::string StampOf(const FILETIME& modified, DWORD sizeHigh, DWORD sizeLow)
                      (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow);
 }
 
-// Not listed: folders, reparse points (links), devices, hidden and system files.
-constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                             FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+EntryKind KindOf(DWORD attributes)
+{
+    if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return EntryKind::Other;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Folder : EntryKind::File;
+}
+
+struct CloseSearch {
+    void operator()(HANDLE search) const { ::FindClose(search); }
+};
 
 }  // namespace
 
 // One search of the folder gives every name with its attributes, size and time.
-void VisitFolder(const std::string& folder,
-                 const std::function<void(std::string_view, std::string_view)>& take)
+void WalkFolder(const std::string& folder, const std::function<void(const FolderEntry&)>& take)
 {
-    const std::filesystem::path pattern = ToPath(folder) / L"*";
+    const std::filesystem::path path = ToPath(folder);
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
+    HANDLE first = ::FindFirstFileExW((path / L"*").c_str(), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (first == INVALID_HANDLE_VALUE) {
         // The root of an empty drive has no entry at all, not even "." and "..".
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
             return;
         }
-        Fail("Cannot list " + folder);
+        windows::Fail("Cannot list", path);
     }
-    DWORD error = ERROR_NO_MORE_FILES;
-    try {
-        do {
-            if ((found.dwFileAttributes & kNotListed) == 0) {
-                take(ToText(std::filesystem::path(found.cFileName)),
-                     StampOf(found.ftLastWriteTime, found.nFileSizeHigh, found.nFileSizeLow));
-            }
-        } while (::FindNextFileW(search, &found));
-        error = ::GetLastError();
-    } catch (...) {
-        ::FindClose(search);
-        throw;
-    }
-    ::FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) {
-        Fail("Cannot list " + folder, error);
+    const std::unique_ptr<void, CloseSearch> search(first);
+    do {
+        const std::wstring_view wide = found.cFileName;
+        if (wide == L"." || wide == L"..") {
+            continue;
+        }
+        const std::string name = ToText(std::filesystem::path(wide));
+        const EntryKind kind = KindOf(found.dwFileAttributes);
+        const std::string stamp =
+            kind == EntryKind::File
+                ? StampOf(found.ftLastWriteTime, found.nFileSizeHigh, found.nFileSizeLow)
+                : std::string();
+        const bool hidden =
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+        take({name, kind, hidden, stamp});
+    } while (::FindNextFileW(search.get(), &found));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) {
+        windows::Fail("Cannot list", path);
     }
 }
 
@@ -80,7 +85,7 @@ std::string FileStamp(const std::string& file)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(ToPath(file).c_str(), GetFileExInfoStandard, &data)) {
-        Fail("Cannot read the stamp of " + file);
+        windows::Fail("Cannot read the stamp of", ToPath(file));
     }
     return StampOf(data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
 }

@@ -11,6 +11,7 @@
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/twips.h"
+#include "support/another_copy.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
 #include "support/save_header.h"
@@ -40,22 +41,15 @@ protected:
     HeroScene scene;
     FakeClock clock;
     RecordingDialogs dialogs;
-    FaultyFiles files;
+    WatchedFiles files;
     Settings settings{scene.save.string(), scene.root.text(), "60"};
     QWidget parent;
 };
 
 TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
 {
-    // The first time the disk fills up while the copy of Hero.map is written. The folder's own
-    // stamp is old, so that anything touching it shows.
+    // The first time the disk fills up while the copy of Hero.map is written.
     FillUp(files, scene.save, "Hero.map");
-    // Windows' C runtime cannot set a folder's time; there the folder's stamp is not looked at.
-    const bool folderStamps = platform::HostOperatingSystem() != platform::OperatingSystem::Windows;
-    const auto lastWeek = fs::last_write_time(scene.snapshot / "Hero.d2s");
-    if (folderStamps) {
-        fs::last_write_time(scene.save, lastWeek);
-    }
     Open(scene.snapshot)->cmdLoad().click();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
@@ -65,9 +59,6 @@ TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
     EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
     EXPECT_EQ(dialogs.boxes[0].title, "Error");
     EXPECT_EQ(ImageOf(scene.save), scene.before);
-    if (folderStamps) {
-        EXPECT_EQ(fs::last_write_time(scene.save), lastWeek);
-    }
 
     files.before = nullptr;
     clock.moment.minute = 5;
@@ -203,9 +194,8 @@ TEST_F(FrmLoadTest, TheBoxNeverSaysTheFolderWasLeftAsItWasWhenTheRestoreCouldNot
 
 TEST_F(FrmLoadTest, WhileAnotherCopyRestoresIntoTheSaveFolderLoadChangesNothing)
 {
-    const std::optional<SaveFolderLock> otherCopy =
-        LockSaveFolder(scene.save.string(), SaveFolderLock::Kind::Exclusive);
-    ASSERT_TRUE(otherCopy.has_value());
+    const AnotherCopy otherCopy(scene.save.string(), platform::FolderLock::Kind::Exclusive);
+    ASSERT_TRUE(otherCopy.holds());
     Open(scene.snapshot)->cmdLoad().click();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),

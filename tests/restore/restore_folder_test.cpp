@@ -56,7 +56,7 @@ bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
 {
     const HeroScene scene;
     const std::error_code broken = std::make_error_code(std::errc::io_error);
-    FaultyFiles files;
+    WatchedFiles files;
     files.before = [&](std::string_view operation, const fs::path& file) {
         if (files.steps == k || (fault != Fault::Once && files.steps > k)) {
             if (fault == Fault::Kill) {
@@ -128,7 +128,7 @@ bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
 TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNew)
 {
     const HeroScene whole;
-    FaultyFiles files;
+    WatchedFiles files;
     RestoreFolder(whole.snapshot.string(), whole.save.string(), files);
     EXPECT_EQ(ImageOf(whole.save), whole.after);
 

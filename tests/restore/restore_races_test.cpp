@@ -6,9 +6,9 @@
 
 #include "restore/recover_restore.h"
 #include "restore/restore_folder.h"
-#include "snapshot/save_folder_lock.h"
+#include "support/another_copy.h"
 #include "support/hero_folders.h"
-#include "support/recording_file_ops.h"
+#include "support/watched_files.h"
 
 // What the save folder meets besides a crash: another copy of Quorrel, the game saving while a
 // restore runs, and file systems that keep coarser times than the snapshot's.
@@ -57,7 +57,7 @@ TEST(SecondCopyTest, ACopyStartingDuringAnotherCopysRestoreLeavesItAlone)
     int steps = 0;
     {
         const HeroScene whole;
-        FaultyFiles files;
+        WatchedFiles files;
         RestoreFolder(whole.snapshot.string(), whole.save.string(), files);
         steps = files.steps;
     }
@@ -66,7 +66,7 @@ TEST(SecondCopyTest, ACopyStartingDuringAnotherCopysRestoreLeavesItAlone)
     for (int k = 1; k <= steps; ++k) {
         SCOPED_TRACE(testing::Message() << "second copy started at step " << k);
         const HeroScene scene;
-        FaultyFiles firstCopy;
+        WatchedFiles firstCopy;
         std::optional<Recovery> secondCopy;
         firstCopy.before = [&](std::string_view, const fs::path&) {
             if (firstCopy.steps != k) {
@@ -74,7 +74,9 @@ TEST(SecondCopyTest, ACopyStartingDuringAnotherCopysRestoreLeavesItAlone)
             }
             const FolderImage seen = ImageOf(scene.save);
             try {
-                secondCopy = RecoverRestore(scene.save.string(), platform::SystemFiles());
+                AsAnotherCopy([&] {
+                    secondCopy = RecoverRestore(scene.save.string(), platform::SystemFiles());
+                });
             } catch (const RestoreError& error) {
                 ADD_FAILURE() << "the second copy reported " << error.what();
             }
@@ -103,9 +105,8 @@ TEST(SecondCopyTest, WhileAnotherCopyHoldsTheSaveFolderNeitherRecoveryNorRestore
     });
     const FolderImage killed = ImageOf(scene.save);
     {
-        const std::optional<SaveFolderLock> otherCopy =
-            LockSaveFolder(scene.save.string(), SaveFolderLock::Kind::Exclusive);
-        ASSERT_TRUE(otherCopy.has_value());
+        const AnotherCopy otherCopy(scene.save.string(), platform::FolderLock::Kind::Exclusive);
+        ASSERT_TRUE(otherCopy.holds());
         EXPECT_EQ(RecoverRestore(scene.save.string(), platform::SystemFiles()),
                   Recovery::InOtherHands);
         try {
@@ -132,7 +133,7 @@ TEST(GameSavesDuringRestoreTest, ASaveWrittenBeforeItsFileIsMovedAsideStopsTheRe
           std::pair{"Copy", "notes.txt"}}) {
         SCOPED_TRACE(testing::Message() << moment << " " << name);
         const HeroScene scene;
-        FaultyFiles files;
+        WatchedFiles files;
         bool saved = false;
         files.before = [&](std::string_view operation, const fs::path& file) {
             const bool now = std::string_view(moment) == "Copy"
@@ -177,7 +178,7 @@ TEST(GameSavesDuringRestoreTest, ANewFileThatTheGameSavedAgainIsNeverRemovedByTh
     });
     ASSERT_TRUE(fs::exists(scene.save / "notes.txt"));
     // The game saves notes.txt again just as the recovery reaches it.
-    FaultyFiles files;
+    WatchedFiles files;
     bool saved = false;
     files.before = [&](std::string_view, const fs::path& file) {
         if (file == scene.save / "notes.txt" && !saved) {
@@ -248,7 +249,7 @@ std::size_t FindLast(const std::vector<std::string>& calls, const std::string& p
 TEST(DurableStepsTest, EachStepOfARestoreIsOnDiskBeforeTheStepThatCountsOnIt)
 {
     const HeroScene scene;
-    RecordingFileOps files;
+    WatchedFiles files;
     RestoreFolder(scene.snapshot.string(), scene.save.string(), files);
     const std::vector<std::string>& calls = files.calls;
     const std::string save = scene.save.string();

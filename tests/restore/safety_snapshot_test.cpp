@@ -27,7 +27,7 @@ TEST(SafetySnapshotTest, KeepsEveryFileOfTheCharactersTheRestoreReplaces)
 
     // No restore may start: with no SnapshotDir, or while the game writes a save.
     EXPECT_THROW(take(scene.root.path() / "gone", 31, platform::SystemFiles()), RestoreError);
-    FaultyFiles gameSaving;
+    WatchedFiles gameSaving;
     gameSaving.before = [&](std::string_view, const fs::path&) { Touch(scene.save / "Hero.d2s"); };
     try {
         take(scene.root.path(), 31, gameSaving);

@@ -8,8 +8,8 @@
 #include <unistd.h>
 #endif
 
-#include "support/recording_file_ops.h"
 #include "support/temp_folder.h"
+#include "support/watched_files.h"
 
 namespace quorrel {
 namespace {
@@ -120,7 +120,7 @@ TEST_F(SettingsFileTest, AFailedRenameLeavesTheFileAndNoTemporaryOne)
 
 TEST_F(SettingsFileTest, TheNewFileIsOnDiskBeforeItsNameAndItsNameBeforeTheWriteCounts)
 {
-    test::RecordingFileOps files;
+    test::WatchedFiles files;
     WriteSettingsFile({"a", "b", "5"}, file_.string(), files);
     EXPECT_EQ(files.calls, (std::vector<std::string>{
                                "Write " + temporary_.string(), "SyncFile " + temporary_.string(),

@@ -12,12 +12,13 @@
 #endif
 
 #include "platform/path_text.h"
+#include "support/another_copy.h"
 #include "support/fakes.h"
-#include "support/faulty_files.h"
 #include "support/file_times.h"
 #include "support/listed_names.h"
 #include "support/save_bytes.h"
 #include "support/temp_folder.h"
+#include "support/watched_files.h"
 
 namespace quorrel {
 namespace {
@@ -27,7 +28,7 @@ using namespace test;
 using Names = std::vector<std::string>;
 
 // A cycle that checks at every tick, over a save folder with Hero (d2s, key, map) and Mage (d2s,
-// key) as first seen. Its file operations take a hook (see FaultyFiles); it logs into Log.txt
+// key) as first seen. Its file operations take a hook (see WatchedFiles); it logs into Log.txt
 // and keeps how every check went. The clock says 06-12-2026 15:04:09.
 class SnapshotCycleTest : public ::testing::Test {
 protected:
@@ -71,7 +72,7 @@ protected:
     ManualTimer timer_;
     FakeClock clock_;
     CountingBeeper beeper_;
-    FaultyFiles files_;
+    WatchedFiles files_;
     std::vector<bool> outcomes_;
     SnapshotCycle cycle_{
         settings_, timer_, {clock_, beeper_, files_, log_.string(), [this](bool succeeded) {
@@ -210,13 +211,38 @@ TEST_F(SnapshotCycleTest, LongPeriodsCheckOnEverySixtySixthTickAndFlushEachSnaps
         steps.push_back(std::string(operation) + " " + file.filename().string());
     };
     cycle_.Timer1_Timer();
-    EXPECT_EQ(steps,
-              (Names{"Copy Hero.d2s", "Copy Hero.key", "Copy Hero.map",
-                     "SyncFolder .quorrel-new-Hero-06-12-2026-15-04-09",
-                     "RenameFolder .quorrel-new-Hero-06-12-2026-15-04-09", "SyncFolder history"}))
+    EXPECT_EQ(steps, (Names{"Copy Hero.d2s", "Copy Hero.key", "Copy Hero.map",
+                            "SyncFolder .quorrel-new-Hero-06-12-2026-15-04-09",
+                            "Move .quorrel-new-Hero-06-12-2026-15-04-09", "SyncFolder history"}))
         << "the snapshot is on disk before the check counts it";
     EXPECT_EQ(outcomes_, std::vector<bool>{true});
     EXPECT_EQ(cycle_.TickCount(), 0);
+}
+
+TEST_F(SnapshotCycleTest, ACheckWaitsWhileAnotherCopyRestoresAndLeavesTheSaveFolderToTheGame)
+{
+    using Kind = platform::FolderLock::Kind;
+    const Names gameFiles = Entries(save_);
+    const fs::file_time_type folderTime = fs::last_write_time(save_);
+    Touch(save_ / "Hero.d2s");
+    {
+        const AnotherCopy restoring(save_.string(), Kind::Exclusive);
+        ASSERT_TRUE(restoring.holds());
+        CheckAMinuteLater();
+        EXPECT_TRUE(Entries(history_).empty()) << "no snapshot of a character being restored";
+    }
+    CheckAMinuteLater();
+    EXPECT_EQ(Entries(history_), Names{"Hero-06-12-2026-15-06-09"}) << "taken after the restore";
+    {
+        const AnotherCopy checking(save_.string(), Kind::Shared);
+        Touch(save_ / "Hero.map");
+        CheckAMinuteLater();
+        EXPECT_EQ(Entries(history_).size(), 2u) << "two copies' checks go side by side";
+    }
+    EXPECT_EQ(Entries(save_), gameFiles) << "nothing of ours in the game's folder";
+    EXPECT_EQ(fs::last_write_time(save_), folderTime);
+    EXPECT_EQ(beeper_.beeps, 2);
+    EXPECT_EQ(outcomes_, (std::vector<bool>{true, true, true})) << "waiting is no failure";
 }
 
 using TrustedSnapshotTest = SnapshotCycleTest;

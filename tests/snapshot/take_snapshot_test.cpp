@@ -8,10 +8,9 @@
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
-#include "support/faulty_files.h"
 #include "support/listed_names.h"
-#include "support/recording_file_ops.h"
 #include "support/temp_folder.h"
+#include "support/watched_files.h"
 
 namespace quorrel {
 namespace {
@@ -66,7 +65,7 @@ TEST_F(TakeSnapshotTest, CutShortAtAnyStepNoFolderIsShownUnlessWhole)
 {
     // A kill just before any step leaves the history as the step finds it: every folder that
     // File > Load could offer then (every one not hidden) must be whole.
-    FaultyFiles files;
+    WatchedFiles files;
     Names partial;
     files.before = [&](std::string_view operation, const fs::path& file) {
         for (const std::string& name : Entries(history_)) {
@@ -84,7 +83,7 @@ TEST_F(TakeSnapshotTest, CutShortAtAnyStepNoFolderIsShownUnlessWhole)
 
 TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
 {
-    RecordingFileOps files;
+    WatchedFiles files;
     Take(files);
     const fs::path unfinished = history_ / ".quorrel-new-Hero-06-12-2026-15-04-09";
     Names expected;
@@ -94,7 +93,7 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
         expected.push_back("SyncFile " + (unfinished / name).string());
     }
     expected.push_back("SyncFolder " + unfinished.string());
-    expected.push_back("RenameFolder " + unfinished.string() + " -> " + final_.string());
+    expected.push_back("Move " + unfinished.string() + " -> " + final_.string());
     expected.push_back("SyncFolder " + history_.string());
     EXPECT_EQ(files.calls, expected)
         << "each file flushed, then the folder, which only then gets its name, then the history";
@@ -102,9 +101,9 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
 
 TEST_F(TakeSnapshotTest, AFailedStepLeavesNothingAndAFolderOfTheSameNameIsNeverTouched)
 {
-    for (const char* failing : {"Copy", "SyncFolder", "RenameFolder"}) {
+    for (const char* failing : {"Copy", "SyncFolder", "Move"}) {
         SCOPED_TRACE(failing);
-        FaultyFiles files;
+        WatchedFiles files;
         files.before = [failing](std::string_view operation, const fs::path& file) {
             if (operation == failing) {
                 throw fs::filesystem_error("Cannot", file,

@@ -13,8 +13,8 @@
 #include "platform/qt/notify_area.h"
 #include "support/fake_program_starter.h"
 #include "support/fakes.h"
-#include "support/faulty_files.h"
 #include "support/temp_folder.h"
+#include "support/watched_files.h"
 
 namespace quorrel::test {
 
@@ -111,7 +111,7 @@ struct FakeServices {
     TempFolder folder;
     FakeClock clock;
     CountingBeeper beeper;
-    FaultyFiles files;
+    WatchedFiles files;
     RecordingDialogs dialogs;
     FakeNotifyArea notifyArea;
     platform::MemoryRegistry registry;

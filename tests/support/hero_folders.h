@@ -9,13 +9,12 @@
 #include <string_view>
 
 #include "restore/restore_folder.h"
-#include "snapshot/save_folder_lock.h"
-#include "support/faulty_files.h"
 #include "support/temp_folder.h"
+#include "support/watched_files.h"
 
 namespace quorrel::test {
 
-// Every entry under a folder with its content and stamp, but the save folder's lock.
+// Every entry under a folder with its content and stamp.
 using FolderImage = std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
 
 inline FolderImage ImageOf(const std::filesystem::path& folder)
@@ -23,9 +22,6 @@ inline FolderImage ImageOf(const std::filesystem::path& folder)
     namespace fs = std::filesystem;
     FolderImage image;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.path().filename() == kSaveFolderLockName) {
-            continue;  // it stays once made, and holds nothing
-        }
         image[fs::relative(entry.path(), folder).string()] = {
             entry.is_regular_file() ? ReadFile(entry.path()) : "<folder>", entry.last_write_time()};
     }
@@ -62,17 +58,13 @@ struct HeroScene {
     }
 };
 
-// Stands for the program being killed. It is no std::exception, so nothing in the restore
-// catches it: nothing after it runs.
-struct Kill {};
-
 // Restores snapshot into save and kills the restore at the first file operation for which `at`
 // holds.
 inline void KillRestore(
     const std::filesystem::path& snapshot, const std::filesystem::path& save,
     const std::function<bool(std::string_view operation, const std::filesystem::path& file)>& at)
 {
-    FaultyFiles files;
+    WatchedFiles files;
     files.before = [&](std::string_view operation, const std::filesystem::path& file) {
         if (at(operation, file)) {
             throw Kill{};
@@ -88,7 +80,8 @@ inline void KillRestore(
 
 // The disk of `folder` fills up while the copy of `name` is written into it: part of the copy is
 // written, then the writer fails with "No space left on device", naming the file it was writing.
-inline void FillUp(FaultyFiles& files, const std::filesystem::path& folder, const std::string& name)
+inline void FillUp(WatchedFiles& files, const std::filesystem::path& folder,
+                   const std::string& name)
 {
     files.before = [folder, name](std::string_view operation, const std::filesystem::path& file) {
         if (operation == "Copy" && file.parent_path() == folder &&
