@@ -10,6 +10,8 @@
 #                    (build-windows-release/)
 #   ./dev.sh fuzz [seconds]   build the fuzz targets with clang and run each (60 s by default)
 #   ./dev.sh sanitize         build and run the Linux tests with AddressSanitizer and UBSan
+#   ./dev.sh mutate [--only TEXT]  apply each mutant of tests/mutants.txt to a scratch copy and
+#                    run the Linux tests against it: every one must be killed (about an hour)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -120,8 +122,13 @@ sanitize)
         LSAN_OPTIONS=suppressions="$PWD/tests/sanitize/lsan.supp":print_suppressions=0 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure
     ;;
+mutate)
+    ensure_packages "${build_packages[@]}" libgtest-dev python3 e2fsprogs util-linux mount
+    shift
+    exec python3 scripts/mutate.py "$@"
+    ;;
 *)
-    echo "usage: $0 run | test | bench | package | windows | fuzz [seconds] | sanitize" >&2
+    echo "usage: $0 run | test | bench | package | windows | fuzz [seconds] | sanitize | mutate" >&2
     exit 2
     ;;
 esac

@@ -32,15 +32,23 @@ std::wstring ResolvedPath(const std::string& folder)
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         windows::Fail("Cannot open", path, ERROR_DIRECTORY);
     }
-    std::wstring resolved(::GetFinalPathNameByHandleW(handle.get(), nullptr, 0, 0), L'\0');
-    const DWORD length = resolved.empty()
-                             ? 0
-                             : ::GetFinalPathNameByHandleW(handle.get(), resolved.data(),
-                                                           static_cast<DWORD>(resolved.size()), 0);
-    if (length == 0 || length >= resolved.size()) {
-        windows::Fail("Cannot open", path);
+    // Asked again with the room the last answer named, which a path that grows meanwhile, or
+    // Wine with a long path, may make larger than the first.
+    std::wstring resolved(MAX_PATH, L'\0');
+    for (int round = 0;; ++round) {
+        const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), resolved.data(),
+                                                         static_cast<DWORD>(resolved.size()), 0);
+        if (length > 0 && length < resolved.size()) {
+            resolved.resize(length);
+            break;
+        }
+        if (length == 0 || round == 3) {
+            // Unresolved, the path as given still names the folder the same way every time.
+            resolved = std::filesystem::absolute(path).lexically_normal().native();
+            break;
+        }
+        resolved.assign(length + 1, L'\0');
     }
-    resolved.resize(length);
     for (wchar_t& c : resolved) {
         c = static_cast<wchar_t>(std::towlower(c));
     }

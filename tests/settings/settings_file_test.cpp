@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "support/temp_folder.h"
 #include "support/watched_files.h"
 
@@ -68,29 +62,36 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
     }
 }
 
-// A disk that fills up part-way through the temporary file.
-class FullDisk final : public platform::SystemFileOps {
-public:
-    void Write(const fs::path& file, std::string_view content) override
-    {
-        SystemFileOps::Write(file, content.substr(0, 5));
-        throw fs::filesystem_error("Cannot write", file,
-                                   std::make_error_code(std::errc::no_space_on_device));
-    }
-};
-
+// Written whole or not at all: the new file is on disk before its name, its name before the
+// write counts, and a disk that fills up, or a rename that fails (a folder in the file's place,
+// another program holding it on Windows), leaves the old file and no temporary one.
 TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
 {
     const std::string old = "a much longer first line\r\nold\r\n60\r\nfourth\r\n";
-    WriteFile(file_, old);
     const Settings written{" C:\\save ", "C:\\", "2.5"};
-    FullDisk full;
-    EXPECT_THROW(WriteSettingsFile(written, file_.string(), full), std::system_error);
-    EXPECT_EQ(ReadFile(file_), old);
-    EXPECT_FALSE(fs::exists(temporary_));
+    for (const char* failing : {"Write", "Rename"}) {
+        SCOPED_TRACE(failing);
+        WriteFile(file_, old);
+        test::WatchedFiles files;
+        files.before = [failing](std::string_view operation, const fs::path& file) {
+            if (operation == failing) {
+                WriteFile(file, "half");
+                throw fs::filesystem_error("Cannot write", file,
+                                           std::make_error_code(std::errc::no_space_on_device));
+            }
+        };
+        EXPECT_THROW(WriteSettingsFile(written, file_.string(), files), std::system_error);
+        EXPECT_EQ(ReadFile(file_), old);
+        EXPECT_FALSE(fs::exists(temporary_));
+    }
 
     WriteFile(temporary_, "half of a line much longer than the new file");  // left by a crash
-    WriteSettingsFile(written, file_.string());
+    test::WatchedFiles files;
+    WriteSettingsFile(written, file_.string(), files);
+    EXPECT_EQ(files.calls, (std::vector<std::string>{
+                               "Write " + temporary_.string(), "SyncFile " + temporary_.string(),
+                               "Rename " + temporary_.string() + " -> " + file_.string(),
+                               "SyncFolder " + folder_.path().string()}));
     EXPECT_EQ(ReadFile(file_), " C:\\save \r\nC:\\\r\n2.5\r\n");
     EXPECT_FALSE(fs::exists(temporary_));
     Settings read;
@@ -98,64 +99,17 @@ TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
     EXPECT_EQ(read, written);
 }
 
-// A rename that fails: a folder in the file's place, or another program holding it on Windows.
-class RefusedRename final : public platform::SystemFileOps {
-public:
-    void Rename(const fs::path& from, const fs::path& to) override
-    {
-        throw fs::filesystem_error("Cannot rename", from, to,
-                                   std::make_error_code(std::errc::permission_denied));
-    }
-};
-
-TEST_F(SettingsFileTest, AFailedRenameLeavesTheFileAndNoTemporaryOne)
-{
-    const std::string old = "old\r\nold\r\n60\r\n";
-    WriteFile(file_, old);
-    RefusedRename refused;
-    EXPECT_THROW(WriteSettingsFile({"a", "b", "5"}, file_.string(), refused), std::system_error);
-    EXPECT_EQ(ReadFile(file_), old);
-    EXPECT_FALSE(fs::exists(temporary_));
-}
-
-TEST_F(SettingsFileTest, TheNewFileIsOnDiskBeforeItsNameAndItsNameBeforeTheWriteCounts)
-{
-    test::WatchedFiles files;
-    WriteSettingsFile({"a", "b", "5"}, file_.string(), files);
-    EXPECT_EQ(files.calls, (std::vector<std::string>{
-                               "Write " + temporary_.string(), "SyncFile " + temporary_.string(),
-                               "Rename " + temporary_.string() + " -> " + file_.string(),
-                               "SyncFolder " + folder_.path().string()}));
-}
-
 #ifndef _WIN32
-// What stands in the file's place is refused at once: a FIFO is not waited on, a link is not
-// followed, not even to settings that would read well.
-TEST_F(SettingsFileTest, OnlyAPlainFileIsRead)
+// Read as a plain file only (see the file services' table): a link is not followed, not even to
+// settings that would read well.
+TEST_F(SettingsFileTest, ALinkInTheFilesPlaceIsNotFollowed)
 {
     const fs::path good = folder_.path() / "good.ini";
     WriteFile(good, "a\r\nb\r\n60\r\n");
-    const auto refused = [this] {
-        Settings state{"old", "old", "old"};
-        EXPECT_THROW(ReadSettingsFile(state, file_.string()), std::system_error);
-        EXPECT_EQ(state, (Settings{"old", "old", "old"}));
-        fs::remove(file_);
-    };
-    for (const fs::path& target : {good, fs::path("/dev/zero"), folder_.path() / "gone"}) {
-        SCOPED_TRACE(target);
-        fs::create_symlink(target, file_);
-        refused();
-    }
-
-    // With no writer, opening it would wait for ever; with one, it would be read.
-    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
-    refused();
-    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
-    const int writer = ::open(file_.c_str(), O_RDWR);
-    ASSERT_GE(writer, 0);
-    ASSERT_EQ(::write(writer, "a\r\nb\r\n60\r\n", 10), 10);
-    refused();
-    ::close(writer);
+    fs::create_symlink(good, file_);
+    Settings state{"old", "old", "old"};
+    EXPECT_THROW(ReadSettingsFile(state, file_.string()), std::system_error);
+    EXPECT_EQ(state, (Settings{"old", "old", "old"}));
 }
 #endif
 
