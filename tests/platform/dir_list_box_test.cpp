@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <fstream>
 
 #include "platform/file_ops.h"
+#include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "support/temp_folder.h"
 
@@ -85,6 +90,45 @@ TEST(DriveListBoxTest, SignalsOnlyRealChangesAndNoneWhenSetQuietly)
     box.setDriveQuietly(start);
     EXPECT_EQ(box.drive(), start);
     EXPECT_EQ(changes.count(), 1);
+}
+
+// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive.
+TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
+{
+    const test::TempFolder temp;
+    const std::filesystem::path inside = temp.folder("inside");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(inside);
+    const QStringList drives = ListDrives();
+    for (const QString& folder : {Text(inside), Text(temp.path().root_path())}) {
+        const QString drive = DriveOf(folder);
+        EXPECT_TRUE(std::any_of(drives.begin(), drives.end(),
+                                [&](const QString& listed) { return SameDrive(listed, drive); }))
+            << folder.toStdString() << " is on " << drive.toStdString();
+        EXPECT_TRUE(QFileInfo(CurrentDirectoryOfDrive(drive)).isDir()) << drive.toStdString();
+    }
+#ifdef Q_OS_WIN
+    // Windows keeps a current folder for each drive, and names the drive in either case.
+    const QString drive = DriveOf(Text(inside));
+    EXPECT_TRUE(drives.contains(drive.toLower())) << drive.toStdString();
+    EXPECT_EQ(CurrentDirectoryOfDrive(drive), Text(inside)) << "no trailing backslash";
+    const QString scratch = qEnvironmentVariable("QUORREL_TEST_DRIVE");
+    EXPECT_FALSE(scratch.isEmpty()) << "scripts/test-windows.sh maps a drive never visited";
+    EXPECT_EQ(CurrentDirectoryOfDrive(scratch.toUpper()), scratch + "\\") << "its root";
+#else
+    EXPECT_EQ(drives.front(), "/");
+    // The kernel's own file systems hold no player's files.
+    std::ifstream mounts("/proc/self/mounts");
+    std::string device;
+    std::string point;
+    std::string type;
+    while (mounts >> device >> point >> type && mounts.ignore(1000, '\n')) {
+        if (type == "proc" || type == "sysfs" || type == "tmpfs" || type.starts_with("cgroup")) {
+            EXPECT_FALSE(drives.contains(QString::fromStdString(point))) << point;
+        }
+    }
+#endif
+    std::filesystem::current_path(before);  // a current folder cannot be removed
 }
 
 }  // namespace
