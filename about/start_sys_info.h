@@ -11,8 +11,7 @@ inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavai
 // Starts the system-information tool that the registry names, without waiting for it: the full
 // path under "SOFTWARE\Microsoft\Shared Tools\MSINFO" first, else MSINFO32.EXE in the folder
 // under "SOFTWARE\Microsoft\Shared Tools Location". Throws when no tool can be started, whatever
-// the reason (std::system_error from the start, std::runtime_error when the registry names none);
-// the caller tells the user.
+// the reason (the registry names none, or the start fails); the caller tells the user.
 void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter);
 
 }  // namespace quorrel

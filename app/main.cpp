@@ -6,9 +6,9 @@
 #include "app/frm_splash.h"
 #include "platform/file_ops.h"
 #include "platform/path_text.h"
-#include "platform/program_starter.h"
 #include "platform/qt/folder_probe.h"
 #include "platform/qt/qt_beeper.h"
+#include "platform/qt/qt_program_starter.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
@@ -82,14 +82,18 @@ int main(int argc, char* argv[])
     platform::SystemClock clock;
     platform::QtBeeper beeper;
     platform::QtNotifyArea notifyArea;
+#ifdef Q_OS_WIN
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
-    platform::SystemProgramStarter programStarter;
+#else
+    const std::unique_ptr<platform::Registry> registry;
+#endif
+    platform::QtProgramStarter programStarter;
     Services services{clock,
                       beeper,
                       platform::SystemFiles(),
                       dialogs,
                       notifyArea,
-                      *registry,
+                      registry.get(),
                       programStarter,
                       settingsFile,
                       logFile,

@@ -22,7 +22,7 @@ struct Services {
     platform::FileOps& files;
     platform::Dialogs& dialogs;
     platform::NotifyArea& notifyArea;
-    platform::Registry& registry;
+    platform::Registry* registry;  // none on Linux and macOS
     platform::ProgramStarter& programStarter;
     std::string settingsFile;  // see SettingsFileLocation
     std::string logFile = kLogFile;
