@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace quorrel::platform {
 
 namespace {
@@ -61,10 +65,20 @@ QString DriveOf(const QString& path)
 QString CurrentDirectoryOfDrive(const QString& drive)
 {
 #ifdef Q_OS_WIN
-    // "C:" alone names the current folder of drive C, which Windows keeps for each drive; Qt asks
-    // Windows for it (GetFullPathName). A directory box shows a folder without its trailing "\",
-    // a drive root with it ("C:\").
-    QString folder = QDir::toNativeSeparators(QFileInfo(drive.left(2)).absoluteFilePath());
+    // "C:" alone names the current folder of drive C, which Windows keeps for each drive. The
+    // first call tells the length, which may pass MAX_PATH. Qt would write the letter in upper
+    // case; the drive box's own text ("c:\") is kept.
+    const std::wstring bare = drive.left(2).toStdWString();
+    std::wstring buffer(::GetFullPathNameW(bare.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length = buffer.empty()
+                             ? 0
+                             : ::GetFullPathNameW(bare.c_str(), static_cast<DWORD>(buffer.size()),
+                                                  buffer.data(), nullptr);
+    if (length == 0 || length >= buffer.size()) {
+        return drive.left(2) + "\\";
+    }
+    // A directory box shows a folder without its trailing "\", a drive root with it ("C:\").
+    QString folder = QString::fromWCharArray(buffer.data(), static_cast<qsizetype>(length));
     if (folder.size() > 3 && folder.endsWith('\\')) {
         folder.chop(1);
     }

@@ -38,21 +38,20 @@ void WriteStandIn(const fs::path& file)
 class FrmAboutTest : public ::testing::Test {
 protected:
     test::FakeServices fakes_;
-    frmAbout dialog_{&fakes_.registry, fakes_.programStarter, fakes_.dialogs,
-                     "/home/player/.config/Quorrel", nullptr};
+    frmAbout dialog_{&fakes_.registry, fakes_.programStarter, fakes_.dialogs, "/settings", nullptr};
 };
 
 TEST_F(FrmAboutTest, TheDescriptionNamesTheSettingsFolderAndALongOneLosesItsMiddle)
 {
     EXPECT_EQ(dialog_.findChild<QLabel*>("lblDescription")->text(),
-              "by the Quorrel developers\nSettings: /home/player/.config/Quorrel");
+              "by the Quorrel developers\nSettings: /settings");
 
     // A folder too long for the box keeps its two ends, and the tip has all of it.
     const QString deep = "/home/player/" + QString("very long folder name/").repeated(10) + "end";
     frmAbout box(&fakes_.registry, fakes_.programStarter, fakes_.dialogs, deep, nullptr);
     const auto* description = box.findChild<QLabel*>("lblDescription");
     const QString line = description->text().section('\n', 1);
-    EXPECT_TRUE(line.startsWith("Settings: /home/player/")) << line.toStdString();
+    EXPECT_TRUE(line.startsWith("Settings: /h")) << line.toStdString();
     EXPECT_TRUE(line.endsWith("/end")) << line.toStdString();
     EXPECT_LE(description->fontMetrics().horizontalAdvance(line), description->width());
     EXPECT_EQ(description->toolTip(), deep);
