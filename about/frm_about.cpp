@@ -11,6 +11,7 @@
 #include "about/start_sys_info.h"
 #include "platform/qt/background.h"
 #include "platform/qt/colours.h"
+#include "platform/qt/shell.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
 
@@ -62,12 +63,11 @@ QString DesktopSysInfoTool()
 
 }  // namespace
 
-frmAbout::frmAbout(platform::Registry* registry, platform::ProgramStarter& programStarter,
-                   platform::Dialogs& dialogs, const QString& settingsFolder, QWidget* parent)
+frmAbout::frmAbout(platform::Registry* registry, platform::Dialogs& dialogs,
+                   const QString& settingsFolder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       registry_(registry),
-      programStarter_(programStarter),
       dialogs_(dialogs)
 {
     platform::SetBackgroundPicture(*this);
@@ -158,13 +158,12 @@ void frmAbout::StartSysInfo()
 {
     try {
         if (registry_ != nullptr) {
-            quorrel::StartSysInfo(*registry_, programStarter_);
+            quorrel::StartSysInfo(*registry_);
             return;
         }
         const QString tool = DesktopSysInfoTool();
         if (!tool.isEmpty()) {
-            programStarter_.Shell(platform::ToStdString(tool),
-                                  platform::ProgramStarter::kShowNormal);
+            platform::Shell(platform::ToStdString(tool), platform::kShowNormal);
             return;
         }
     } catch (const std::exception&) {

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <array>
 
-#include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/registry.h"
 
@@ -21,8 +20,8 @@ namespace quorrel {
 class frmAbout final : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(platform::Registry* registry, platform::ProgramStarter& programStarter,
-             platform::Dialogs& dialogs, const QString& settingsFolder, QWidget* parent);
+    frmAbout(platform::Registry* registry, platform::Dialogs& dialogs,
+             const QString& settingsFolder, QWidget* parent);
 
     // Fills the caption, the title and the version line; runs when the box is created.
     void Form_Load();
@@ -41,7 +40,6 @@ private:
     void describe(const QString& settingsFolder);
 
     platform::Registry* registry_;  // none on Linux and macOS
-    platform::ProgramStarter& programStarter_;
     platform::Dialogs& dialogs_;
     QLabel* picIcon_ = nullptr;
     QLabel* lblTitle_ = nullptr;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/program_starter.h"
 #include "platform/registry.h"
 
 namespace quorrel {
@@ -12,6 +11,6 @@ inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavai
 // path under "SOFTWARE\Microsoft\Shared Tools\MSINFO" first, else MSINFO32.EXE in the folder
 // under "SOFTWARE\Microsoft\Shared Tools Location". Throws when no tool can be started, whatever
 // the reason (the registry names none, or the start fails); the caller tells the user.
-void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter);
+void StartSysInfo(platform::Registry& registry);
 
 }  // namespace quorrel

@@ -8,7 +8,6 @@
 #include "platform/path_text.h"
 #include "platform/qt/folder_probe.h"
 #include "platform/qt/qt_beeper.h"
-#include "platform/qt/qt_program_starter.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
@@ -87,17 +86,9 @@ int main(int argc, char* argv[])
 #else
     const std::unique_ptr<platform::Registry> registry;
 #endif
-    platform::QtProgramStarter programStarter;
-    Services services{clock,
-                      beeper,
-                      platform::SystemFiles(),
-                      dialogs,
-                      notifyArea,
-                      registry.get(),
-                      programStarter,
-                      settingsFile,
-                      logFile,
-                      ProcessEnvironment()};
+    Services services{clock,        beeper,     platform::SystemFiles(),
+                      dialogs,      notifyArea, registry.get(),
+                      settingsFile, logFile,    ProcessEnvironment()};
 
     frmMain mainWindow(services);
     bool loaded = false;

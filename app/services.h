@@ -5,7 +5,6 @@
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
-#include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
 #include "platform/registry.h"
@@ -23,8 +22,7 @@ struct Services {
     platform::Dialogs& dialogs;
     platform::NotifyArea& notifyArea;
     platform::Registry* registry;  // none on Linux and macOS
-    platform::ProgramStarter& programStarter;
-    std::string settingsFile;  // see SettingsFileLocation
+    std::string settingsFile;      // see SettingsFileLocation
     std::string logFile = kLogFile;
     SaveFolderEnvironment environment = {};  // where a first-time user's saves are looked for
 };

@@ -4,12 +4,10 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/services.h"
-#include "platform/file_system.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
 #include "support/fakes.h"
@@ -107,25 +105,6 @@ public:
     }
 };
 
-// Records what would have been started instead of starting it. Like the real starter it refuses
-// a path that names no file.
-class RecordingProgramStarter final : public platform::ProgramStarter {
-public:
-    struct Start {
-        std::string program;
-        int showCommand;
-    };
-    std::vector<Start> started;
-
-    void Shell(const std::string& program, int showCommand) override
-    {
-        if (!platform::IsOrdinaryFile(program)) {
-            throw std::runtime_error("Cannot start " + program);
-        }
-        started.push_back({program, showCommand});
-    }
-};
-
 // The services of a test: fakes, and settings and log files in a temporary folder.
 struct FakeServices {
     TempFolder folder;
@@ -135,14 +114,12 @@ struct FakeServices {
     RecordingDialogs dialogs;
     FakeNotifyArea notifyArea;
     MemoryRegistry registry;
-    RecordingProgramStarter programStarter;
     Services services{clock,
                       beeper,
                       files,
                       dialogs,
                       notifyArea,
                       &registry,
-                      programStarter,
                       (folder.path() / "Settings.ini").string(),
                       (folder.path() / "Log.txt").string()};
 };

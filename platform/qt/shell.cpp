@@ -1,4 +1,4 @@
-#include "platform/qt/qt_program_starter.h"
+#include "platform/qt/shell.h"
 
 #include <QProcess>
 #include <stdexcept>
@@ -11,7 +11,7 @@
 
 namespace quorrel::platform {
 
-void QtProgramStarter::Shell(const std::string& program, int showCommand)
+void Shell(const std::string& program, int showCommand)
 {
     QProcess process;
     process.setProgram(ToQString(program));
