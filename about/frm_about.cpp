@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include "about/start_sys_info.h"
 #include "platform/qt/background.h"
 #include "platform/qt/colours.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/text.h"
 #include "platform/qt/twips.h"
 
 namespace quorrel {
@@ -41,14 +44,30 @@ QFrame* MakeLine(QWidget& parent, const QColor& colour, const QRect& place)
     return line;
 }
 
+// Without a registry: the desktop's own system-information program found on PATH, the closest
+// match to Windows' msinfo32 first; empty when there is none.
+QString DesktopSysInfoTool()
+{
+    for (const char* name :
+         {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor", "mate-system-monitor",
+          "xfce4-taskmanager",
+          "/System/Applications/Utilities/System Information.app/Contents/MacOS/System "
+          "Information"}) {
+        const QString program = QStandardPaths::findExecutable(name);
+        if (!program.isEmpty()) {
+            return program;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
-frmAbout::frmAbout(platform::Registry& registry, platform::ProgramStarter& programStarter,
-                   platform::Dialogs& dialogs, const QString& settingsFolder, QWidget* parent)
+frmAbout::frmAbout(platform::Registry* registry, platform::Dialogs& dialogs,
+                   const QString& settingsFolder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       registry_(registry),
-      programStarter_(programStarter),
       dialogs_(dialogs)
 {
     platform::SetBackgroundPicture(*this);
@@ -138,10 +157,19 @@ void frmAbout::cmdSysInfo_Click()
 void frmAbout::StartSysInfo()
 {
     try {
-        quorrel::StartSysInfo(registry_, programStarter_);
+        if (registry_ != nullptr) {
+            quorrel::StartSysInfo(*registry_);
+            return;
+        }
+        const QString tool = DesktopSysInfoTool();
+        if (!tool.isEmpty()) {
+            platform::Shell(platform::ToStdString(tool), platform::kShowNormal);
+            return;
+        }
     } catch (const std::exception&) {
-        dialogs_.MsgBox(this, kSysInfoUnavailable, platform::MsgBoxIcon::None);
+        // told below, as when there is no tool
     }
+    dialogs_.MsgBox(this, kSysInfoUnavailable, platform::MsgBoxIcon::None);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent* event)

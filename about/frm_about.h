@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <array>
 
-#include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/registry.h"
 
@@ -14,14 +13,15 @@ class QPushButton;
 namespace quorrel {
 
 // The About box: the program's name, version, description and disclaimer over its artwork, and
-// a button that starts the system-information tool. The description says which folder holds the
-// settings. Loaded afresh each time it is opened. The controls carry their names as object
+// a button that starts the system-information tool: the one the registry names where there is a
+// registry (see StartSysInfo), else the desktop's own. The description says which folder holds
+// the settings. Loaded afresh each time it is opened. The controls carry their names as object
 // names, so that they can be found by them.
 class frmAbout final : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(platform::Registry& registry, platform::ProgramStarter& programStarter,
-             platform::Dialogs& dialogs, const QString& settingsFolder, QWidget* parent);
+    frmAbout(platform::Registry* registry, platform::Dialogs& dialogs,
+             const QString& settingsFolder, QWidget* parent);
 
     // Fills the caption, the title and the version line; runs when the box is created.
     void Form_Load();
@@ -39,8 +39,7 @@ private:
     void createControls();
     void describe(const QString& settingsFolder);
 
-    platform::Registry& registry_;
-    platform::ProgramStarter& programStarter_;
+    platform::Registry* registry_;  // none on Linux and macOS
     platform::Dialogs& dialogs_;
     QLabel* picIcon_ = nullptr;
     QLabel* lblTitle_ = nullptr;

@@ -6,6 +6,7 @@
 #include "about/get_key_value.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
+#include "platform/qt/shell.h"
 
 namespace quorrel {
 
@@ -19,7 +20,7 @@ const std::string kSysInfoProgram = "MSINFO32.EXE";
 
 }  // namespace
 
-void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter)
+void StartSysInfo(platform::Registry& registry)
 {
     std::string ToolPath;
     if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kToolPathKey, kToolPathValue,
@@ -38,7 +39,7 @@ void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starte
     }
     // The full path from the registry is started as it is: whether it exists is for the start
     // to find out.
-    starter.Shell(ToolPath, platform::ProgramStarter::kShowNormal);
+    platform::Shell(ToolPath, platform::kShowNormal);
 }
 
 }  // namespace quorrel

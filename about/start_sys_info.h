@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/program_starter.h"
 #include "platform/registry.h"
 
 namespace quorrel {
@@ -11,8 +10,7 @@ inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavai
 // Starts the system-information tool that the registry names, without waiting for it: the full
 // path under "SOFTWARE\Microsoft\Shared Tools\MSINFO" first, else MSINFO32.EXE in the folder
 // under "SOFTWARE\Microsoft\Shared Tools Location". Throws when no tool can be started, whatever
-// the reason (std::system_error from the start, std::runtime_error when the registry names none);
-// the caller tells the user.
-void StartSysInfo(platform::Registry& registry, platform::ProgramStarter& starter);
+// the reason (the registry names none, or the start fails); the caller tells the user.
+void StartSysInfo(platform::Registry& registry);
 
 }  // namespace quorrel

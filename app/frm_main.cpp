@@ -140,8 +140,8 @@ void frmMain::itmAbout_Click()
 {
     const std::string settingsFolder =
         platform::ToText(platform::ToPath(services_.settingsFile).parent_path());
-    frmAbout dialog(services_.registry, services_.programStarter, services_.dialogs,
-                    platform::ToQString(settingsFolder), this);
+    frmAbout dialog(services_.registry, services_.dialogs, platform::ToQString(settingsFolder),
+                    this);
     dialog.exec();
 }
 

@@ -5,9 +5,8 @@
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
 #include "platform/file_ops.h"
-#include "platform/folder_probe.h"
 #include "platform/path_text.h"
-#include "platform/program_starter.h"
+#include "platform/qt/folder_probe.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
@@ -82,18 +81,14 @@ int main(int argc, char* argv[])
     platform::SystemClock clock;
     platform::QtBeeper beeper;
     platform::QtNotifyArea notifyArea;
+#ifdef Q_OS_WIN
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
-    platform::SystemProgramStarter programStarter;
-    Services services{clock,
-                      beeper,
-                      platform::SystemFiles(),
-                      dialogs,
-                      notifyArea,
-                      *registry,
-                      programStarter,
-                      settingsFile,
-                      logFile,
-                      ProcessEnvironment()};
+#else
+    const std::unique_ptr<platform::Registry> registry;
+#endif
+    Services services{clock,        beeper,     platform::SystemFiles(),
+                      dialogs,      notifyArea, registry.get(),
+                      settingsFile, logFile,    ProcessEnvironment()};
 
     frmMain mainWindow(services);
     bool loaded = false;

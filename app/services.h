@@ -5,7 +5,6 @@
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
-#include "platform/program_starter.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
 #include "platform/registry.h"
@@ -22,9 +21,8 @@ struct Services {
     platform::FileOps& files;
     platform::Dialogs& dialogs;
     platform::NotifyArea& notifyArea;
-    platform::Registry& registry;
-    platform::ProgramStarter& programStarter;
-    std::string settingsFile;  // see SettingsFileLocation
+    platform::Registry* registry;  // none on Linux and macOS
+    std::string settingsFile;      // see SettingsFileLocation
     std::string logFile = kLogFile;
     SaveFolderEnvironment environment = {};  // where a first-time user's saves are looked for
 };

@@ -44,8 +44,9 @@ public:
     virtual long RegCloseKey(RegistryKey key) = 0;
 };
 
-// The machine's registry: advapi32 on Windows; elsewhere a registry in memory that answers what
-// the desktop offers (see the implementation for the platform).
+#ifdef _WIN32
+// The machine's registry, through advapi32. Linux and macOS have none.
 std::unique_ptr<Registry> MakeSystemRegistry();
+#endif
 
 }  // namespace quorrel::platform

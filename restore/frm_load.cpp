@@ -4,11 +4,11 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "platform/drives.h"
 #include "platform/qt/background.h"
 #include "platform/qt/colours.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
 #include "restore/recovery_box.h"
@@ -140,7 +140,7 @@ void frmLoad::Form_Load()
             MsgBoxIcon::Information, "Error");
     }
     // Quietly: the drive's current folder must not replace the folder just opened.
-    Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+    Drive1_->setDriveQuietly(platform::DriveOf(Dir1_->path()));
 }
 
 void frmLoad::Dir1_Change()

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/number_text.h"
 #include "platform/path_text.h"
@@ -13,6 +12,7 @@
 #include "platform/qt/colours.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/up_down.h"
@@ -146,7 +146,7 @@ void frmOptions::Form_Load()
     if (!preload_) {
         // A first run: "60", the starting folders, and the game's save folder when one was found.
         if (!foundSaveFolder_.empty() && Dir1_->setPath(ToQString(foundSaveFolder_))) {
-            Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+            Drive1_->setDriveQuietly(platform::DriveOf(Dir1_->path()));
         }
         return;
     }
@@ -157,8 +157,8 @@ void frmOptions::Form_Load()
     Text1_->setText(ToQString(edited_.RefreshTime));
     // Quietly: a drive box that moved its directory box to the drive's current folder would lose
     // the stored folders.
-    Drive2_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir2_->path()))));
-    Drive1_->setDriveQuietly(ToQString(platform::DriveOf(ToStdString(Dir1_->path()))));
+    Drive2_->setDriveQuietly(platform::DriveOf(Dir2_->path()));
+    Drive1_->setDriveQuietly(platform::DriveOf(Dir1_->path()));
 }
 
 void frmOptions::Drive1_Change()

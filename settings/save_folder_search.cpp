@@ -110,10 +110,12 @@ SaveFolderEnvironment ProcessEnvironment()
 }
 
 std::vector<std::string> WindowsSaveFolders(const SaveFolderEnvironment& environment,
-                                            platform::Registry& registry)
+                                            platform::Registry* registry)
 {
     std::vector<std::string> folders;
-    AddIfSet(folders, RegistrySavePath(registry));
+    if (registry != nullptr) {
+        AddIfSet(folders, RegistrySavePath(*registry));
+    }
     AddIfSet(folders, Under(environment.userProfile, {"Saved Games", "Diablo II Resurrected"}));
     AddIfSet(folders, Under(environment.userProfile, {"Saved Games", "Diablo II"}));
     AddIfSet(folders, Under(environment.localAppData,
@@ -159,7 +161,7 @@ std::vector<std::string> WineSaveFolders(const SaveFolderEnvironment& environmen
 }
 
 std::vector<std::string> SaveFolderCandidates(const SaveFolderEnvironment& environment,
-                                              platform::Registry& registry)
+                                              platform::Registry* registry)
 {
     switch (platform::HostOperatingSystem()) {
         case platform::OperatingSystem::Windows:
@@ -188,7 +190,7 @@ std::string FirstSaveFolder(const std::vector<std::string>& candidates)
     return {};
 }
 
-std::string FindSaveFolder(const SaveFolderEnvironment& environment, platform::Registry& registry)
+std::string FindSaveFolder(const SaveFolderEnvironment& environment, platform::Registry* registry)
 {
     return FirstSaveFolder(SaveFolderCandidates(environment, registry));
 }

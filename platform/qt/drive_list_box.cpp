@@ -1,9 +1,9 @@
 #include "platform/qt/drive_list_box.h"
 
-#include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/dir_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 
 namespace quorrel::platform {
@@ -11,7 +11,7 @@ namespace quorrel::platform {
 DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent)
 {
     readDrives();
-    setDriveQuietly(ToQString(DriveOf(CurrentDirectory())));
+    setDriveQuietly(DriveOf(ToQString(CurrentDirectory())));
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::selectionChanged);
 }
 
@@ -20,18 +20,15 @@ void DriveListBox::readDrives()
     const bool wasQuiet = quiet_;
     quiet_ = true;
     clear();
-    for (const std::string& drive : ListDrives()) {
-        addItem(ToQString(drive));
-    }
+    addItems(ListDrives());
     setCurrentIndex(indexOf(drive_));
     quiet_ = wasQuiet;
 }
 
 int DriveListBox::indexOf(const QString& drive) const
 {
-    const std::string wanted = ToStdString(drive);
     for (int i = 0; i < count(); ++i) {
-        if (SameDrive(ToStdString(itemText(i)), wanted)) {
+        if (SameDrive(itemText(i), drive)) {
             return i;
         }
     }
@@ -78,12 +75,12 @@ void DriveListBox::selectionChanged()
 void FollowDrive(DriveListBox& drive, DirListBox& directory, Dialogs& dialogs, QWidget* parent)
 {
     const QString chosen = drive.drive();
-    if (directory.setPath(ToQString(CurrentDirectoryOfDrive(ToStdString(chosen))))) {
+    if (directory.setPath(CurrentDirectoryOfDrive(chosen))) {
         return;
     }
     dialogs.MsgBox(parent, "The drive " + chosen + " cannot be read.", MsgBoxIcon::Information,
                    "Error");
-    drive.setDriveQuietly(ToQString(DriveOf(ToStdString(directory.path()))));
+    drive.setDriveQuietly(DriveOf(directory.path()));
 }
 
 }  // namespace quorrel::platform

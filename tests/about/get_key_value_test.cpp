@@ -2,43 +2,72 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <optional>
 
-#include "platform/memory_registry.h"
+#include "support/registries_under_test.h"
 
 namespace quorrel {
 namespace {
 
+const std::string kKey = "SOFTWARE\\Quorrel Tests";
+
 TEST(GetKeyValueTest, ValuesAreReadUpToTheBuffersSizeWithOrWithoutTheirNul)
 {
-    constexpr const char* kKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-    const std::string full(1024, 'a');
-    // The value's type (0: no key at all) and bytes; whether it is read, and as what.
-    using Case = std::tuple<std::uint32_t, std::string, bool, std::string>;
-    for (const auto& [type, stored, read, value] : {
-             Case{platform::kRegSz, std::string("C:\\msinfo32.exe", 16), true, "C:\\msinfo32.exe"},
-             Case{platform::kRegSz, "C:\\msinfo32.exe", true, "C:\\msinfo32.exe"},
-             Case{platform::kRegSz, full, true, full},
-             Case{platform::kRegSz, full + '\0', false, ""},  // 1025 bytes
-             Case{platform::kRegSz, std::string(1, '\0'), true, ""},
-             Case{platform::kRegSz, "", true, ""},
-             Case{platform::kRegExpandSz, "", true, ""},
-             Case{platform::kRegExpandSz, std::string("%x%", 4), true, "before"},  // left alone
-             Case{platform::kRegDword, std::string("\x00\x01\x00\x00", 4), true, "256"},
-             Case{0, "", false, ""},
-         }) {
-        SCOPED_TRACE(testing::Message() << "type " << type << ", " << stored.size() << " bytes");
-        platform::MemoryRegistry registry;
-        if (type != 0) {
-            registry.SetValue(platform::kHKeyLocalMachine, kKey, "PATH", type,
-                              {stored.begin(), stored.end()});
+    using namespace std::string_literals;
+    const std::string a1023(1023, 'a');
+    struct Row {
+        const char* name;
+        std::uint32_t type;
+        std::optional<std::string> stored;  // none: no such value
+        bool read;
+        std::string value;
+    };
+    const Row rows[] = {
+        {"WithNul", platform::kRegSz, "C:\\Tools\0"s, true, "C:\\Tools"},
+        {"WithoutNul", platform::kRegSz, "C:\\Tools", true, "C:\\Tools"},
+        // An ANSI value comes to the program as UTF-8, which may no longer fit the buffer.
+        {"Accented", platform::kRegSz, "C:\\Outils \xc3\xa9t\xc3\xa9\0"s, true,
+         "C:\\Outils \xc3\xa9t\xc3\xa9"},
+        {"WiderInUtf8", platform::kRegSz, a1023.substr(1) + "\xc3\xa9" + '\0', false, ""},
+        {"Fits", platform::kRegSz, a1023 + '\0', true, a1023},
+        {"FitsWithoutNul", platform::kRegSz, a1023 + 'a', true, a1023 + 'a'},
+        {"TooLong", platform::kRegSz, a1023 + "a" + '\0', false, ""},
+        {"OnlyNul", platform::kRegSz, "\0"s, true, ""},
+        {"Empty", platform::kRegSz, "", true, ""},
+        {"Expandable", platform::kRegExpandSz, "%ProgramFiles%\\a.exe\0"s, true, "before"},
+        {"EmptyExpandable", platform::kRegExpandSz, "", true, ""},
+        {"Number", platform::kRegDword, "\x2a\x01\0\0"s, true, "298"},
+        {"Missing", platform::kRegSz, std::nullopt, false, ""},
+    };
+    std::vector<std::string> untried;
+    test::OnEveryRegistry([&](const test::RegistryUnderTest& store) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << store.name << " registry, " << row.name);
+            if (row.stored && !store.set(kKey, row.name, row.type, *row.stored)) {
+                untried.push_back(row.name);
+                continue;
+            }
+            std::string text = "before";
+            EXPECT_EQ(
+                GetKeyValue(store.registry, platform::kHKeyLocalMachine, kKey, row.name, text),
+                row.read);
+            EXPECT_EQ(text, row.value);
         }
-        // Only the read access that an ordinary user has on HKEY_LOCAL_MACHINE.
-        registry.GrantOnly(platform::kKeyRead);
         std::string text = "before";
-        EXPECT_EQ(GetKeyValue(registry, platform::kHKeyLocalMachine, kKey, "PATH", text), read);
-        EXPECT_EQ(text, value);
-        EXPECT_EQ(registry.openKeyCount(), 0u);
+        EXPECT_FALSE(GetKeyValue(store.registry, platform::kHKeyLocalMachine, kKey + "\\Missing",
+                                 "Fits", text));
+        EXPECT_EQ(text, "");
+
+        // A key's handle is forgotten once the key is closed.
+        platform::RegistryKey key = 0;
+        ASSERT_EQ(store.registry.RegOpenKeyExA(platform::kHKeyLocalMachine, kKey, 0,
+                                               platform::kKeyRead, key),
+                  platform::kErrorSuccess);
+        EXPECT_EQ(store.registry.RegCloseKey(key), platform::kErrorSuccess);
+        EXPECT_EQ(store.registry.RegCloseKey(key), platform::kErrorInvalidHandle);
+    });
+    if (!untried.empty()) {
+        GTEST_SKIP() << "the code page lacks a character of " << untried.front();
     }
 }
 

@@ -227,7 +227,8 @@ TEST_F(FrmMainTest, SetOptionsOpensTheDialogWhoseApplyTakesEffectAtOnce)
     fakes_.folder.folder("home/prefix/drive_c/users/joe");
     fakes_.services.environment = {home.string(), home.string(), home.string(),
                                    (home / "prefix").string()};
-    const fs::path game = SaveFolderCandidates(fakes_.services.environment, fakes_.registry).back();
+    const fs::path game =
+        SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back();
     fs::create_directories(game);
     for (const char* file : {"Hero.d2s", "Hero.key", "Hero.map"}) {
         WriteFile(game / file, std::string("the game's ") + file);

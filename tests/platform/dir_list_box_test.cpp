@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
+#include <fstream>
 
 #include "platform/file_ops.h"
 #include "platform/path_text.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "support/temp_folder.h"
 
@@ -85,6 +89,42 @@ TEST(DriveListBoxTest, SignalsOnlyRealChangesAndNoneWhenSetQuietly)
     box.setDriveQuietly(start);
     EXPECT_EQ(box.drive(), start);
     EXPECT_EQ(changes.count(), 1);
+}
+
+// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive.
+TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
+{
+    const test::TempFolder temp;
+    const QString inside = Text(temp.folder("inside"));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(inside);
+    const QStringList drives = ListDrives();
+    for (const QString& folder : {inside, Text(temp.path().root_path())}) {
+        // Windows lists the drive in lower case, and a path may name it in either.
+        EXPECT_TRUE(drives.contains(DriveOf(folder), Qt::CaseInsensitive)) << folder.toStdString();
+        EXPECT_TRUE(QFileInfo(CurrentDirectoryOfDrive(DriveOf(folder))).isDir());
+    }
+#ifdef Q_OS_WIN
+    // Windows keeps a current folder for each drive: a drive never visited opens at its root.
+    EXPECT_EQ(CurrentDirectoryOfDrive(DriveOf(inside)), inside) << "no trailing backslash";
+    const QString scratch = qEnvironmentVariable("QUORREL_TEST_DRIVE");
+    EXPECT_FALSE(scratch.isEmpty()) << "scripts/test-windows.sh maps a drive of its own";
+    EXPECT_EQ(CurrentDirectoryOfDrive(scratch.toLower()), scratch.toLower() + "\\")
+        << "the drive as the box names it";
+#else
+    EXPECT_EQ(drives.front(), "/");
+    // The kernel's own file systems hold no player's files.
+    std::ifstream mounts("/proc/self/mounts");
+    std::string device;
+    std::string point;
+    std::string type;
+    while (mounts >> device >> point >> type && mounts.ignore(1000, '\n')) {
+        if (type == "proc" || type == "sysfs" || type == "tmpfs" || type.starts_with("cgroup")) {
+            EXPECT_FALSE(drives.contains(QString::fromStdString(point))) << point;
+        }
+    }
+#endif
+    QDir::setCurrent(before);  // a current folder cannot be removed
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // second one.
 #include <gtest/gtest.h>
 
-#include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "settings/settings_file.h"
@@ -36,7 +35,7 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     platform::CreateOneDirectory(save);
     const fs::path wideSave = temp.path() / (L"Sauvegard" + wideE);
     ASSERT_TRUE(fs::is_directory(wideSave));
-    ASSERT_EQ(platform::DriveOf(save), "C:");
+    ASSERT_EQ(save.substr(0, 2), "C:");
     for (const wchar_t* name : {L"ros.d2s", L"ros.key", L"ros.map"}) {
         test::WriteFile(wideSave / (L"H" + wideE + name), "a file of the game's");
     }

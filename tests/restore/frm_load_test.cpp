@@ -10,7 +10,6 @@
 #include "platform/operating_system.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
-#include "platform/qt/twips.h"
 #include "support/another_copy.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
@@ -211,24 +210,19 @@ TEST_F(FrmLoadTest, WhileAnotherCopyRestoresIntoTheSaveFolderLoadChangesNothing)
 TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
 {
     auto dialog = Open();
-    const auto expectPlaces = [&dialog](int wider, int taller) {
-        using platform::TwipsRect;
-        EXPECT_EQ(dialog->Dir1().geometry(),
-                  TwipsRect(120, 240, 2292, 2448).adjusted(0, 0, wider, taller));
-        EXPECT_EQ(dialog->Drive1().geometry(),
-                  TwipsRect(120, 2760, 2292, 288).adjusted(0, taller, wider, taller));
-        EXPECT_EQ(dialog->cmdLoad().geometry(),
-                  TwipsRect(120, 3240, 1092, 372).translated(0, taller));
-        EXPECT_EQ(dialog->cmdCancel().geometry(),
-                  TwipsRect(1320, 3240, 1092, 372).translated(0, taller));
+    const auto places = [&dialog] {
+        return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
+                                  dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};
     };
-    const QSize own = platform::TwipsSize(2580, 3816);
-    EXPECT_EQ(dialog->size(), own);
-    expectPlaces(0, 0);
-    dialog->resize(own + QSize(300, 200));
-    expectPlaces(300, 200);
-    dialog->resize(own - QSize(50, 50));
-    expectPlaces(0, 0);  // smaller than its own size, the form keeps its layout
+    const std::vector<QRect> own = places();
+    const QSize size = dialog->size();
+    dialog->resize(size + QSize(300, 200));
+    // The folder box takes the room, the drive box keeps below it as wide, the buttons below.
+    EXPECT_EQ(places(), (std::vector<QRect>{own[0].adjusted(0, 0, 300, 200),
+                                            own[1].adjusted(0, 200, 300, 200),
+                                            own[2].translated(0, 200), own[3].translated(0, 200)}));
+    dialog->resize(size - QSize(50, 50));
+    EXPECT_EQ(places(), own) << "smaller than its own size, the form keeps its layout";
 
     const QListWidget& list = dialog->Dir1().list();
     ASSERT_EQ(

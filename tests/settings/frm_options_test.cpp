@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "platform/drives.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
 #include "settings/settings_file.h"
@@ -95,8 +95,8 @@ TEST_F(FrmOptionsTest, AFirstRunOpensOnTheSaveFolderFoundAndApplyWantsASaveSetTh
         [&](frmOptions& dialog) {
             EXPECT_EQ(dialog.Dir1().path(), Text(save_));
             // Windows names the drive "c:" in the box and "C:" in the path.
-            EXPECT_TRUE(platform::SameDrive(platform::ToStdString(dialog.Drive1().drive()),
-                                            platform::DriveOf(save_.string())));
+            EXPECT_TRUE(
+                platform::SameDrive(dialog.Drive1().drive(), platform::DriveOf(Text(save_))));
             ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
             // Any three files ending so make a save folder.
             ASSERT_TRUE(

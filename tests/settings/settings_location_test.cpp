@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "platform/folder_probe.h"
+#include "platform/qt/folder_probe.h"
 #include "settings/settings_file.h"
 #include "support/temp_folder.h"
 

@@ -24,19 +24,7 @@ CharacterSummary Hero(std::function<void(CharacterSummary&)> change = {})
     return summary;
 }
 
-TEST(CharacterSummaryTest, EachKnownVersionGivesTheSameCharacterWhereverItKeepsTheName)
-{
-    for (const std::uint32_t version : {96u, 97u, 98u, 99u}) {
-        SaveHeader header;
-        header.version = version;
-        header.savedAt = 1796569449;
-        EXPECT_EQ(ReadCharacterSummary(header.bytes()),
-                  Hero([](CharacterSummary& hero) { hero.savedAt = 1796569449; }))
-            << version;
-        EXPECT_EQ(SaveFormatVersion(header.bytes()), version);
-    }
-}
-
+// Each known version gives the same character, wherever it keeps the name.
 TEST(CharacterSummaryTest, FieldsAreReadAsTheGameWritesThem)
 {
     struct Case {
@@ -59,27 +47,17 @@ TEST(CharacterSummaryTest, FieldsAreReadAsTheGameWritesThem)
         {"15 characters", [](auto& h) { h.name = "Abcdefghij-klmn"; },
          Hero([](auto& h) { h.name = "Abcdefghij-klmn"; })},
         {"no save time", [](auto& h) { h.savedAt = 0; }, Hero()},
+        {"a save time", [](auto& h) { h.savedAt = 1796569449; },
+         Hero([](auto& h) { h.savedAt = 1796569449; })},
     };
-    for (const std::uint32_t version : {96u, 99u}) {
+    for (const std::uint32_t version : {96u, 97u, 98u, 99u}) {
         for (const Case& c : cases) {
             SaveHeader header;
             header.version = version;
             c.write(header);
             EXPECT_EQ(ReadCharacterSummary(header.bytes()), c.expected) << c.what << " " << version;
+            EXPECT_EQ(SaveFormatVersion(header.bytes()), version);
         }
-    }
-}
-
-TEST(CharacterSummaryTest, EveryClassHasItsName)
-{
-    const char* const names[] = {"Amazon",    "Sorceress", "Necromancer", "Paladin",
-                                 "Barbarian", "Druid",     "Assassin"};
-    for (std::uint8_t id = 0; id < 7; ++id) {
-        SaveHeader header;
-        header.characterClass = id;
-        const auto summary = ReadCharacterSummary(header.bytes());
-        ASSERT_TRUE(summary) << int(id);
-        EXPECT_EQ(ClassName(summary->characterClass), names[id]);
     }
 }
 

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "app/services.h"
-#include "platform/memory_registry.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/notify_area.h"
-#include "support/fake_program_starter.h"
 #include "support/fakes.h"
+#include "support/memory_registry.h"
 #include "support/temp_folder.h"
 #include "support/watched_files.h"
 
@@ -114,15 +113,13 @@ struct FakeServices {
     WatchedFiles files;
     RecordingDialogs dialogs;
     FakeNotifyArea notifyArea;
-    platform::MemoryRegistry registry;
-    RecordingProgramStarter programStarter;
+    MemoryRegistry registry;
     Services services{clock,
                       beeper,
                       files,
                       dialogs,
                       notifyArea,
-                      registry,
-                      programStarter,
+                      &registry,
                       (folder.path() / "Settings.ini").string(),
                       (folder.path() / "Log.txt").string()};
 };
