@@ -4,11 +4,11 @@
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
+#include "app/single_instance.h"
 #include "platform/file_ops.h"
 #include "platform/path_text.h"
 #include "platform/qt/folder_probe.h"
 #include "platform/qt/qt_beeper.h"
-#include "platform/qt/single_instance.h"
 #include "platform/qt/text.h"
 #include "platform/registry.h"
 #include "settings/save_folder_search.h"
@@ -67,13 +67,13 @@ int main(int argc, char* argv[])
             : platform::JoinPath(platform::ToText(platform::ToPath(settingsFile).parent_path()),
                                  kLogFile);
     platform::QtDialogs dialogs;
-    platform::SingleInstance instance(platform::ToQString(settingsFile));
+    SingleInstance instance(platform::ToQString(settingsFile));
     switch (instance.Claim()) {
-        case platform::SingleInstance::Outcome::Runs:
+        case SingleInstance::Outcome::Runs:
             break;
-        case platform::SingleInstance::Outcome::AnotherCopyCameForward:
+        case SingleInstance::Outcome::AnotherCopyCameForward:
             return 0;  // the copy that runs on these settings has been asked to come forward
-        case platform::SingleInstance::Outcome::AnotherCopyDoesNotAnswer:
+        case SingleInstance::Outcome::AnotherCopyDoesNotAnswer:
             dialogs.MsgBox(nullptr, NotAnswering(platform::ToQString(settingsFile)),
                            platform::MsgBoxIcon::Critical, "Error");
             return 1;
@@ -99,12 +99,11 @@ int main(int argc, char* argv[])
     });
     // Until the splash gives way, the window is on its way up anyway; a box it waits on comes
     // forward.
-    QObject::connect(&instance, &platform::SingleInstance::AnotherStart, &mainWindow,
-                     [&mainWindow, &loaded] {
-                         if (loaded || QApplication::activeModalWidget() != nullptr) {
-                             mainWindow.AnotherStart();
-                         }
-                     });
+    QObject::connect(&instance, &SingleInstance::AnotherStart, &mainWindow, [&mainWindow, &loaded] {
+        if (loaded || QApplication::activeModalWidget() != nullptr) {
+            mainWindow.AnotherStart();
+        }
+    });
     splash.show();
     return QApplication::exec();
 }

@@ -1,4 +1,4 @@
-#include "platform/qt/single_instance.h"
+#include "app/single_instance.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@
 #include <functional>
 #include <memory>
 
+#include "app/socket_folder.h"
 #include "platform/operating_system.h"
-#include "platform/qt/socket_folder.h"
 #include "support/temp_folder.h"
 
-namespace quorrel::platform {
+namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
@@ -290,4 +290,4 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
 #endif
 
 }  // namespace
-}  // namespace quorrel::platform
+}  // namespace quorrel

@@ -1,4 +1,4 @@
-#include "platform/qt/socket_folder.h"
+#include "app/socket_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-namespace quorrel::platform {
+namespace quorrel {
 
 #ifdef _WIN32
 
@@ -108,4 +108,4 @@ bool IsOwnSocket(const QString& path)
 
 #endif
 
-}  // namespace quorrel::platform
+}  // namespace quorrel

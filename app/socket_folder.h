@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace quorrel::platform {
+namespace quorrel {
 
 // Where a copy of the program listens for later starts. On Windows a local socket is a named
 // pipe, which takes a plain name. Elsewhere it is a file, and a file in the shared temporary
@@ -27,4 +27,4 @@ QString SessionSocketFolder(qsizetype nameLength);
 // on Windows, where the name is a pipe's.
 bool IsOwnSocket(const QString& path);
 
-}  // namespace quorrel::platform
+}  // namespace quorrel

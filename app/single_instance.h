@@ -9,7 +9,7 @@
 
 class QLocalSocket;
 
-namespace quorrel::platform {
+namespace quorrel {
 
 // One running copy of the program per settings file. The first copy to start on a Settings.ini
 // holds a lock beside it (Settings.ini.lock) and listens on a local socket named after the
@@ -67,4 +67,4 @@ private:
     QLocalServer server_;
 };
 
-}  // namespace quorrel::platform
+}  // namespace quorrel

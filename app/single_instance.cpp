@@ -1,4 +1,4 @@
-#include "platform/qt/single_instance.h"
+#include "app/single_instance.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -14,9 +14,9 @@
 #include <QThread>
 #include <QTimer>
 
-#include "platform/qt/socket_folder.h"
+#include "app/socket_folder.h"
 
-namespace quorrel::platform {
+namespace quorrel {
 
 namespace {
 
@@ -248,4 +248,4 @@ SingleInstance::Answer SingleInstance::askRunningCopy(bool patient) const
     return Answer::NoCopy;
 }
 
-}  // namespace quorrel::platform
+}  // namespace quorrel
