@@ -5,11 +5,11 @@
 
 #include "about/frm_about.h"
 #include "app/notification_icon.h"
+#include "app/withdrawn_window.h"
 #include "platform/path_text.h"
 #include "platform/qt/background.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
-#include "platform/qt/withdrawn_window.h"
 #include "restore/frm_load.h"
 #include "restore/recovery_box.h"
 #include "settings/frm_options.h"
@@ -158,7 +158,7 @@ void frmMain::Form_MouseMove(std::uint32_t mouseMessage)
         return;
     }
     if (mouseMessage == platform::WM_LBUTTONDBLCLK) {
-        platform::ShowWithdrawnWindow(*this);
+        ShowWithdrawnWindow(*this);
     }
 }
 
@@ -173,7 +173,7 @@ void frmMain::AnotherStart()
     if (isVisible()) {
         hide();
     }
-    platform::ShowWithdrawnWindow(*this);
+    ShowWithdrawnWindow(*this);
 }
 
 }  // namespace quorrel

@@ -1,4 +1,4 @@
-#include "platform/qt/withdrawn_window.h"
+#include "app/withdrawn_window.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -13,7 +13,7 @@
 #include <memory>
 #endif
 
-namespace quorrel::platform {
+namespace quorrel {
 
 namespace {
 
@@ -77,4 +77,4 @@ void ShowWithdrawnWindow(QWidget& window)
     window.activateWindow();
 }
 
-}  // namespace quorrel::platform
+}  // namespace quorrel
