@@ -204,13 +204,21 @@ class Quorrel:
         self.icon_colours = len(colours)
         return icon if len(colours) >= ICON_COLOURS else None
 
-    def double_click_icon(self):
+    def wait_painted_icon(self):
         self.icon_colours = 0
         try:
-            icon = wait_for("the notification icon's picture", self.painted_icon)
+            return wait_for("the notification icon's picture", self.painted_icon)
         except Failure:
             raise Failure(f"no painted notification icon: {self.icons()}, "
                           f"{self.icon_colours} colours where the icon is") from None
+
+    def keep_icon_picture(self, path):
+        """Saves the notification area around the painted icon as the player sees it."""
+        icon = self.wait_painted_icon()
+        self.desktop.screenshot(path, icon["x"] - 60, icon["y"] - 16, 120, 64)
+
+    def double_click_icon(self):
+        icon = self.wait_painted_icon()
         self.desktop.click(icon["x"] + icon["width"] // 2, icon["y"] + icon["height"] // 2,
                            count=2)
         return icon
@@ -222,10 +230,10 @@ class Quorrel:
             raise Failure(f"the program ended with exit code {self.process.returncode}")
 
 
-def round_trips(desktop, quorrel, count):
+def round_trips(desktop, quorrel, count, picture=None):
     """Sends the window to the notification area count times with Start (the first time from a
     stopped run) and count times with Hide, and brings it back each time with a double-click on
-    the icon, as a player does."""
+    the icon, as a player does. The first time, the icon's picture is kept as picture."""
     for command in ("Start", "Hide"):
         for attempt in range(1, count + 1):
             if command == "Start":
@@ -235,6 +243,8 @@ def round_trips(desktop, quorrel, count):
             else:
                 quorrel.choose("Hide")
             wait_for(f"{command} {attempt} to withdraw the window", quorrel.withdrawn)
+            if picture and command == "Start" and attempt == 1:
+                quorrel.keep_icon_picture(picture)
             quorrel.double_click_icon()
             try:
                 wait_for("the window back", quorrel.shown_and_focused, timeout=5)
@@ -302,7 +312,7 @@ class Suite:
         if not all(title["enabled"] for title in quorrel.menu_bar().values()):
             raise Failure("a greyed menu with a valid Settings.ini")
 
-        round_trips(self.desktop, quorrel, ROUND_TRIPS)
+        round_trips(self.desktop, quorrel, ROUND_TRIPS, os.path.join(self.workdir, "icon.png"))
 
         # A run at one check a second takes a snapshot of a save that the game rewrote.
         quorrel.choose("Run", "Stop")

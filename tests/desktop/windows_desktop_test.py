@@ -186,9 +186,7 @@ class Suite:
         quorrel = self.quorrel
         quorrel.choose("Run", "Start")
         wait_for("Start to withdraw the window", quorrel.withdrawn)
-        icon = wait_for("the notification icon's picture", quorrel.painted_icon)
-        self.desktop.screenshot(os.path.join(self.workdir, "icon-docked.png"),
-                                icon["x"] - 60, icon["y"] - 16, 120, 64)
+        quorrel.keep_icon_picture(os.path.join(self.workdir, "icon.png"))
         quorrel.double_click_icon()
         wait_for("the window back", quorrel.shown_and_focused, timeout=5)
         quorrel.choose("Run", "Stop")
