@@ -23,6 +23,14 @@ configure_and_build() {  # folder, build type, extra CMake options...
     cmake --build "$folder"
 }
 
+# took WHAT says how long the part of a command that ends here took, to keep the README's times
+# honest.
+part_started=$SECONDS
+took() {
+    echo "== $1: $((SECONDS - part_started)) s"
+    part_started=$SECONDS
+}
+
 build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 # The desktop suite's X server, window manager, notification area and tools, and the validators
 # of the installed desktop entry and AppStream page.
@@ -79,19 +87,24 @@ test)
     require_tools "The Linux tests" cmake ninja g++ python3 "${desktop_test_tools[@]}"
     # A locale that writes decimals with a comma, for the refresh-time test (root only).
     if [ "$(id -u)" -eq 0 ] && ! locale -a | grep -qi '^de_DE\.utf-\?8$'; then
-        localedef -i de_DE -f UTF-8 de_DE.UTF-8
+        step "making the de_DE.UTF-8 locale (localedef)" localedef -i de_DE -f UTF-8 de_DE.UTF-8
     fi
+    took "the packages"
     configure_and_build build Debug -DQUORREL_POWER_CUT=ON
+    took "the Linux build"
     status=0
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure || status=$?
     # CTest names a skipped test but not why; the test said why in its output.
     grep -h -e "NOT RUN:" -e "skipped:" build/Testing/Temporary/LastTest.log || true
     [ "$status" -eq 0 ] || exit "$status"
+    took "the Linux tests"
     # The tests once more as Windows programs under Wine: the engine's, the widgets' (offscreen),
     # quorrel.exe on a desktop of its own, and the setup program of that same quorrel.exe.
     bash scripts/test-windows.sh
+    took "the Windows build and tests"
     # Every fuzz target for a short while.
     run_fuzzers 15
+    took "the fuzz targets"
     ;;
 bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev

@@ -26,6 +26,7 @@ step "configuring the Windows build (cmake --preset windows-tests)" cmake --pres
 step "building the Windows tests and quorrel.exe" cmake --build --preset windows-tests
 step "making the Windows zip and setup program (target windows_packages)" \
     cmake --build build-windows-tests --target windows_packages
+echo "== the Windows packages and build: $SECONDS s"
 setups=(build-windows-tests/quorrel-*-setup.exe)
 if [ ${#setups[@]} -ne 1 ] || [ ! -f "${setups[0]}" ]; then
     echo "windows_packages made no single setup program in build-windows-tests: ${setups[*]}" >&2
