@@ -2,8 +2,8 @@
 # Quorrel's developer commands. On Debian and Ubuntu they install what is missing first.
 #   ./dev.sh run     build Quorrel and start it
 #   ./dev.sh test    build and run every test, the desktop suite on Xvfb and the power-cut test
-#                    (as root, on a loop device) among them, then the engine's tests on Windows
-#                    under Wine
+#                    (as root, on a loop device) among them, then the tests, the desktop suite and
+#                    the setup program on Windows under Wine, then the fuzz targets
 #   ./dev.sh bench   build and run the benchmarks
 #   ./dev.sh package build a Debian package (build-release/quorrel_*.deb)
 #   ./dev.sh windows build quorrel.exe for Windows, its zip and its setup program
@@ -20,14 +20,24 @@ source scripts/ensure-packages.sh
 configure_and_build() {  # folder, build type, extra CMake options...
     local folder=$1 type=$2
     shift 2
-    cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    step "configuring $folder (cmake -S . -B $folder)" \
+        cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
     cmake --build "$folder"
+}
+
+# took WHAT says how long the part of a command that ends here took, to keep the README's times
+# honest.
+part_started=$SECONDS
+took() {
+    echo "== $1: $((SECONDS - part_started)) s"
+    part_started=$SECONDS
 }
 
 build_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 # The desktop suite's X server, window manager, notification area and tools, and the validators
 # of the installed desktop entry and AppStream page.
 desktop_test_packages=(xvfb openbox trayer xdotool x11-utils desktop-file-utils appstream)
+desktop_test_tools=(Xvfb openbox trayer xdotool xprop xwininfo desktop-file-validate appstreamcli)
 
 # The Windows program: the posix-threads MinGW-w64, the build machine's moc, rcc and uic for the
 # static Qt for Windows (see cmake/qt-windows.cmake), ImageMagick for the icon, NSIS for the setup
@@ -36,7 +46,8 @@ windows_build_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-de
                         nsis)
 build_windows_program() {
     ensure_packages "${windows_build_packages[@]}"
-    cmake --preset windows >/dev/null
+    require_tools "The Windows program" cmake ninja x86_64-w64-mingw32-g++-posix convert makensis
+    step "configuring the Windows build (cmake --preset windows)" cmake --preset windows
     cmake --build --preset windows-packages
 }
 
@@ -74,25 +85,28 @@ run)
     ;;
 test)
     ensure_packages "${build_packages[@]}" libgtest-dev locales "${desktop_test_packages[@]}" \
-        e2fsprogs util-linux mount
+        e2fsprogs util-linux mount python3
+    require_tools "The Linux tests" cmake ninja g++ python3 "${desktop_test_tools[@]}"
     # A locale that writes decimals with a comma, for the refresh-time test (root only).
     if [ "$(id -u)" -eq 0 ] && ! locale -a | grep -qi '^de_DE\.utf-\?8$'; then
-        localedef -i de_DE -f UTF-8 de_DE.UTF-8
+        step "making the de_DE.UTF-8 locale (localedef)" localedef -i de_DE -f UTF-8 de_DE.UTF-8
     fi
+    took "the packages"
     configure_and_build build Debug -DQUORREL_POWER_CUT=ON
+    took "the Linux build"
     status=0
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure || status=$?
     # CTest names a skipped test but not why; the test said why in its output.
     grep -h -e "NOT RUN:" -e "skipped:" build/Testing/Temporary/LastTest.log || true
     [ "$status" -eq 0 ] || exit "$status"
-    # The tests once more as Windows programs under Wine: the engine's, the widgets' (offscreen)
-    # and quorrel.exe on a desktop of its own.
+    took "the Linux tests"
+    # The tests once more as Windows programs under Wine: the engine's, the widgets' (offscreen),
+    # quorrel.exe on a desktop of its own, and the setup program of that same quorrel.exe.
     bash scripts/test-windows.sh
-    # The setup program of that same quorrel.exe, installed and removed under Wine.
-    cmake --build build-windows-tests --target windows_packages >/dev/null
-    python3 tests/install/windows_setup_test.py build-windows-tests/quorrel-1.0.0-setup.exe
+    took "the Windows build and tests"
     # Every fuzz target for a short while.
     run_fuzzers 15
+    took "the fuzz targets"
     ;;
 bench)
     ensure_packages "${build_packages[@]}" libbenchmark-dev
@@ -103,7 +117,7 @@ bench)
 package)
     ensure_packages "${build_packages[@]}" dpkg-dev file
     configure_and_build build-release Release -DQUORREL_TESTS=OFF
-    (cd build-release && cpack >/dev/null)
+    (cd build-release && step "making the Debian package (cpack)" cpack)
     ls build-release/quorrel_*.deb
     ;;
 windows)

@@ -21,19 +21,24 @@ add_custom_command(
     COMMENT "Making ${zip_name}"
     VERBATIM)
 
-set(package_files ${CMAKE_CURRENT_BINARY_DIR}/${zip_name})
+# Without NSIS the setup program cannot be made: the target then fails, saying why, rather than
+# leaving a zip alone for a later step to miss the setup program.
 if(QUORREL_MAKENSIS)
-    add_custom_command(
-        OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${setup_name}
-        COMMAND ${QUORREL_MAKENSIS} -V2 -NOCD -DVERSION=${PROJECT_VERSION}
-                -DEXE=$<TARGET_FILE:quorrel> -DICON=${QUORREL_ICO}
-                -DOUTFILE=${CMAKE_CURRENT_BINARY_DIR}/${setup_name} ${packaging_dir}/quorrel.nsi
-        DEPENDS quorrel ${packaging_dir}/quorrel.nsi ${QUORREL_ICO}
-        COMMENT "Making ${setup_name}"
-        VERBATIM)
-    list(APPEND package_files ${CMAKE_CURRENT_BINARY_DIR}/${setup_name})
+    set(make_setup ${QUORREL_MAKENSIS} -V2 -NOCD -DVERSION=${PROJECT_VERSION}
+        -DEXE=$<TARGET_FILE:quorrel> -DICON=${QUORREL_ICO}
+        -DOUTFILE=${CMAKE_CURRENT_BINARY_DIR}/${setup_name} ${packaging_dir}/quorrel.nsi)
 else()
-    message(WARNING "makensis (Debian's nsis) not found: windows_packages makes the zip only")
+    message(STATUS "makensis (Debian's nsis) not found: windows_packages will fail, naming it")
+    set(make_setup ${CMAKE_COMMAND} -E echo
+        "makensis is missing: install NSIS (Debian's nsis) and configure again to make ${setup_name}"
+        COMMAND ${CMAKE_COMMAND} -E false)
 endif()
+add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${setup_name}
+    COMMAND ${make_setup}
+    DEPENDS quorrel ${packaging_dir}/quorrel.nsi ${QUORREL_ICO}
+    COMMENT "Making ${setup_name}"
+    VERBATIM)
 
-add_custom_target(windows_packages DEPENDS ${package_files})
+add_custom_target(windows_packages
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${zip_name} ${CMAKE_CURRENT_BINARY_DIR}/${setup_name})

@@ -1,9 +1,12 @@
 # Sourced by the developer scripts: ensure_packages NAME... installs the Debian packages that are
 # missing (as root), or says exactly what to install. Elsewhere than Debian it does nothing; the
-# README lists what to install there.
+# README lists what to install there, and each script names a tool it still misses
+# (require_tools in scripts/step.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/step.sh"
+
 ensure_packages() {
     command -v dpkg-query >/dev/null || return 0
-    local missing=()
+    local missing=() package
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$package")
@@ -14,9 +17,14 @@ ensure_packages() {
         exit 1
     fi
     echo "Installing ${missing[*]}"
-    # The package lists may be missing or old on a fresh machine.
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null 2>&1 || {
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-    }
+    export DEBIAN_FRONTEND=noninteractive
+    # A fresh machine may have no package lists at all, or lists so old that they name files the
+    # mirror no longer has: then the lists are fetched and the install is tried once more.
+    if ! compgen -G "/var/lib/apt/lists/*_Packages" >/dev/null; then
+        step "fetching the package lists (apt-get update)" apt-get update || exit 1
+    fi
+    if ! apt-get install -y -qq "${missing[@]}" </dev/null >/dev/null 2>&1; then
+        step "fetching the package lists (apt-get update)" apt-get update || exit 1
+        step "installing ${missing[*]}" apt-get install -y -qq "${missing[@]}" || exit 1
+    fi
 }

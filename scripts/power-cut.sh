@@ -32,9 +32,9 @@ if [ -n "${QUORREL_POWER_CUT_DRIVER:-}" ]; then
 else
     source scripts/ensure-packages.sh
     ensure_packages cmake ninja-build g++ e2fsprogs util-linux mount
-    cmake -S . -B build-power-cut -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORREL_GUI=OFF \
-        -DQUORREL_TESTS=OFF -DQUORREL_POWER_CUT=ON >/dev/null
-    cmake --build build-power-cut --target quorrel_power_cut >/dev/null
+    step "configuring build-power-cut" cmake -S . -B build-power-cut -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DQUORREL_GUI=OFF -DQUORREL_TESTS=OFF -DQUORREL_POWER_CUT=ON
+    step "building the power-cut driver" cmake --build build-power-cut --target quorrel_power_cut
     driver=$PWD/build-power-cut/tests/power_cut/quorrel_power_cut
 fi
 for tool in mkfs.ext4 losetup mount umount mountpoint; do
@@ -149,7 +149,8 @@ for round in $(seq 1 "$rounds"); do
     cmp -s "$work/Settings.ini" "$disk/app/Settings.ini" ||
         problems+=("Settings.ini: $(describe "$disk/app/Settings.ini")")
     # The next start puts each save folder in order before anything else reads it.
-    "$driver" recover "$disk/restored" >/dev/null 2>&1 || problems+=("the recovery of the restored folder")
+    said=$("$driver" recover "$disk/restored" 2>&1) ||
+        problems+=("the recovery of the restored folder: $said")
     same_as new "$disk/restored" || problems+=("the restored save folder: $(ls -A "$disk/restored")")
     recovery=$("$driver" recover "$disk/interrupted" 2>&1) || recovery="recovery failed: $recovery"
     if same_as new "$disk/interrupted"; then

@@ -19,7 +19,11 @@ from xdesktop import Desktop, Failure, luminance, text_runs, wait_for
 MENUS = ["File", "Run", "Options", "Hide", "Help"]
 ITEMS = {"File": ["Load", "Exit"], "Run": ["Start", "Stop"], "Options": ["Set Options"],
          "Help": ["About"]}
-RESTORES = 20
+# Round trips through the notification area with Start, and as many with Hide.
+ROUND_TRIPS = 20
+# The icon is a picture of many colours; an icon that the notification area shows but its window
+# never painted is a flat square of the area's own grey.
+ICON_COLOURS = 8
 # Text on a menu differs from the menu's background by more than INK in brightness; enabled text
 # is darker than ENABLED, greyed text lighter.
 INK = 25
@@ -188,19 +192,66 @@ class Quorrel:
 
         return wait_for(f"the items of the {title} menu", lambda: steady(read))
 
-    def double_click_icon(self):
-        icons = wait_for("the notification icon", self.icons)
-        if len(icons) != 1:
+    def painted_icon(self):
+        """The one notification icon, once the screen shows its picture there."""
+        icons = self.icons()
+        if len(icons) > 1:
             raise Failure(f"{len(icons)} notification icons instead of one")
+        if not icons:
+            return None
         icon = icons[0]
+        colours = self.desktop.colours(icon["x"], icon["y"], icon["width"], icon["height"])
+        self.icon_colours = len(colours)
+        return icon if len(colours) >= ICON_COLOURS else None
+
+    def wait_painted_icon(self):
+        self.icon_colours = 0
+        try:
+            return wait_for("the notification icon's picture", self.painted_icon)
+        except Failure:
+            raise Failure(f"no painted notification icon: {self.icons()}, "
+                          f"{self.icon_colours} colours where the icon is") from None
+
+    def keep_icon_picture(self, path):
+        """Saves the notification area around the painted icon as the player sees it."""
+        icon = self.wait_painted_icon()
+        self.desktop.screenshot(path, icon["x"] - 60, icon["y"] - 16, 120, 64)
+
+    def double_click_icon(self):
+        icon = self.wait_painted_icon()
         self.desktop.click(icon["x"] + icon["width"] // 2, icon["y"] + icon["height"] // 2,
                            count=2)
+        return icon
 
     def exit(self):
         self.choose("File", "Exit")
         wait_for("the program to end", lambda: self.process.poll() is not None)
         if self.process.returncode != 0:
             raise Failure(f"the program ended with exit code {self.process.returncode}")
+
+
+def round_trips(desktop, quorrel, count, picture=None):
+    """Sends the window to the notification area count times with Start (the first time from a
+    stopped run) and count times with Hide, and brings it back each time with a double-click on
+    the icon, as a player does. The first time, the icon's picture is kept as picture."""
+    for command in ("Start", "Hide"):
+        for attempt in range(1, count + 1):
+            if command == "Start":
+                if attempt > 1:
+                    quorrel.choose("Run", "Stop")
+                quorrel.choose("Run", "Start")
+            else:
+                quorrel.choose("Hide")
+            wait_for(f"{command} {attempt} to withdraw the window", quorrel.withdrawn)
+            if picture and command == "Start" and attempt == 1:
+                quorrel.keep_icon_picture(picture)
+            quorrel.double_click_icon()
+            try:
+                wait_for("the window back", quorrel.shown_and_focused, timeout=5)
+            except Failure:
+                raise Failure(f"after {command} {attempt} the window did not come back from the "
+                              f"notification area: {desktop.window_report(quorrel.window)}")
+    print(f"  round trips through the notification area: {count} with Start, {count} with Hide")
 
 
 class Suite:
@@ -261,31 +312,7 @@ class Suite:
         if not all(title["enabled"] for title in quorrel.menu_bar().values()):
             raise Failure("a greyed menu with a valid Settings.ini")
 
-        failures = []
-        for command in ("Start", "Hide"):
-            for attempt in range(1, RESTORES + 1):
-                if command == "Start":
-                    if attempt > 1:
-                        quorrel.choose("Run", "Stop")
-                    quorrel.choose("Run", "Start")
-                else:
-                    quorrel.choose("Hide")
-                wait_for(f"{command} to withdraw the window", quorrel.withdrawn)
-                quorrel.double_click_icon()
-                try:
-                    wait_for("the window back", quorrel.shown_and_focused, timeout=5)
-                except Failure:
-                    failures.append(f"{command} {attempt}: "
-                                    + self.desktop.window_report(quorrel.window))
-                    # Bring it back by hand, as the player could not, to go on counting.
-                    self.desktop.run("xdotool", "windowmap", str(quorrel.window))
-                    self.desktop.run("xdotool", "windowactivate", str(quorrel.window))
-                    wait_for("the window back by hand", quorrel.shown_and_focused)
-        print(f"  restores: Start {RESTORES - sum(f.startswith('Start') for f in failures)}"
-              f"/{RESTORES}, Hide {RESTORES - sum(f.startswith('Hide') for f in failures)}"
-              f"/{RESTORES}")
-        if failures:
-            raise Failure("the window did not come back:\n    " + "\n    ".join(failures))
+        round_trips(self.desktop, quorrel, ROUND_TRIPS, os.path.join(self.workdir, "icon.png"))
 
         # A run at one check a second takes a snapshot of a save that the game rewrote.
         quorrel.choose("Run", "Stop")

@@ -63,8 +63,11 @@ class Desktop:
         wait_for("the window manager", lambda: self.root_property("_NET_SUPPORTING_WM_CHECK"))
 
     def start_tray(self):
+        # A fixed width: sized to what it holds, trayer starts 2 pixels wide, and Wine keeps the
+        # window it docks an icon in at that width once trayer has grown, so the icon is cut to
+        # a strip that shows trayer's grey and takes few clicks.
         self.spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right",
-                              "--widthtype", "request", "--height", "32",
+                              "--widthtype", "pixel", "--width", "100", "--height", "32",
                               "--SetDockType", "true", "--transparent", "false"])
         wait_for("the notification area", lambda: self.tray_panel())
 
@@ -243,6 +246,10 @@ class Desktop:
                 line.append((pixels[i + 2], pixels[i + 1], pixels[i]))
             rows.append(line)
         return rows
+
+    def colours(self, x, y, width, height):
+        """The distinct colours in a rectangle of the screen."""
+        return {pixel for line in self.region(x, y, width, height) for pixel in line}
 
     def screenshot(self, path, x=0, y=0, width=None, height=None):
         """Writes (part of) the screen as a PNG file."""

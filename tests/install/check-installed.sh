@@ -15,7 +15,9 @@ done
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+source "$(dirname "$0")/../../scripts/step.sh"
+DESTDIR=$root step "installing $build into a scratch folder (cmake --install)" \
+    cmake --install "$build" --prefix /usr
 
 id=io.github.quorrel.Quorrel
 entry=$root/usr/share/applications/$id.desktop

@@ -161,8 +161,8 @@ def main():
     setup = os.path.abspath(sys.argv[1])
     for tool in ("wine", "wineserver", "Xvfb", "openbox", "xdotool", "xprop", "xwininfo"):
         if shutil.which(tool) is None:
-            print(f"setup test skipped: {tool} is missing")
-            return 77
+            print(f"setup test cannot run: {tool} is missing", file=sys.stderr)
+            return 1
     workdir = tempfile.mkdtemp(prefix="quorrel-setup-")
     desktop = Desktop(workdir)
     wine = None
