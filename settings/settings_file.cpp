@@ -70,7 +70,10 @@ void CreateMissingFolders(const fs::path& folder, platform::FileOps& files)
     if (folder.empty() || fs::is_directory(folder, ignored)) {
         return;
     }
-    CreateMissingFolders(folder.parent_path(), files);
+    // A root is its own parent: a drive that is gone ("R:\\") is reported, not climbed for ever.
+    if (folder.parent_path() != folder) {
+        CreateMissingFolders(folder.parent_path(), files);
+    }
     platform::CreateOneDirectory(platform::ToText(folder));
     files.SyncFolder(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
 }

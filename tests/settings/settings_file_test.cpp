@@ -99,6 +99,19 @@ TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
     EXPECT_EQ(read, written);
 }
 
+#ifdef _WIN32
+// Settings on a drive that is gone (a stick pulled out): the failure is reported.
+TEST_F(SettingsFileTest, SettingsOnADriveThatIsGoneAreReportedNotSaved)
+{
+    char letter = 'Z';
+    while (letter > 'D' && fs::exists(std::string(1, letter) + ":\\")) {
+        --letter;
+    }
+    const std::string file = std::string(1, letter) + ":\\Quorrel\\Settings.ini";
+    EXPECT_THROW(WriteSettingsFile({"a", "b", "5"}, file), std::system_error);
+}
+#endif
+
 #ifndef _WIN32
 // Read as a plain file only (see the file services' table): a link is not followed, not even to
 // settings that would read well.
