@@ -7,9 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "platform/operating_system.h"
 #include "platform/qt/dir_list_box.h"
-#include "platform/qt/drive_list_box.h"
+#include "restore/restore_journal.h"
 #include "support/another_copy.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
@@ -24,8 +23,16 @@ using platform::MsgBoxIcon;
 
 // The dialog over Hero's scene (see HeroScene), whose folder is SnapshotDir. The clock names a
 // safety snapshot Hero-06-12-2026-15-04-09.
-class FrmLoadTest : public testing::Test {
-protected:
+struct LoadScene {
+    HeroScene scene;
+    FakeClock clock;
+    RecordingDialogs dialogs;
+    WatchedFiles files;
+    Settings settings{scene.save.string(), scene.root.text(), "60"};
+    QWidget parent;
+    std::unique_ptr<AnotherCopy> otherCopy;
+    fs::path safetySnapshot = scene.root.path() / "Hero-06-12-2026-15-04-09";
+
     // Opens the dialog and in it, unless empty, this folder.
     std::unique_ptr<frmLoad> Open(const fs::path& folder = {})
     {
@@ -37,200 +44,283 @@ protected:
         return dialog;
     }
 
-    HeroScene scene;
-    FakeClock clock;
-    RecordingDialogs dialogs;
-    WatchedFiles files;
-    Settings settings{scene.save.string(), scene.root.text(), "60"};
-    QWidget parent;
+    // Presses Load on the folder; returns the dialog, closed unless it waits for another choice.
+    std::unique_ptr<frmLoad> Load(const fs::path& folder)
+    {
+        auto dialog = Open(folder);
+        dialog->cmdLoad().click();
+        return dialog;
+    }
+
+    // A folder of the history with these files.
+    fs::path Folder(const std::string& name, const std::vector<std::string>& files)
+    {
+        for (const std::string& file : files) {
+            WriteFile(scene.root.folder(name) / file, "x");
+        }
+        return scene.root.path() / name;
+    }
 };
 
-TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
-{
-    // The first time the disk fills up while the copy of Hero.map is written.
-    FillUp(files, scene.save, "Hero.map");
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
-              "The snapshot could not be restored.\n\n" + (scene.save / "Hero.map").string() +
-                  "\n" + std::make_error_code(std::errc::no_space_on_device).message() +
-                  "\n\nThe save game directory was left as it was.");
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(dialogs.boxes[0].title, "Error");
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
+// What goes wrong, and the boxes that say so: their words, in order, and the last one's icon.
+struct Refusal {
+    const char* what;
+    std::function<void(LoadScene&)> prepare;
+    std::function<void(LoadScene&)> press;  // Load on the snapshot when empty
+    std::vector<std::string> words;
+    MsgBoxIcon icon = MsgBoxIcon::Critical;
+    std::string gameSaves;  // a save file that the game writes meanwhile
+    bool asBefore = true;   // the save folder is left as it was, the game's save aside
+    bool safetySnapshot = false;
+};
 
-    files.before = nullptr;
-    clock.moment.minute = 5;
-    auto dialog = Open();
-    EXPECT_EQ(dialog->Dir1().path().toStdString(), scene.root.text());
-    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
-    dialog->cmdLoad().click();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(ImageOf(scene.save), scene.after);
+// The game saves Hero.d2s, once, before the first `operation` on a file for which `where` holds.
+void GameSaves(LoadScene& s, const char* operation,
+               const std::function<bool(const fs::path& file)>& where)
+{
+    s.files.before = [&s, operation, where, saved = false](std::string_view now,
+                                                           const fs::path& file) mutable {
+        if (!saved && now == operation && where(file)) {
+            WriteFile(s.scene.save / "Hero.d2s", "saved by the game meanwhile");
+            saved = true;
+        }
+    };
+}
+
+TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
+{
+    const std::string invalid = "Please select a valid save game directory";
+    const std::string notRestored = "The snapshot could not be restored.\n\n";
+    const std::string asItWas = "\n\nThe save game directory was left as it was.";
+    const std::string interrupted =
+        "Quorrel was interrupted while restoring a snapshot into the save game directory\n";
+    const auto kill = [](const char* operation, const std::string& ending) {
+        return [=](LoadScene& s) {
+            KillRestore(s.scene.snapshot, s.scene.save,
+                        [=](std::string_view now, const fs::path& file) {
+                            return now == operation && file.filename().string().ends_with(ending);
+                        });
+        };
+    };
+    const std::vector<Refusal> refusals = {
+        {"too few save files",
+         nullptr,
+         [](LoadScene& s) {
+             s.Load(s.Folder("two", {"Hero.d2s", "Hero.key"}));
+         },
+         {invalid},
+         MsgBoxIcon::Information},
+        {"upper-case endings",
+         nullptr,
+         [](LoadScene& s) {
+             s.Load(s.Folder("upper", {"Hero.D2S", "Hero.KEY", "Hero.MAP"}));
+         },
+         {invalid},
+         MsgBoxIcon::Information},
+        {"a snapshot merely highlighted: SnapshotDir itself is checked",
+         nullptr,
+         [](LoadScene& s) {
+             auto dialog = s.Open();
+             QListWidget& list = dialog->Dir1().list();
+             list.setCurrentItem(list.findItems("Hero-29-11-2026-20-15-00", Qt::MatchExactly)[0]);
+             dialog->cmdLoad().click();
+         },
+         {invalid},
+         MsgBoxIcon::Information},
+        {"the disk fills up",
+         [](LoadScene& s) { FillUp(s.files, s.scene.save, "Hero.map"); },
+         nullptr,
+         {notRestored, "Hero.map\n" + std::make_error_code(std::errc::no_space_on_device).message(),
+          asItWas},
+         MsgBoxIcon::Critical,
+         "",
+         true,
+         true},
+        {"another copy restores into the save folder",
+         [](LoadScene& s) {
+             s.otherCopy = std::make_unique<AnotherCopy>(s.scene.save.string(),
+                                                         platform::FolderLock::Kind::Exclusive);
+         },
+         nullptr,
+         {notRestored,
+          "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it "
+          "in order. Try again once it has finished." +
+              asItWas}},
+        {"SnapshotDir was moved away",
+         [](LoadScene& s) { s.settings.SnapshotDir = (s.scene.root.path() / "moved").string(); },
+         [](LoadScene& s) {
+             auto dialog = s.Open();
+             dialog->Dir1().setPath(QString::fromStdString(s.scene.snapshot.string()));
+             dialog->cmdLoad().click();
+         },
+         {"The snapshot directory ", "moved cannot be found.",
+          "Quorrel could not first keep a copy of the save files that it would replace.",
+          "moved\n" + std::make_error_code(std::errc::no_such_file_or_directory).message(),
+          asItWas}},
+        {"the game saves while the safety snapshot is taken",
+         [](LoadScene& s) {
+             GameSaves(s, "Copy",
+                       [&s](const fs::path& file) { return file.parent_path() != s.scene.save; });
+         },
+         nullptr,
+         {"could not first keep a copy", "the game may be saving", asItWas},
+         MsgBoxIcon::Critical,
+         "Hero.d2s"},
+        {"the game saves between the safety snapshot and the restore",
+         [](LoadScene& s) {
+             GameSaves(s, "Write",
+                       [&s](const fs::path& file) { return file.parent_path() == s.scene.save; });
+         },
+         nullptr,
+         {notRestored, "Hero.d2s\nThe game saved it meanwhile", asItWas},
+         MsgBoxIcon::Critical,
+         "Hero.d2s",
+         true,
+         true},
+        {"the restore fails and so does the way back",
+         [](LoadScene& s) {
+             s.files.before = [placed = false](std::string_view now, const fs::path& file) mutable {
+                 placed = placed || file.filename() == ".notes.txt.quorrel-new";
+                 if (placed && now != "Copy") {
+                     throw fs::filesystem_error("Cannot", file,
+                                                std::make_error_code(std::errc::io_error));
+                 }
+             };
+         },
+         nullptr,
+         {"could not be restored, and the save game directory could not be put back as it was",
+          "Left in the save game directory:", "the journal of the restore",
+          "Quorrel tries again to put it back the next time it starts"},
+         MsgBoxIcon::Critical,
+         "",
+         false,
+         true},
+        {"an interrupted restore whose journal cannot be read",
+         [](LoadScene& s) {
+             WriteFile(s.scene.save / kJournalName, "Quorrel restore journal 2\n");
+         },
+         nullptr,
+         {interrupted, "Its journal cannot be read", "until you have put it in order yourself",
+          std::string(kJournalName) + ": the journal of the restore: delete it last"}},
+        {"an interrupted restore that cannot be put in order",
+         [kill](LoadScene& s) {
+             kill("Move", ".Hero.map.quorrel-new")(s);
+             s.files.before = [](std::string_view now, const fs::path& file) {
+                 if (now == "Move") {
+                     throw fs::filesystem_error("Cannot", file,
+                                                std::make_error_code(std::errc::io_error));
+                 }
+             };
+         },
+         nullptr,
+         {interrupted, "could not put that directory in order", "It tries again the next time",
+          "Left in the save game directory:",
+          ".Hero.map.quorrel-old: the save file Hero.map as it was before"},
+         MsgBoxIcon::Critical,
+         "",
+         false},
+#ifndef _WIN32
+        {"a save folder that cannot be read",
+         [](LoadScene& s) {
+             s.settings.SaveGameDir = (s.scene.root.path() / "loop").string();
+             fs::create_symlink(s.settings.SaveGameDir, s.settings.SaveGameDir);
+         },
+         nullptr,
+         {"Quorrel cannot read the save game directory\n",
+          std::make_error_code(std::errc::too_many_symbolic_link_levels).message()}},
+#endif
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
+        LoadScene s;
+        if (refusal.prepare) {
+            refusal.prepare(s);
+        }
+        FolderImage before = ImageOf(s.scene.save);
+        if (refusal.press) {
+            refusal.press(s);
+        } else {
+            EXPECT_FALSE(s.Load(s.scene.snapshot)->isVisible());
+        }
+        ASSERT_FALSE(s.dialogs.boxes.empty());
+        std::string said;
+        for (const RecordingDialogs::Box& box : s.dialogs.boxes) {
+            said += box.prompt.toStdString() + "\n";
+        }
+        std::size_t at = 0;
+        for (const std::string& words : refusal.words) {
+            at = said.find(words, at);
+            ASSERT_NE(at, std::string::npos) << "\"" << words << "\" is not in:\n" << said;
+        }
+        EXPECT_EQ(s.dialogs.boxes.back().icon, refusal.icon);
+        EXPECT_EQ(s.dialogs.boxes.back().title, "Error");
+        FolderImage now = ImageOf(s.scene.save);
+        if (!refusal.gameSaves.empty()) {
+            EXPECT_EQ(ReadFile(s.scene.save / refusal.gameSaves), "saved by the game meanwhile");
+            now.erase(refusal.gameSaves);
+            before.erase(refusal.gameSaves);
+        }
+        EXPECT_EQ(now == before, refusal.asBefore);
+        EXPECT_EQ(fs::exists(s.safetySnapshot), refusal.safetySnapshot);
+    }
+}
+
+TEST(FrmLoadTest, LoadReplacesTheNamesakesAfterKeepingWhatItReplaces)
+{
+    LoadScene s;
+    EXPECT_FALSE(s.Load(s.scene.snapshot)->isVisible());
+    EXPECT_TRUE(s.dialogs.boxes.empty());
+    EXPECT_TRUE(s.dialogs.questions.empty()) << "a living character is restored without asking";
+    EXPECT_EQ(ImageOf(s.scene.save), s.scene.after);
     // A wrong restore can be undone from the same dialog.
-    FolderImage replaced = scene.before;
+    FolderImage replaced = s.scene.before;
     replaced.erase("Other.d2s");
-    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-05-09"), replaced);
-    EXPECT_TRUE(dialogs.questions.empty()) << "a living character is restored without asking";
+    EXPECT_EQ(ImageOf(s.safetySnapshot), replaced);
 }
 
-TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
+TEST(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstAndItsBoxHoldsNoLock)
 {
-    for (const char* name : {"Hero.d2s", "Hero.key"}) {
-        WriteFile(scene.root.folder("two-only") / name, "x");
-    }
-    for (const char* name : {"Hero.D2S", "Hero.KEY", "Hero.MAP"}) {
-        WriteFile(scene.root.folder("upper-case") / name, "x");
-    }
-    std::vector<std::unique_ptr<frmLoad>> refused;
-    refused.push_back(Open(scene.root.path() / "two-only"));
-    refused.push_back(Open(scene.root.path() / "upper-case"));
-    // Nothing opened, a snapshot merely highlighted: SnapshotDir itself is checked.
-    refused.push_back(Open());
-    QListWidget& list = refused.back()->Dir1().list();
-    list.setCurrentItem(
-        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
-            .at(0));
-    for (const auto& dialog : refused) {
-        dialog->cmdLoad().click();
-        EXPECT_FALSE(dialog->isVisible());
-    }
-    auto escaped = Open(scene.snapshot);
-    QTest::keyClick(escaped.get(), Qt::Key_Escape);
-    EXPECT_FALSE(escaped->isVisible());
-
-    ASSERT_EQ(dialogs.boxes.size(), refused.size());
-    for (const auto& box : dialogs.boxes) {
-        EXPECT_EQ(box.prompt, "Please select a valid save game directory");
-        EXPECT_EQ(box.icon, MsgBoxIcon::Information);
-        EXPECT_EQ(box.title, "Error");
-    }
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-}
-
-TEST_F(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstOrStopsTheNewOne)
-{
-    // Killed with Hero.d2s moved aside and its copy not yet in place.
-    KillRestore(scene.snapshot, scene.save, [](std::string_view operation, const fs::path& file) {
-        return operation == "Rename" && file.filename().string().ends_with(".quorrel-new");
-    });
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].prompt.contains(scene.save.c_str()));
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
-    EXPECT_EQ(ImageOf(scene.save), scene.after) << "and then restored";
-    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-04-09").at("Hero.d2s").first,
-              "now Hero.d2s")
+    LoadScene s;
+    KillRestore(s.scene.snapshot, s.scene.save,
+                [](std::string_view operation, const fs::path& file) {
+                    return operation == "Move" && file.filename().string().ends_with(kStagedEnding);
+                });
+    // While the box is up, another copy's check can look at the save folder.
+    bool free = false;
+    s.dialogs.onBox = [&](const RecordingDialogs::Box&) {
+        AsAnotherCopy([&] {
+            free = platform::FolderLock::TryLock(s.scene.save.string(),
+                                                 platform::FolderLock::Kind::Shared)
+                       .has_value();
+        });
+    };
+    s.Load(s.scene.snapshot);
+    ASSERT_EQ(s.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(s.dialogs.boxes[0].prompt.contains("put back as they were before the restore."));
+    EXPECT_EQ(s.dialogs.boxes[0].icon, MsgBoxIcon::Information);
+    EXPECT_TRUE(free);
+    EXPECT_EQ(ImageOf(s.scene.save), s.scene.after) << "and then restored";
+    EXPECT_EQ(ReadFile(s.safetySnapshot / "Hero.d2s"), "now Hero.d2s")
         << "the safety snapshot was taken of the folder put back in order";
-
-    // A journal that cannot be read stops the restore.
-    WriteFile(scene.save / ".quorrel-restore.journal", "Quorrel restore journal 1\nplanned\n");
-    const FolderImage before = ImageOf(scene.save);
-    clock.moment.minute = 5;
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(dialogs.boxes[1].prompt.contains(".quorrel-restore.journal"));
-    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(ImageOf(scene.save), before);
-    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-05-09"));
 }
 
-TEST_F(FrmLoadTest, ASaveBetweenTheSafetySnapshotAndTheRestoreStopsItBeforeAnythingIsReplaced)
+TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
 {
-    // The game saves Hero.d2s once the safety snapshot has kept it, as the restore begins.
-    bool saved = false;
-    files.before = [&](std::string_view operation, const fs::path& file) {
-        if (operation == "Write" && file.parent_path() == scene.save && !saved) {
-            WriteFile(scene.save / "Hero.d2s", "saved by the game meanwhile");
-            saved = true;
-        }
-    };
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    const QString box = dialogs.boxes[0].prompt;
-    EXPECT_TRUE(box.startsWith("The snapshot could not be restored.\n\n" +
-                               QString::fromStdString((scene.save / "Hero.d2s").string()) +
-                               "\nThe game saved it meanwhile"))
-        << box.toStdString();
-    EXPECT_TRUE(box.endsWith("The save game directory was left as it was.")) << box.toStdString();
-    EXPECT_EQ(ReadFile(scene.save / "Hero.d2s"), "saved by the game meanwhile");
-    for (const char* name : {"Hero.key", "Hero.map", "Other.d2s"}) {
-        EXPECT_EQ(ImageOf(scene.save).at(name), scene.before.at(name)) << name;
-    }
-    EXPECT_FALSE(fs::exists(scene.save / "notes.txt"));
-}
-
-TEST_F(FrmLoadTest, TheBoxNeverSaysTheFolderWasLeftAsItWasWhenTheRestoreCouldNotBeUndone)
-{
-    // The commit fails with every copy in place; as the restore is undone, the game saves
-    // notes.txt, which the restore had brought new into the folder.
-    bool placed = false;
-    bool saved = false;
-    files.before = [&](std::string_view operation, const fs::path& file) {
-        if (placed && !saved && file == scene.save / "notes.txt") {
-            WriteFile(scene.save / "notes.txt", "saved by the game meanwhile");
-            saved = true;
-        }
-        placed =
-            placed || (operation == "Rename" && file.filename().string().ends_with(".quorrel-new"));
-        if (placed && operation == "Write") {
-            throw fs::filesystem_error("Cannot write", file,
-                                       std::make_error_code(std::errc::io_error));
-        }
-    };
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    const QString box = dialogs.boxes[0].prompt;
-    EXPECT_FALSE(box.contains("left as it was")) << box.toStdString();
-    EXPECT_TRUE(box.contains("could not be put back as it was")) << box.toStdString();
-    EXPECT_TRUE(box.contains(QString::fromStdString((scene.save / "notes.txt").string())))
-        << box.toStdString();
-    EXPECT_EQ(ReadFile(scene.save / "notes.txt"), "saved by the game meanwhile");
-}
-
-TEST_F(FrmLoadTest, WhileAnotherCopyRestoresIntoTheSaveFolderLoadChangesNothing)
-{
-    const AnotherCopy otherCopy(scene.save.string(), platform::FolderLock::Kind::Exclusive);
-    ASSERT_TRUE(otherCopy.holds());
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
-              "The snapshot could not be restored.\n\n" + scene.save.string() +
-                  "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it in "
-                  "order. Try again once it has finished.\n\nThe save game directory was left as "
-                  "it was.");
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09"))
-        << "no safety snapshot either";
-}
-
-TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
-{
-    auto dialog = Open();
-    const auto places = [&dialog] {
-        return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
-                                  dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};
-    };
-    const std::vector<QRect> own = places();
-    const QSize size = dialog->size();
-    dialog->resize(size + QSize(300, 200));
-    // The folder box takes the room, the drive box keeps below it as wide, the buttons below.
-    EXPECT_EQ(places(), (std::vector<QRect>{own[0].adjusted(0, 0, 300, 200),
-                                            own[1].adjusted(0, 200, 300, 200),
-                                            own[2].translated(0, 200), own[3].translated(0, 200)}));
-    dialog->resize(size - QSize(50, 50));
-    EXPECT_EQ(places(), own) << "smaller than its own size, the form keeps its layout";
-
-    const QListWidget& list = dialog->Dir1().list();
-    ASSERT_EQ(
-        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
-            .size(),
-        1);
-    for (int row = 0; row < list.count(); ++row) {
-        EXPECT_EQ(list.item(row)->toolTip().split('\n').at(0), list.item(row)->text());
+    for (const bool yes : {false, true}) {
+        LoadScene s;
+        SaveHeader dead;
+        dead.status = 0x2C;
+        WriteFile(s.scene.snapshot / "Hero.d2s", dead.bytes());
+        s.dialogs.yesNoAnswers.push_back(yes);
+        const auto dialog = s.Load(s.scene.snapshot);
+        ASSERT_EQ(s.dialogs.questions.size(), 1u);
+        EXPECT_EQ(s.dialogs.questions[0],
+                  "This snapshot holds Hero dead in hardcore; the game will not let this character "
+                  "play again. Restore it anyway?");
+        EXPECT_TRUE(s.dialogs.boxes.empty());
+        EXPECT_EQ(ReadFile(s.scene.save / "Hero.d2s"), yes ? dead.bytes() : "now Hero.d2s");
+        EXPECT_EQ(fs::exists(s.safetySnapshot), yes);
+        EXPECT_EQ(dialog->isVisible(), !yes) << "so that another snapshot can be chosen";
     }
 }
 
@@ -249,32 +339,29 @@ std::string TipOf(frmLoad& dialog, const fs::path& folder)
         .toStdString();
 }
 
-TEST_F(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
+TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
 {
-    test::SaveHeader hero;
-    hero.level = 42;
+    LoadScene s;
+    SaveHeader hero;
     hero.status = 0x04;  // hardcore, classic
     hero.savedAt = static_cast<std::uint32_t>(
         QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
-    const fs::path withTime = scene.root.folder("Hero-06-12-2026-15-05-00");
+    const fs::path withTime = s.scene.root.folder("Hero-06-12-2026-15-05-00");
     WriteFile(withTime / "Hero.d2s", hero.bytes());
-
-    test::SaveHeader dead;
+    SaveHeader dead;
     dead.version = 99;
     dead.status = 0x6C;  // expansion, ladder, hardcore, died
     dead.characterClass = 6;
     dead.level = 99;
-    const fs::path withoutTime = scene.root.folder("Hero-01-02-2027-03-04-05");
+    const fs::path withoutTime = s.scene.root.folder("Hero-01-02-2027-03-04-05");
     WriteFile(withoutTime / "Hero.d2s", dead.bytes());
-
-    test::SaveHeader old;
+    SaveHeader old;
     old.version = 71;
-    const fs::path oldFormat = scene.root.folder("Old-01-02-2003-04-05-06");
+    const fs::path oldFormat = s.scene.root.folder("Old-01-02-2003-04-05-06");
     WriteFile(oldFormat / "Old.d2s", old.bytes());
-    const fs::path noSave = scene.root.folder("notes");
-    WriteFile(noSave / "notes.txt", "x");
+    const fs::path noSave = s.Folder("notes", {"notes.txt"});
 
-    auto dialog = Open();
+    auto dialog = s.Open();
     EXPECT_EQ(TipOf(*dialog, withTime),
               "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\n"
               "saved 06-12-2026 15:04:09");
@@ -283,82 +370,13 @@ TEST_F(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
               "— dead\nsaved 01-02-2027 03:04:05");
     EXPECT_EQ(TipOf(*dialog, oldFormat),
               "Old-01-02-2003-04-05-06\nno character summary (save format 71)");
-    EXPECT_EQ(TipOf(*dialog, scene.snapshot),
+    EXPECT_EQ(TipOf(*dialog, s.scene.snapshot),
               "Hero-29-11-2026-20-15-00\nno character summary (Hero.d2s is no save file or cannot "
               "be read)");
     EXPECT_EQ(TipOf(*dialog, noSave), "notes");
-
     // Read when asked, not when the list was filled.
     fs::remove(withTime / "Hero.d2s");
     EXPECT_EQ(TipOf(*dialog, withTime), "Hero-06-12-2026-15-05-00");
-}
-
-class FrmLoadDeadHeroTest : public FrmLoadTest {
-protected:
-    FrmLoadDeadHeroTest()
-    {
-        test::SaveHeader dead;
-        dead.status = 0x2C;
-        WriteFile(scene.snapshot / "Hero.d2s", dead.bytes());
-        fs::last_write_time(scene.snapshot / "Hero.d2s",
-                            fs::last_write_time(scene.snapshot / "Hero.key"));
-        restored = scene.before;
-        for (const auto& [name, entry] : ImageOf(scene.snapshot)) {
-            restored[name] = entry;
-        }
-    }
-
-    void ExpectAsked()
-    {
-        ASSERT_EQ(dialogs.questions.size(), 1u);
-        EXPECT_EQ(dialogs.questions[0],
-                  "This snapshot holds Hero dead in hardcore; the game will not let this character "
-                  "play again. Restore it anyway?");
-        EXPECT_TRUE(dialogs.boxes.empty());
-    }
-
-    FolderImage restored;
-};
-
-TEST_F(FrmLoadDeadHeroTest, NoLeavesEverythingAsItWas)
-{
-    const FolderImage history = ImageOf(scene.root.path());
-    auto dialog = Open(scene.snapshot);
-    dialog->cmdLoad().click();
-    ExpectAsked();
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_EQ(ImageOf(scene.root.path()), history) << "not even a safety snapshot";
-    EXPECT_TRUE(dialog->isVisible()) << "so that another snapshot can be chosen";
-}
-
-TEST_F(FrmLoadDeadHeroTest, YesRestoresAsUsual)
-{
-    dialogs.yesNoAnswers.push_back(true);
-    auto dialog = Open(scene.snapshot);
-    dialog->cmdLoad().click();
-    ExpectAsked();
-    EXPECT_EQ(ImageOf(scene.save), restored);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09" / "Hero.d2s"))
-        << "the safety snapshot";
-}
-
-TEST_F(FrmLoadTest, WithoutSnapshotDirNothingIsRestored)
-{
-    settings.SnapshotDir = (scene.root.path() / "moved away").string();
-    auto dialog = Open();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].prompt.contains("moved away"));
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
-
-    // No safety snapshot can be kept, so the restore does not start.
-    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
-    dialog->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(dialogs.boxes[1].prompt.contains("moved away"));
-    EXPECT_TRUE(dialogs.boxes[1].prompt.endsWith("was left as it was."));
-    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
 }
 
 }  // namespace
