@@ -181,9 +181,8 @@ void frmLoad::cmdLoad_Click()
         // One hand on the save folder from the safety snapshot to the end of the restore: no
         // other copy of Quorrel restores into it, or takes a snapshot from it, meanwhile.
         const platform::FolderLock lock = LockForRestore(settings_.SaveGameDir);
-        std::vector<Filenames> kept;
-        TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
-                           clock_.now(), files_, &kept);
+        const std::vector<Filenames> kept = TakeSafetySnapshot(
+            File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir, clock_.now(), files_);
         restored_ = RestoreFolder(File1_.path(), settings_.SaveGameDir, files_, lock, kept);
         accept();
     } catch (const RestoreError& error) {
