@@ -191,6 +191,9 @@ TEST(RestoreFolderTest, EachStepIsOnDiskBeforeTheStepThatCountsOnItAndNoOtherCop
         AsAnotherCopy([&] {
             const Recovery how = RecoverRestore(scene.save.string(), platform::SystemFiles()).how;
             EXPECT_TRUE(how == Recovery::NothingToDo || how == Recovery::InOtherHands);
+            EXPECT_FALSE(platform::FolderLock::TryLock(scene.save.string(),
+                                                       platform::FolderLock::Kind::Shared))
+                << "nor does its check";
         });
         EXPECT_EQ(ImageOf(scene.save), seen);
     };

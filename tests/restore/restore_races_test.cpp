@@ -132,9 +132,15 @@ TEST(CoarseStampsTest, OnAFileSystemWithCoarserTimesTheRecoveryKnowsItsCopies)
         }
     };
     EXPECT_THROW(RestoreFolder(scene.snapshot.string(), scene.save.string(), files), Kill);
-    files.before = nullptr;
-    EXPECT_EQ(RecoverRestore(scene.save.string(), files).how, Recovery::RolledBack);
+    WatchedFiles recovery;
+    EXPECT_EQ(RecoverRestore(scene.save.string(), recovery).how, Recovery::RolledBack);
     EXPECT_EQ(ImageOf(scene.save), scene.before);
+    // Every earlier file is back on disk before the journal that could put it back goes.
+    const std::string sync = "SyncFolder " + scene.save.string();
+    EXPECT_TRUE(
+        InOrder(recovery.calls, {"Move " + (scene.save / ".Hero.d2s.quorrel-old").string() +
+                                     " -> " + (scene.save / "Hero.d2s").string(),
+                                 sync, "Remove " + (scene.save / kJournalName).string(), sync}));
 }
 
 }  // namespace
