@@ -22,15 +22,6 @@ std::string Message(std::errc code)
     return std::make_error_code(code).message();
 }
 
-// The stamp of a save file as the listing gives it, or an empty text when there is none.
-std::string StampOrNone(const fs::path& file)
-{
-    if (!fs::exists(fs::symlink_status(file))) {
-        return {};
-    }
-    return platform::FileStamp(platform::ToText(file));
-}
-
 RestoreError SavedMeanwhile(const fs::path& file)
 {
     return RestoreError(platform::ToText(file),

@@ -37,8 +37,7 @@ std::string Text(const fs::path& file)
 bool IsOurCopy(const fs::path& file, const Placement& placement)
 {
     try {
-        return !placement.stamp.empty() && Exists(file) &&
-               platform::FileStamp(Text(file)) == placement.stamp;
+        return !placement.stamp.empty() && StampOrNone(file) == placement.stamp;
     } catch (const std::exception&) {
         return false;
     }
@@ -104,6 +103,11 @@ void DropJournal(const fs::path& saveFolder, platform::FileOps& ops)
 }
 
 }  // namespace
+
+std::string StampOrNone(const fs::path& file)
+{
+    return Exists(file) ? platform::FileStamp(Text(file)) : std::string();
+}
 
 std::vector<fs::path> JournalFilesIn(const fs::path& saveFolder)
 {

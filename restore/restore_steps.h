@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -16,6 +17,10 @@ namespace quorrel {
 // The journal's files that may be in the save folder, its next version first: each one that
 // anything stands under, or whose status cannot be read.
 std::vector<std::filesystem::path> JournalFilesIn(const std::filesystem::path& saveFolder);
+
+// The stamp of a file as the listing gives it (see platform::FileStamp), or an empty text when
+// there is none. Throws std::filesystem::filesystem_error when it cannot be read.
+std::string StampOrNone(const std::filesystem::path& file);
 
 // Writes the journal whole under its next name, hides it and renames it over the journal. The
 // caller flushes the folder.
