@@ -5,11 +5,10 @@
 #include "restore/recover_restore.h"
 #include "restore/restore_folder.h"
 #include "restore/restore_journal.h"
-#include "support/another_copy.h"
 #include "support/hero_folders.h"
 
-// What the save folder meets besides a crash: another copy of Quorrel holding it, the game saving
-// while a restore or a recovery runs, and file systems that keep coarser times than the snapshot's.
+// What the save folder meets besides a crash: the game saving while a restore or a recovery runs,
+// and file systems that keep coarser times than the snapshot's.
 namespace quorrel {
 namespace {
 
@@ -17,37 +16,6 @@ namespace fs = std::filesystem;
 using namespace test;
 
 constexpr char kGameSave[] = "saved by the game meanwhile";
-
-TEST(SecondCopyTest, WhileAnotherCopyHoldsTheSaveFolderNeitherRecoveryNorRestoreTouchesIt)
-{
-    const HeroScene scene;
-    KillRestore(scene.snapshot, scene.save, [](std::string_view operation, const fs::path& file) {
-        return operation == "Move" && file.filename().string().ends_with(kStagedEnding);
-    });
-    const FolderImage killed = ImageOf(scene.save);
-    {
-        const AnotherCopy otherCopy(scene.save.string(), platform::FolderLock::Kind::Exclusive);
-        ASSERT_TRUE(otherCopy.holds());
-        EXPECT_EQ(RecoverRestore(scene.save.string(), platform::SystemFiles()).how,
-                  Recovery::InOtherHands);
-        try {
-            RestoreFolder(scene.snapshot.string(), scene.save.string(), platform::SystemFiles());
-            ADD_FAILURE() << "a restore ran beside another copy's";
-        } catch (const RestoreError& error) {
-            EXPECT_EQ(error.state(), SaveFolderState::AsBefore);
-            EXPECT_NE(error.reason().find("Another copy of Quorrel"), std::string::npos);
-        }
-        EXPECT_EQ(ImageOf(scene.save), killed);
-    }
-    // Nor does a restore start before the interrupted one is put in order.
-    EXPECT_THROW(
-        RestoreFolder(scene.snapshot.string(), scene.save.string(), platform::SystemFiles()),
-        RestoreError);
-    EXPECT_EQ(ImageOf(scene.save), killed);
-    EXPECT_EQ(RecoverRestore(scene.save.string(), platform::SystemFiles()).how,
-              Recovery::RolledBack);
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-}
 
 TEST(GameSavesTest, ASaveWrittenWhileARestoreOrItsRecoveryRunsIsKept)
 {
@@ -132,6 +100,12 @@ TEST(CoarseStampsTest, OnAFileSystemWithCoarserTimesTheRecoveryKnowsItsCopies)
         }
     };
     EXPECT_THROW(RestoreFolder(scene.snapshot.string(), scene.save.string(), files), Kill);
+    // No restore starts before the interrupted one is put in order.
+    const FolderImage killed = ImageOf(scene.save);
+    EXPECT_THROW(
+        RestoreFolder(scene.snapshot.string(), scene.save.string(), platform::SystemFiles()),
+        RestoreError);
+    EXPECT_EQ(ImageOf(scene.save), killed);
     WatchedFiles recovery;
     EXPECT_EQ(RecoverRestore(scene.save.string(), recovery).how, Recovery::RolledBack);
     EXPECT_EQ(ImageOf(scene.save), scene.before);
