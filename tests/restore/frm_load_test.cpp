@@ -152,11 +152,12 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
              });
          },
          {"could not first keep a copy", "the game may be saving", asItWas}},
-        {"the game saves between the safety snapshot and the restore",
+        {"the game saves once the safety snapshot is in place, before the restore begins",
          [](LoadScene& s) {
-             s.files.before = GameSaves(s.scene.save, [&s](std::string_view, const fs::path& file) {
-                 return file.parent_path() == s.scene.save;
-             });
+             s.files.after =
+                 GameSaves(s.scene.save, [&s](std::string_view op, const fs::path& file) {
+                     return op == "Move" && file.parent_path() == s.scene.root.path();
+                 });
          },
          {notRestored, "Hero.d2s\nThe game saved it meanwhile", asItWas},
          MsgBoxIcon::Critical,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "restore/recover_restore.h"
@@ -69,6 +70,11 @@ TEST(GameSavesTest, ASaveWrittenWhileARestoreOrItsRecoveryRunsIsKept)
                 EXPECT_EQ(fs::path(error.file()), saved);
                 EXPECT_NE(error.reason().find("The game saved it meanwhile"), std::string::npos);
                 EXPECT_TRUE(error.leftovers().empty());
+                EXPECT_TRUE(
+                    std::string_view(moment.operation) != "Copy" ||
+                    std::none_of(files.calls.begin(), files.calls.end(),
+                                 [](const std::string& call) { return call.starts_with("Move"); }))
+                    << "a save written before anything is moved stops the restore there";
             }
         }
         // As before the restore, nothing of ours left, but for the game's save.
