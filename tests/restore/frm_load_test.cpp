@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "platform/qt/dir_list_box.h"
+#include "platform/qt/drive_list_box.h"
 #include "restore/restore_journal.h"
 #include "restore/snapshot_tip.h"
 #include "support/another_copy.h"
@@ -278,7 +279,7 @@ TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
     }
 }
 
-TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsWhenAsked)
+TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTheFrame)
 {
     LoadScene s;
     SaveHeader hardcore;
@@ -315,6 +316,21 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsWhenAsked)
     EXPECT_EQ(list.model()->data(entry, Qt::ToolTipRole).toString(),
               "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\nsaved 06-12-2026 "
               "15:04:09");
+
+    // The folder box takes the room of a larger frame, the drive box keeps below it as wide, the
+    // buttons below; smaller than its own size, the form keeps its layout.
+    const auto places = [&dialog] {
+        return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
+                                  dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};
+    };
+    const std::vector<QRect> own = places();
+    const QSize size = dialog->size();
+    dialog->resize(size + QSize(300, 200));
+    EXPECT_EQ(places(), (std::vector<QRect>{own[0].adjusted(0, 0, 300, 200),
+                                            own[1].adjusted(0, 200, 300, 200),
+                                            own[2].translated(0, 200), own[3].translated(0, 200)}));
+    dialog->resize(size - QSize(50, 50));
+    EXPECT_EQ(places(), own);
 }
 
 }  // namespace
