@@ -170,19 +170,19 @@ void frmLoad::cmdLoad_Click()
     if (!RestoreDeadCharacterAnyway()) {
         return;  // the dialog stays open, so that the player can choose another snapshot
     }
+    // An earlier restore that was cut short is put in order first: a new one starts only on a
+    // folder that is wholly old or wholly new. Its box waits for the player with the save folder
+    // let go, so that no check of any copy of Quorrel is held up meanwhile.
+    if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_)) {
+        reject();
+        return;
+    }
     try {
-        // One hand on the save folder from the recovery to the end of the restore: no other copy
-        // of Quorrel restores into it, or takes a snapshot from it, meanwhile.
+        // One hand on the save folder from the safety snapshot to the end of the restore: no
+        // other copy of Quorrel restores into it, or takes a snapshot from it, meanwhile.
         const platform::FolderLock lock = LockForRestore(settings_.SaveGameDir);
-        // An earlier restore that was cut short is put in order first: a new one starts only on
-        // a folder that is wholly old or wholly new.
-        if (!RecoverSaveFolder(this, settings_.SaveGameDir, files_, dialogs_, &lock)) {
-            reject();
-            return;
-        }
-        std::vector<Filenames> kept;
-        TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
-                           clock_.now(), files_, &kept);
+        const std::vector<Filenames> kept = TakeSafetySnapshot(
+            File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir, clock_.now(), files_);
         restored_ = RestoreFolder(File1_.path(), settings_.SaveGameDir, files_, lock, kept);
         accept();
     } catch (const RestoreError& error) {

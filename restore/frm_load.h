@@ -34,7 +34,6 @@ public:
     platform::DriveListBox& Drive1() { return *Drive1_; }
     QPushButton& cmdLoad() { return *cmdLoad_; }
     QPushButton& cmdCancel() { return *cmdCancel_; }
-    const platform::FileLister& File1() const { return File1_; }
 
     // The files that Load put in place, with their stamps; empty unless it restored.
     const std::vector<Filenames>& restored() const { return restored_; }

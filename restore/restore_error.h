@@ -63,6 +63,18 @@ public:
     }
 };
 
+// The journal of an interrupted restore cannot be read at all (damaged by hand, or by a disk
+// fault), so nothing can be put back by it: nothing was touched, and each leftover says what the
+// player can do with it.
+class UnusableJournal : public RestoreError {
+public:
+    UnusableJournal(std::string journal, std::string reason, std::vector<Leftover> leftovers)
+        : RestoreError(std::move(journal), std::move(reason), SaveFolderState::Unfinished,
+                       std::move(leftovers))
+    {
+    }
+};
+
 // The file a failure names (the one being read or written), or an empty path.
 std::filesystem::path FileOf(const std::exception& failure);
 

@@ -1,13 +1,11 @@
 #include "restore/restore_folder.h"
 
-#include <algorithm>
 #include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "restore/restore_journal.h"
@@ -22,15 +20,6 @@ namespace {
 std::string Message(std::errc code)
 {
     return std::make_error_code(code).message();
-}
-
-// The stamp of a save file as the listing gives it, or an empty text when there is none.
-std::string StampOrNone(const fs::path& file)
-{
-    if (!fs::exists(fs::symlink_status(file))) {
-        return {};
-    }
-    return platform::FileStamp(platform::ToText(file));
 }
 
 RestoreError SavedMeanwhile(const fs::path& file)
@@ -91,13 +80,6 @@ public:
 private:
     void Plan()
     {
-        for (const char* journalName : {kJournalName, kNextJournalName}) {
-            if (fs::exists(fs::symlink_status(save_ / journalName))) {
-                throw RestoreError(platform::ToText(save_ / journalName),
-                                   "An earlier restore into this folder was interrupted and has "
-                                   "not been put in order yet");
-            }
-        }
         std::vector<platform::ListedFile> listed;
         try {
             listed = platform::ListFolder(sourceText_);
@@ -118,12 +100,11 @@ private:
                                    fs::is_directory(status) ? Message(std::errc::is_a_directory)
                                                             : "Not a plain file");
             }
-            file.staged = FreeName(file.target, ".quorrel-new");
+            file.staged = FreeName(file.target, kStagedEnding);
             if (fs::exists(status)) {
-                file.aside = FreeName(file.target, ".quorrel-old");
+                file.aside = FreeName(file.target, kAsideEnding);
             }
             sources_.push_back(source_ / file.target);
-            file.stamp = fs::last_write_time(sources_.back());
             expected_.push_back(kept_ == nullptr ? StampOrNone(save_ / file.target)
                                                  : KeptStamp(listedFile.name));
         }
@@ -143,7 +124,7 @@ private:
     // Every copy, flushed, under its temporary name; the save files are not touched yet. Whether
     // a file of the snapshot changed while it was copied is told by its own stamp before and
     // after: the copy's time may be coarser on the save folder's file system. The journal then
-    // learns the copies' own times, by which the recovery knows them.
+    // learns the copies' own stamps, by which the recovery knows them.
     void Stage()
     {
         for (std::size_t i = 0; i < sources_.size(); ++i) {
@@ -154,9 +135,8 @@ private:
             if (platform::FileStamp(source) != before) {
                 throw RestoreError(source, "It changed while the restore was copying it");
             }
-            file.stamp = fs::last_write_time(save_ / file.staged);
-            restored_.push_back({platform::ToText(file.target),
-                                 platform::FileStamp(platform::ToText(save_ / file.staged))});
+            file.stamp = platform::FileStamp(platform::ToText(save_ / file.staged));
+            restored_.push_back({platform::ToText(file.target), file.stamp});
         }
         WriteJournal(save_, journal_, ops_);
         ops_.SyncFolder(save_);
@@ -177,19 +157,20 @@ private:
     // Each earlier file is moved aside rather than overwritten, so that a rename failing part-way
     // (a save file held open by the game on Windows) can still be undone. Once aside, a file can
     // no longer be saved over under its name: it is checked once more, for a save written at the
-    // last moment.
+    // last moment. The copy then takes its place only if the game has not saved there meanwhile.
     void PutInPlace()
     {
-        moved_ = true;
         for (std::size_t i = 0; i < expected_.size(); ++i) {
             const Placement& file = journal_.placements[i];
             if (!file.aside.empty()) {
-                ops_.Rename(save_ / file.target, save_ / file.aside);
+                ops_.Move(save_ / file.target, save_ / file.aside);
                 if (StampOrNone(save_ / file.aside) != expected_[i]) {
                     throw SavedMeanwhile(save_ / file.target);
                 }
             }
-            ops_.Rename(save_ / file.staged, save_ / file.target);
+            if (!MoveIntoPlace(save_ / file.staged, save_ / file.target, ops_)) {
+                throw SavedMeanwhile(save_ / file.target);
+            }
         }
     }
 
@@ -236,15 +217,6 @@ private:
             }
         }
         std::vector<Leftover> leftovers = LeftoversOf(save_, journal_);
-        if (!moved_) {
-            // No save file was touched: one there now that the snapshot also has is the game's.
-            std::erase_if(leftovers, [this](const Leftover& left) {
-                return std::any_of(journal_.placements.begin(), journal_.placements.end(),
-                                   [&](const Placement& file) {
-                                       return left.file == platform::ToText(save_ / file.target);
-                                   });
-            });
-        }
         if (state == SaveFolderState::Unfinished && leftovers.empty()) {
             state = SaveFolderState::AsBefore;
         }
@@ -261,7 +233,6 @@ private:
     std::vector<std::string> expected_;  // each save file's stamp when it is replaced, or none
     std::vector<Filenames> restored_;    // each copy with its stamp, as it will be in its place
     std::set<fs::path> taken_;
-    bool moved_ = false;  // whether a save file may have left its place
 };
 
 }  // namespace
@@ -292,6 +263,12 @@ platform::FolderLock LockForRestore(const std::string& saveFolder)
         throw RestoreError(saveFolder,
                            "Another copy of Quorrel is restoring a snapshot into it, or putting it "
                            "in order. Try again once it has finished.");
+    }
+    // Under the lock, so that no restore can have begun since this was looked at.
+    if (const auto journal = JournalFilesIn(platform::ToPath(saveFolder)); !journal.empty()) {
+        throw RestoreError(platform::ToText(journal.back()),
+                           "An earlier restore into this folder was interrupted and has not been "
+                           "put in order yet");
     }
     return std::move(*lock);
 }

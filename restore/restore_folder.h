@@ -15,7 +15,7 @@ namespace quorrel {
 // even across a crash or a power cut: a character must never end up half old and half new.
 //
 // In order, each on disk before the next: a journal of the plan (see restore_journal.h); a copy
-// of every file under a hidden temporary name, and the journal again with the copies' own times;
+// of every file under a hidden temporary name, and the journal again with the copies' stamps;
 // each earlier save file moved aside and the copy renamed into its place; the folder flushed and
 // the journal marked committed; the earlier files removed, then the journal. A failure before the
 // commit undoes everything; after it, the restore is complete and only tidying up is left. Either
@@ -26,7 +26,9 @@ namespace quorrel {
 //
 // A save file that the game writes while the restore runs is never replaced: before the first
 // earlier file is moved aside, and as each one is, its stamp must still be the one the restore
-// planned with, or nothing is replaced and RestoreError says that the game saved it meanwhile.
+// planned with, and no copy is put in place over a file that the game saved there meanwhile;
+// else the restore is undone, keeping the game's save, and RestoreError says that the game
+// saved it meanwhile.
 //
 // Holds the save folder's lock throughout (see LockForRestore). Returns the restored files with
 // their stamps as a listing of the save folder gives them.
@@ -40,9 +42,9 @@ std::vector<Filenames> RestoreFolder(const std::string& sourceFolder, const std:
                                      platform::FileOps& ops, const platform::FolderLock& held,
                                      const std::vector<Filenames>& kept);
 
-// Takes the save folder's lock for a restore and the recovery before it. Throws RestoreError,
-// having touched nothing, when the folder is missing or no folder, when the lock cannot be made,
-// or while another copy of Quorrel holds it.
+// Takes the save folder's lock for a restore. Throws RestoreError, having touched nothing, when
+// the folder is missing or no folder, when the lock cannot be made, while another copy of
+// Quorrel holds it, or when an interrupted restore's journal is still there (see RecoverRestore).
 platform::FolderLock LockForRestore(const std::string& saveFolder);
 
 }  // namespace quorrel

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kHeader = "Quorrel restore journal 1\n";
+constexpr std::string_view kHeader = "Quorrel restore journal 2\n";
 constexpr std::string_view kPlanned = "planned\n";
 constexpr std::string_view kCommitted = "committed\n";
 constexpr std::string_view kPlace = "place ";
@@ -21,9 +21,9 @@ std::string Bytes(const fs::path& name)
     return std::string(utf8.begin(), utf8.end());
 }
 
-void AppendName(std::string& text, const fs::path& name)
+// Its length, a colon and the bytes.
+void AppendCounted(std::string& text, std::string_view bytes)
 {
-    const std::string bytes = Bytes(name);
     text += std::to_string(bytes.size());
     text += ':';
     text += bytes;
@@ -50,24 +50,18 @@ public:
         }
     }
 
-    template <typename Integer>
-    Integer Number()
+    // Bytes written by AppendCounted, at most `longest` of them.
+    std::string_view Counted(std::size_t longest)
     {
-        Integer number = 0;
+        std::size_t length = 0;
         const auto [end, error] =
-            std::from_chars(rest_.data(), rest_.data() + rest_.size(), number);
+            std::from_chars(rest_.data(), rest_.data() + rest_.size(), length);
         if (error != std::errc() || end == rest_.data()) {
             throw JournalUnreadable("The journal is not whole");
         }
         rest_.remove_prefix(static_cast<std::size_t>(end - rest_.data()));
-        return number;
-    }
-
-    fs::path Name()
-    {
-        const auto length = Number<std::size_t>();
         Expect(":");
-        if (length > kLongestName) {
+        if (length > longest) {
             throw JournalUnreadable("The journal names a file that cannot exist");
         }
         if (length > rest_.size()) {
@@ -75,6 +69,12 @@ public:
         }
         const std::string_view bytes = rest_.substr(0, length);
         rest_.remove_prefix(length);
+        return bytes;
+    }
+
+    fs::path Name()
+    {
+        const std::string_view bytes = Counted(kLongestName);
         try {
             return fs::path(std::u8string(bytes.begin(), bytes.end()));
         } catch (const std::exception&) {
@@ -105,19 +105,24 @@ bool IsTemporaryName(const fs::path& name)
 
 }  // namespace
 
+bool IsJournalName(std::string_view name)
+{
+    return name.starts_with(kJournalName);
+}
+
 std::string EncodeJournal(const RestoreJournal& journal)
 {
     std::string text(kHeader);
     text += journal.committed ? kCommitted : kPlanned;
     for (const Placement& file : journal.placements) {
         text += kPlace;
-        AppendName(text, file.target);
+        AppendCounted(text, Bytes(file.target));
         text += ' ';
-        AppendName(text, file.staged);
+        AppendCounted(text, Bytes(file.staged));
         text += ' ';
-        AppendName(text, file.aside);
+        AppendCounted(text, Bytes(file.aside));
         text += ' ';
-        text += std::to_string(file.stamp.time_since_epoch().count());
+        AppendCounted(text, file.stamp);
         text += '\n';
     }
     text += kEnd;
@@ -133,8 +138,7 @@ RestoreJournal DecodeJournal(std::string_view text)
     if (!journal.committed) {
         reader.Expect(kPlanned);
     }
-    // The journal's own names are never a placement's.
-    std::set<fs::path> names{kJournalName, kNextJournalName};
+    std::set<fs::path> names;
     while (reader.Take(kPlace)) {
         if (journal.placements.size() == kMostPlacements) {
             throw JournalUnreadable("The journal names more files than a restore puts in place");
@@ -146,15 +150,15 @@ RestoreJournal DecodeJournal(std::string_view text)
         reader.Expect(" ");
         file.aside = reader.Name();
         reader.Expect(" ");
-        file.stamp = fs::file_time_type(
-            fs::file_time_type::duration(reader.Number<fs::file_time_type::rep>()));
+        file.stamp = reader.Counted(kLongestStamp);
         reader.Expect("\n");
         if (!IsPlainName(file.target) || !IsTemporaryName(file.staged) ||
             (!file.aside.empty() && !IsTemporaryName(file.aside))) {
             throw JournalUnreadable("The journal names a file outside the save folder");
         }
+        // One file for one purpose, and never the journal itself.
         for (const fs::path& name : {file.target, file.staged, file.aside}) {
-            if (!name.empty() && !names.insert(name).second) {
+            if (!name.empty() && (!names.insert(name).second || IsJournalName(Bytes(name)))) {
                 throw JournalUnreadable("The journal names one file twice");
             }
         }

@@ -16,40 +16,50 @@ namespace quorrel {
 //
 // Plain text:
 //
-//     Quorrel restore journal 1
+//     Quorrel restore journal 2
 //     planned                                 (or: committed)
-//     place 8:Hero.d2s 21:.Hero.d2s.quorrel-new 21:.Hero.d2s.quorrel-old -4641064150992411371
-//     place 9:notes.txt 22:.notes.txt.quorrel-new 0: -4641064150992411371
+//     place 8:Hero.d2s 21:.Hero.d2s.quorrel-new 21:.Hero.d2s.quorrel-old 15:AbCdEfGhIjK-9x_
+//     place 9:notes.txt 22:.notes.txt.quorrel-new 0: 0:
 //     end
 //
 // Each name is its length in bytes, a colon and the name in UTF-8, so that any name survives,
 // spaces and line breaks included. A "place" line gives the save file, its staged copy, where
 // the earlier save file waits meanwhile (empty when the folder had none), and the staged copy's
-// last-modified time as a whole number of ticks of the standard library's file clock (negative
-// with GCC's, whose epoch lies in the future); it is only read back on the same system.
+// stamp as the listing gives it (see platform::FileStamp), written the same way: empty until the
+// copy is made. A journal of another version is one that cannot be read.
 inline constexpr const char* kJournalName = ".quorrel-restore.journal";
 // The journal's next version: written whole under this name, then renamed over the journal.
 inline constexpr const char* kNextJournalName = ".quorrel-restore.journal.new";
 
+// The endings of the temporary names, hidden by a leading ".": a staged copy of Hero.d2s is
+// .Hero.d2s.quorrel-new, the earlier Hero.d2s waits as .Hero.d2s.quorrel-old, each numbered
+// ("-2", ...) when its name is taken.
+inline constexpr const char* kStagedEnding = ".quorrel-new";
+inline constexpr const char* kAsideEnding = ".quorrel-old";
+
+// Whether a name of the save folder is the journal's, or its next version's.
+bool IsJournalName(std::string_view name);
+
 // The most files that one restore puts in place, and the longest name a journal holds: 255
 // UTF-16 units, as Windows allows in a name, each up to 3 bytes in UTF-8. A temporary name is a
-// name of the folder too, so it is no longer. Together they bound the journal's size: anything
-// larger is no journal of a restore, and is never read whole.
+// name of the folder too, so it is no longer. A stamp is far shorter. Together they bound the
+// journal's size: anything larger is no journal of a restore, and is never read whole.
 inline constexpr std::size_t kMostPlacements = 1000;
 inline constexpr std::size_t kLongestName = 255 * 3;
-// The header, the state and "end"; then per file "place ", three names each with its length and
-// a colon, three spaces, a time of up to 20 characters and the line's end.
+inline constexpr std::size_t kLongestStamp = 32;
+// The header, the state and "end"; then per file "place ", three names and a stamp each with its
+// length and a colon, three spaces and the line's end.
 inline constexpr std::size_t kLargestJournal =
-    64 + kMostPlacements * (6 + 3 * (4 + 1 + kLongestName) + 3 + 20 + 1);
+    64 + kMostPlacements * (6 + 3 * (4 + 1 + kLongestName) + 3 + 1 + kLongestStamp + 3 + 1);
 
 // One file of the snapshot on its way into the save folder; names inside the save folder.
 struct Placement {
     std::filesystem::path target;  // the save file
     std::filesystem::path staged;  // the snapshot's copy, under a hidden temporary name
     std::filesystem::path aside;   // where the earlier save file waits; empty if there was none
-    // The staged copy's last-modified time. A save file in its place with another time was
-    // written since, by the game, and is never undone.
-    std::filesystem::file_time_type stamp{};
+    // The staged copy's stamp, empty until it is made. A save file in its place with another
+    // stamp was written since, by the game, and is never undone.
+    std::string stamp;
 
     bool operator==(const Placement&) const = default;
 };

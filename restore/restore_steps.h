@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -13,6 +14,14 @@
 // first failure, having done nothing after it.
 namespace quorrel {
 
+// The journal's files that may be in the save folder, its next version first: each one that
+// anything stands under, or whose status cannot be read.
+std::vector<std::filesystem::path> JournalFilesIn(const std::filesystem::path& saveFolder);
+
+// The stamp of a file as the listing gives it (see platform::FileStamp), or an empty text when
+// there is none. Throws std::filesystem::filesystem_error when it cannot be read.
+std::string StampOrNone(const std::filesystem::path& file);
+
 // Writes the journal whole under its next name, hides it and renames it over the journal. The
 // caller flushes the folder.
 void WriteJournal(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
@@ -23,24 +32,33 @@ void WriteJournal(const std::filesystem::path& saveFolder, const RestoreJournal&
 // std::filesystem::filesystem_error when it cannot be read.
 std::optional<RestoreJournal> ReadJournal(const std::filesystem::path& saveFolder);
 
-// Undoes a restore that was not committed: every earlier save file back in its place, every
-// staged copy and every file new to the folder removed, then the journal. Decides from what is on
-// disk, so it may be cut short and run again. A save file that the game wrote since the restore
-// put its copy there is never replaced or removed: the undoing stops there, throwing RestoreError.
-void RollBack(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
-              platform::FileOps& ops);
+// Renames `from` to `target`, a name that the game saves to, without ever replacing it. Returns
+// false, having changed nothing, when the game has saved `target` meanwhile.
+bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& target,
+                   platform::FileOps& ops);
 
-// Finishes a committed restore: the earlier save files are removed, then the journal.
-void RollForward(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
-                 platform::FileOps& ops);
+// Undoes a restore that was not committed, file by file: each earlier save file back in its
+// place, each staged copy and each file new to the folder removed, then the journal. Decides from
+// what is on disk, so it may be cut short and run again. A save file that the game wrote after
+// its copy was put in place, or while its earlier file was aside, stays as the game wrote it, and
+// the earlier file is removed: the game has written a newer one. Returns those save files.
+std::vector<std::filesystem::path> RollBack(const std::filesystem::path& saveFolder,
+                                            const RestoreJournal& journal, platform::FileOps& ops);
+
+// Finishes a committed restore: the earlier save files are removed, then the journal. Returns the
+// save files that the game wrote after the restore had put its copies in place.
+std::vector<std::filesystem::path> RollForward(const std::filesystem::path& saveFolder,
+                                               const RestoreJournal& journal,
+                                               platform::FileOps& ops);
 
 // What a restore of this journal has left out of place: for a committed one, what RollForward
-// would remove; otherwise every file that differs from the folder as it was before.
+// would remove; otherwise every file of the restore's that differs from the folder as it was.
+// Save files that the game wrote are no leftovers.
 std::vector<Leftover> LeftoversOf(const std::filesystem::path& saveFolder,
                                   const RestoreJournal& journal);
 
 // The restore's temporary files and journal, found by their names alone, for when the journal
-// cannot be read.
+// cannot be read: each with what the player can do with it.
 std::vector<Leftover> LeftoversByName(const std::filesystem::path& saveFolder);
 
 }  // namespace quorrel

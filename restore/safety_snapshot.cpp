@@ -28,11 +28,11 @@ RestoreError SafetySnapshotFailed(std::string file, std::string reason)
 
 }  // namespace
 
-std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
-                                            const std::string& saveFolder,
-                                            const std::string& snapshotDir,
-                                            const platform::LocalDateTime& taken,
-                                            platform::FileOps& ops, std::vector<Filenames>* kept)
+std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
+                                          const std::string& saveFolder,
+                                          const std::string& snapshotDir,
+                                          const platform::LocalDateTime& taken,
+                                          platform::FileOps& ops)
 {
     std::error_code error;
     if (!fs::is_directory(platform::ToPath(snapshotDir), error)) {
@@ -62,14 +62,11 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
                                    ReasonOf(failure));
     }
 
-    std::vector<std::string> folders;
+    std::vector<Filenames> kept;
     for (const std::string& character : characters) {
         try {
-            folders.push_back(
-                TakeSnapshot(saveFolder, filesOf[character], snapshotDir, character, taken, ops));
-            if (kept != nullptr) {
-                kept->insert(kept->end(), filesOf[character].begin(), filesOf[character].end());
-            }
+            TakeSnapshot(saveFolder, filesOf[character], snapshotDir, character, taken, ops);
+            kept.insert(kept.end(), filesOf[character].begin(), filesOf[character].end());
         } catch (const SourceChanged& changed) {
             throw SafetySnapshotFailed(saveFolder, std::string(changed.what()) +
                                                        "; the game may be saving. Try again once "
@@ -80,7 +77,7 @@ std::vector<std::string> TakeSafetySnapshot(const std::string& sourceFolder,
                                        ReasonOf(failure));
         }
     }
-    return folders;
+    return kept;
 }
 
 }  // namespace quorrel

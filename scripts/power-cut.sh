@@ -75,10 +75,10 @@ unmount_and_detach() {
 }
 
 # Whether a save folder holds exactly the three files of a set (old or new), byte for byte and
-# with their times, and nothing else but the save folder's lock.
+# with their times, and nothing else: nothing of Quorrel's is left in it.
 same_as() {
     local set=$1 folder=$2
-    [ "$(ls -A "$folder" | grep -cvx '\.quorrel-save-folder\.lock')" -eq 3 ] || return 1
+    [ "$(ls -A "$folder" | wc -l)" -eq 3 ] || return 1
     for ending in d2s key map; do
         cmp -s "$work/$set/Hero.$ending" "$folder/Hero.$ending" || return 1
         [ "$(stat -c %Y "$work/$set/Hero.$ending")" = "$(stat -c %Y "$folder/Hero.$ending")" ] ||

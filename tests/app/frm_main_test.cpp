@@ -16,6 +16,7 @@
 #include "settings/save_folder_search.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
+#include "support/listed_names.h"
 #include "support/modal.h"
 #include "support/save_bytes.h"
 
@@ -95,24 +96,33 @@ TEST_F(FrmMainTest, ReadableSettingsArmTheTimerWithoutStartingIt)
 TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
 {
     const auto snapshot = fakes_.folder.folder("Hero-06-12-2026-15-04-09");
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
         WriteFile(snapshot / name, "then");
     }
-    // The operation the restore was killed at and the end of the file's name (none: the journal
-    // cannot be read), and the end of the box.
-    for (const auto& [operation, ending, outcome] :
-         {// Hero.d2s moved aside, its copy not yet in its place: no listing would find it.
-          std::tuple{"Rename", ".quorrel-new", "put back as they were before the restore."},
-          std::tuple{"Remove", "", "The restore has been completed"},
-          std::tuple{"", "", "Quorrel could not put that directory in order"}}) {
+    // The operation the restore was killed before and the end of the file's name (none: the
+    // journal cannot be read), the file that the game then saves, and the end of the box.
+    for (const auto& [operation, ending, saved, outcome] :
+         {std::tuple{"Move", ".quorrel-new", "", "put back as they were before the restore."},
+          std::tuple{"Write", "", "notes.txt",
+                     "the game saved these files after the restore began, and Quorrel kept "
+                     "them as the game saved them:\n"},
+          std::tuple{"Remove", "", "", "The restore has been completed"},
+          std::tuple{"", "", "", "Quorrel cannot tell what to put back"}}) {
         const auto save = SaveFolder();
+        fs::remove(save / "notes.txt");
         WriteSettings(save.string());
+        bool placed = false;
         if (*operation) {
             test::KillRestore(snapshot, save, [&](std::string_view at, const fs::path& file) {
-                return at == operation && file.filename().string().ends_with(ending);
+                placed = placed || (at == "Move" && file.filename() == ".notes.txt.quorrel-new");
+                return at == operation && file.filename().string().ends_with(ending) &&
+                       (*saved == 0 || placed);
             });
         } else {
             WriteFile(save / ".quorrel-restore.journal", "not a journal");
+        }
+        if (*saved) {
+            WriteFile(save / saved, "saved by the game");
         }
         fakes_.dialogs.boxes.clear();
         frmMain window(fakes_.services);
@@ -125,10 +135,15 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
                            "save game directory\n" +
                            QString::fromStdString(save.string())));
         EXPECT_TRUE(box.contains(outcome)) << box.toStdString();
+        if (*saved) {
+            EXPECT_TRUE(box.endsWith(QString::fromStdString((save / saved).string())));
+            EXPECT_EQ(test::ReadFile(save / saved), "saved by the game");
+        }
         EXPECT_EQ(fakes_.dialogs.boxes.front().icon,
                   *operation ? MsgBoxIcon::Information : MsgBoxIcon::Critical);
         EXPECT_TRUE(window.itmLoad().isEnabled()) << "no first run";
-        EXPECT_EQ(window.state().engine().KnownFiles().size(), 3u);
+        EXPECT_EQ(window.state().engine().KnownFiles().size(),
+                  test::ListedNames(save.string()).size());
     }
 }
 

@@ -87,7 +87,7 @@ int Restore(char** arguments)
 // what it did.
 int Recover(char** arguments)
 {
-    switch (RecoverRestore(arguments[0], platform::SystemFiles())) {
+    switch (RecoverRestore(arguments[0], platform::SystemFiles()).how) {
         case Recovery::NothingToDo:
             std::printf("nothing to do\n");
             break;

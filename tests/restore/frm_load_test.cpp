@@ -5,11 +5,11 @@
 #include <QDateTime>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 
-#include "platform/operating_system.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "restore/restore_journal.h"
+#include "restore/snapshot_tip.h"
 #include "support/another_copy.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
@@ -21,11 +21,20 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using platform::MsgBoxIcon;
+using Hook = WatchedFiles::Hook;
 
 // The dialog over Hero's scene (see HeroScene), whose folder is SnapshotDir. The clock names a
 // safety snapshot Hero-06-12-2026-15-04-09.
-class FrmLoadTest : public testing::Test {
-protected:
+struct LoadScene {
+    HeroScene scene;
+    FakeClock clock;
+    RecordingDialogs dialogs;
+    WatchedFiles files;
+    Settings settings{scene.save.string(), scene.root.text(), "60"};
+    QWidget parent;
+    std::unique_ptr<AnotherCopy> otherCopy;
+    fs::path safetySnapshot = scene.root.path() / "Hero-06-12-2026-15-04-09";
+
     // Opens the dialog and in it, unless empty, this folder.
     std::unique_ptr<frmLoad> Open(const fs::path& folder = {})
     {
@@ -37,179 +46,279 @@ protected:
         return dialog;
     }
 
-    HeroScene scene;
-    FakeClock clock;
-    RecordingDialogs dialogs;
-    WatchedFiles files;
-    Settings settings{scene.save.string(), scene.root.text(), "60"};
-    QWidget parent;
+    // Presses Load on the folder; returns the dialog, closed unless it waits for another choice.
+    std::unique_ptr<frmLoad> Load(const fs::path& folder)
+    {
+        auto dialog = Open(folder);
+        dialog->cmdLoad().click();
+        return dialog;
+    }
+
+    // A folder of the history holding these files.
+    fs::path Folder(const std::string& name, const std::map<std::string, std::string>& files)
+    {
+        const fs::path folder = scene.root.folder(name);
+        for (const auto& [file, content] : files) {
+            WriteFile(folder / file, content);
+        }
+        return folder;
+    }
 };
 
-TEST_F(FrmLoadTest, AFullDiskChangesNothingThenTheSnapshotReplacesItsNamesakes)
+// From the first operation for which `from` holds on, every operation fails.
+Hook FailFrom(const std::function<bool(std::string_view, const fs::path&)>& from)
 {
-    // The first time the disk fills up while the copy of Hero.map is written.
-    FillUp(files, scene.save, "Hero.map");
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
-              "The snapshot could not be restored.\n\n" + (scene.save / "Hero.map").string() +
-                  "\n" + std::make_error_code(std::errc::no_space_on_device).message() +
-                  "\n\nThe save game directory was left as it was.");
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(dialogs.boxes[0].title, "Error");
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-
-    files.before = nullptr;
-    clock.moment.minute = 5;
-    auto dialog = Open();
-    EXPECT_EQ(dialog->Dir1().path().toStdString(), scene.root.text());
-    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
-    dialog->cmdLoad().click();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(ImageOf(scene.save), scene.after);
-    // A wrong restore can be undone from the same dialog.
-    FolderImage replaced = scene.before;
-    replaced.erase("Other.d2s");
-    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-05-09"), replaced);
-    EXPECT_TRUE(dialogs.questions.empty()) << "a living character is restored without asking";
+    return [from, failing = false](std::string_view operation, const fs::path& file) mutable {
+        failing = failing || from(operation, file);
+        if (failing) {
+            throw fs::filesystem_error("", file, std::make_error_code(std::errc::io_error));
+        }
+    };
 }
 
-TEST_F(FrmLoadTest, NeitherAFolderThatIsNoSaveSetNorEscCopiesAnything)
+// The game saves Hero.d2s, once, before the first operation for which `when` holds.
+Hook GameSaves(const fs::path& save,
+               const std::function<bool(std::string_view, const fs::path&)>& when)
 {
-    for (const char* name : {"Hero.d2s", "Hero.key"}) {
-        WriteFile(scene.root.folder("two-only") / name, "x");
-    }
-    for (const char* name : {"Hero.D2S", "Hero.KEY", "Hero.MAP"}) {
-        WriteFile(scene.root.folder("upper-case") / name, "x");
-    }
-    std::vector<std::unique_ptr<frmLoad>> refused;
-    refused.push_back(Open(scene.root.path() / "two-only"));
-    refused.push_back(Open(scene.root.path() / "upper-case"));
-    // Nothing opened, a snapshot merely highlighted: SnapshotDir itself is checked.
-    refused.push_back(Open());
-    QListWidget& list = refused.back()->Dir1().list();
-    list.setCurrentItem(
-        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
-            .at(0));
-    for (const auto& dialog : refused) {
-        dialog->cmdLoad().click();
-        EXPECT_FALSE(dialog->isVisible());
-    }
-    auto escaped = Open(scene.snapshot);
-    QTest::keyClick(escaped.get(), Qt::Key_Escape);
-    EXPECT_FALSE(escaped->isVisible());
-
-    ASSERT_EQ(dialogs.boxes.size(), refused.size());
-    for (const auto& box : dialogs.boxes) {
-        EXPECT_EQ(box.prompt, "Please select a valid save game directory");
-        EXPECT_EQ(box.icon, MsgBoxIcon::Information);
-        EXPECT_EQ(box.title, "Error");
-    }
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-}
-
-TEST_F(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstOrStopsTheNewOne)
-{
-    // Killed with Hero.d2s moved aside and its copy not yet in place.
-    KillRestore(scene.snapshot, scene.save, [](std::string_view operation, const fs::path& file) {
-        return operation == "Rename" && file.filename().string().ends_with(".quorrel-new");
-    });
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].prompt.contains(scene.save.c_str()));
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
-    EXPECT_EQ(ImageOf(scene.save), scene.after) << "and then restored";
-    EXPECT_EQ(ImageOf(scene.root.path() / "Hero-06-12-2026-15-04-09").at("Hero.d2s").first,
-              "now Hero.d2s")
-        << "the safety snapshot was taken of the folder put back in order";
-
-    // A journal that cannot be read stops the restore.
-    WriteFile(scene.save / ".quorrel-restore.journal", "Quorrel restore journal 1\nplanned\n");
-    const FolderImage before = ImageOf(scene.save);
-    clock.moment.minute = 5;
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(dialogs.boxes[1].prompt.contains(".quorrel-restore.journal"));
-    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(ImageOf(scene.save), before);
-    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-05-09"));
-}
-
-TEST_F(FrmLoadTest, ASaveBetweenTheSafetySnapshotAndTheRestoreStopsItBeforeAnythingIsReplaced)
-{
-    // The game saves Hero.d2s once the safety snapshot has kept it, as the restore begins.
-    bool saved = false;
-    files.before = [&](std::string_view operation, const fs::path& file) {
-        if (operation == "Write" && file.parent_path() == scene.save && !saved) {
-            WriteFile(scene.save / "Hero.d2s", "saved by the game meanwhile");
+    return [save, when, saved = false](std::string_view operation, const fs::path& file) mutable {
+        if (!saved && when(operation, file)) {
+            WriteFile(save / "Hero.d2s", "saved by the game");
             saved = true;
         }
     };
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    const QString box = dialogs.boxes[0].prompt;
-    EXPECT_TRUE(box.startsWith("The snapshot could not be restored.\n\n" +
-                               QString::fromStdString((scene.save / "Hero.d2s").string()) +
-                               "\nThe game saved it meanwhile"))
-        << box.toStdString();
-    EXPECT_TRUE(box.endsWith("The save game directory was left as it was.")) << box.toStdString();
-    EXPECT_EQ(ReadFile(scene.save / "Hero.d2s"), "saved by the game meanwhile");
-    for (const char* name : {"Hero.key", "Hero.map", "Other.d2s"}) {
-        EXPECT_EQ(ImageOf(scene.save).at(name), scene.before.at(name)) << name;
-    }
-    EXPECT_FALSE(fs::exists(scene.save / "notes.txt"));
 }
 
-TEST_F(FrmLoadTest, TheBoxNeverSaysTheFolderWasLeftAsItWasWhenTheRestoreCouldNotBeUndone)
+bool Placing(std::string_view operation, const fs::path& file)
 {
-    // The commit fails with every copy in place; as the restore is undone, the game saves
-    // notes.txt, which the restore had brought new into the folder.
-    bool placed = false;
-    bool saved = false;
-    files.before = [&](std::string_view operation, const fs::path& file) {
-        if (placed && !saved && file == scene.save / "notes.txt") {
-            WriteFile(scene.save / "notes.txt", "saved by the game meanwhile");
-            saved = true;
-        }
-        placed =
-            placed || (operation == "Rename" && file.filename().string().ends_with(".quorrel-new"));
-        if (placed && operation == "Write") {
-            throw fs::filesystem_error("Cannot write", file,
-                                       std::make_error_code(std::errc::io_error));
-        }
+    return operation == "Move" && file.filename().string().ends_with(kStagedEnding);
+}
+
+// What goes wrong, and what the boxes say: their words in this order, and the last one's icon.
+struct Refusal {
+    const char* what;
+    std::function<void(LoadScene&)> prepare;
+    std::vector<std::string> words;
+    MsgBoxIcon icon = MsgBoxIcon::Critical;
+    bool asBefore = true;  // the save folder is as it was, but for a save of the game's
+    bool safetySnapshot = false;
+};
+
+TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
+{
+    const std::string notRestored = "The snapshot could not be restored.\n\n";
+    const std::string asItWas = "\n\nThe save game directory was left as it was.";
+    const std::string interrupted = "Quorrel was interrupted while restoring a snapshot";
+    const std::string invalid = "Please select a valid save game directory";
+    const std::vector<Refusal> refusals = {
+        {"no save set, or a snapshot merely highlighted: SnapshotDir itself is checked",
+         [](LoadScene& s) {
+             s.Load(s.Folder("two", {{"Hero.d2s", ""}, {"Hero.key", ""}}));
+             s.Load(s.Folder("upper", {{"Hero.D2S", ""}, {"Hero.KEY", ""}, {"Hero.MAP", ""}}));
+             auto dialog = s.Open();
+             QListWidget& list = dialog->Dir1().list();
+             list.setCurrentItem(list.findItems("Hero-29-11-2026-20-15-00", Qt::MatchExactly)[0]);
+             dialog->cmdLoad().click();
+         },
+         {invalid, invalid, invalid},
+         MsgBoxIcon::Information},
+        {"the disk fills up",
+         [](LoadScene& s) { FillUp(s.files, s.scene.save, "Hero.map"); },
+         {notRestored,
+          "Hero.map\n" + std::make_error_code(std::errc::no_space_on_device).message() + asItWas},
+         MsgBoxIcon::Critical,
+         true,
+         true},
+        {"another copy restores into the save folder",
+         [](LoadScene& s) {
+             s.otherCopy = std::make_unique<AnotherCopy>(s.scene.save.string(),
+                                                         platform::FolderLock::Kind::Exclusive);
+         },
+         {notRestored,
+          "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it "
+          "in order. Try again once it has finished." +
+              asItWas}},
+        {"SnapshotDir was moved away",
+         [](LoadScene& s) {
+             s.settings.SnapshotDir = (s.scene.root.path() / "moved").string();
+             s.Load(s.scene.snapshot);
+         },
+         {"The snapshot directory ", "moved cannot be found.",
+          "Quorrel could not first keep a copy of the save files that it would replace.",
+          "moved\n" + std::make_error_code(std::errc::no_such_file_or_directory).message() +
+              asItWas}},
+        {"the game saves while the safety snapshot is taken",
+         [](LoadScene& s) {
+             s.files.before = GameSaves(s.scene.save, [&s](std::string_view, const fs::path& file) {
+                 return file.parent_path() != s.scene.save;
+             });
+         },
+         {"could not first keep a copy", "the game may be saving", asItWas}},
+        {"the game saves once the safety snapshot is in place, before the restore begins",
+         [](LoadScene& s) {
+             s.files.after =
+                 GameSaves(s.scene.save, [&s](std::string_view op, const fs::path& file) {
+                     return op == "Move" && file.parent_path() == s.scene.root.path();
+                 });
+         },
+         {notRestored, "Hero.d2s\nThe game saved it meanwhile", asItWas},
+         MsgBoxIcon::Critical,
+         true,
+         true},
+        {"the restore fails, and so does the way back",
+         [](LoadScene& s) { s.files.before = FailFrom(Placing); },
+         {"could not be restored, and the save game directory could not be put back as it was",
+          "Left in the save game directory:", "the journal of the restore",
+          "Quorrel tries again to put it back the next time it starts"},
+         MsgBoxIcon::Critical,
+         false,
+         true},
+        {"an interrupted restore that cannot be put in order",
+         [](LoadScene& s) {
+             KillRestore(s.scene.snapshot, s.scene.save, Placing);
+             s.files.before =
+                 FailFrom([](std::string_view op, const fs::path&) { return op == "Move"; });
+         },
+         {interrupted, "could not put that directory in order", "It tries again the next time",
+          ".Hero.d2s.quorrel-old: the save file Hero.d2s as it was before the restore"},
+         MsgBoxIcon::Critical,
+         false},
+        {"an interrupted restore whose journal cannot be read",
+         [](LoadScene& s) {
+             WriteFile(s.scene.save / kJournalName, "Quorrel restore journal 2\n");
+         },
+         {interrupted, "Its journal cannot be read", "until you have put it in order yourself",
+          std::string(kJournalName) + ": the journal of the restore: delete it last"},
+         MsgBoxIcon::Critical,
+         false},
+#ifndef _WIN32
+        {"a save folder that cannot be read",
+         [](LoadScene& s) {
+             s.settings.SaveGameDir = (s.scene.root.path() / "loop").string();
+             fs::create_symlink(s.settings.SaveGameDir, s.settings.SaveGameDir);
+         },
+         {"Quorrel cannot read the save game directory\n",
+          std::make_error_code(std::errc::too_many_symbolic_link_levels).message()}},
+#endif
     };
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    const QString box = dialogs.boxes[0].prompt;
-    EXPECT_FALSE(box.contains("left as it was")) << box.toStdString();
-    EXPECT_TRUE(box.contains("could not be put back as it was")) << box.toStdString();
-    EXPECT_TRUE(box.contains(QString::fromStdString((scene.save / "notes.txt").string())))
-        << box.toStdString();
-    EXPECT_EQ(ReadFile(scene.save / "notes.txt"), "saved by the game meanwhile");
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
+        LoadScene s;
+        FolderImage before = ImageOf(s.scene.save);
+        refusal.prepare(s);
+        if (s.dialogs.boxes.empty()) {
+            EXPECT_FALSE(s.Load(s.scene.snapshot)->isVisible());
+        }
+        ASSERT_FALSE(s.dialogs.boxes.empty());
+        std::string said;
+        for (const RecordingDialogs::Box& box : s.dialogs.boxes) {
+            said += box.prompt.toStdString() + "\n";
+        }
+        std::size_t at = 0;
+        for (const std::string& words : refusal.words) {
+            at = said.find(words, at);
+            ASSERT_NE(at, std::string::npos) << "\"" << words << "\" is not in:\n" << said;
+        }
+        EXPECT_EQ(s.dialogs.boxes.back().icon, refusal.icon);
+        EXPECT_EQ(s.dialogs.boxes.back().title, "Error");
+        FolderImage now = ImageOf(s.scene.save);
+        if (ReadFile(s.scene.save / "Hero.d2s") == "saved by the game") {
+            now.erase("Hero.d2s");
+            before.erase("Hero.d2s");
+        }
+        EXPECT_EQ(now == before, refusal.asBefore);
+        EXPECT_EQ(fs::exists(s.safetySnapshot), refusal.safetySnapshot);
+    }
 }
 
-TEST_F(FrmLoadTest, WhileAnotherCopyRestoresIntoTheSaveFolderLoadChangesNothing)
+TEST(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstThenTheSnapshotReplacesItsNamesakes)
 {
-    const AnotherCopy otherCopy(scene.save.string(), platform::FolderLock::Kind::Exclusive);
-    ASSERT_TRUE(otherCopy.holds());
-    Open(scene.snapshot)->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].prompt.toStdString(),
-              "The snapshot could not be restored.\n\n" + scene.save.string() +
-                  "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it in "
-                  "order. Try again once it has finished.\n\nThe save game directory was left as "
-                  "it was.");
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_FALSE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09"))
-        << "no safety snapshot either";
+    LoadScene s;
+    WriteFile(s.scene.save / "Hero.txt", "a note of Hero's that the snapshot lacks");
+    FolderImage kept = ImageOf(s.scene.save);
+    kept.erase("Other.d2s");
+    KillRestore(s.scene.snapshot, s.scene.save, Placing);
+    // The recovery's box waits for the player with the save folder let go.
+    bool free = false;
+    s.dialogs.onBox = [&](const RecordingDialogs::Box&) {
+        AsAnotherCopy([&] {
+            free = platform::FolderLock::TryLock(s.scene.save.string(),
+                                                 platform::FolderLock::Kind::Shared)
+                       .has_value();
+        });
+    };
+    EXPECT_FALSE(s.Load(s.scene.snapshot)->isVisible());
+    ASSERT_EQ(s.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(s.dialogs.boxes[0].prompt.endsWith("put back as they were before the restore."));
+    EXPECT_EQ(s.dialogs.boxes[0].icon, MsgBoxIcon::Information);
+    EXPECT_TRUE(free);
+    FolderImage restored = s.scene.after;
+    restored["Hero.txt"] = kept["Hero.txt"];
+    EXPECT_EQ(ImageOf(s.scene.save), restored);
+    // The safety snapshot holds every file of Hero's as the recovery put it back: a wrong restore
+    // can be undone from the same dialog.
+    EXPECT_EQ(ImageOf(s.safetySnapshot), kept);
+    EXPECT_TRUE(s.dialogs.questions.empty()) << "a living character is restored without asking";
 }
 
-TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
+TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
 {
-    auto dialog = Open();
+    for (const bool yes : {false, true}) {
+        LoadScene s;
+        SaveHeader dead;
+        dead.status = 0x2C;
+        WriteFile(s.scene.snapshot / "Hero.d2s", dead.bytes());
+        s.dialogs.yesNoAnswers.push_back(yes);
+        const auto dialog = s.Load(s.scene.snapshot);
+        EXPECT_EQ(s.dialogs.questions,
+                  std::vector<QString>{"This snapshot holds Hero dead in hardcore; the game will "
+                                       "not let this character play again. Restore it anyway?"});
+        EXPECT_TRUE(s.dialogs.boxes.empty());
+        EXPECT_EQ(ReadFile(s.scene.save / "Hero.d2s"), yes ? dead.bytes() : "now Hero.d2s");
+        EXPECT_EQ(fs::exists(s.safetySnapshot), yes);
+        EXPECT_EQ(dialog->isVisible(), !yes) << "so that another snapshot can be chosen";
+    }
+}
+
+TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTheFrame)
+{
+    LoadScene s;
+    SaveHeader hardcore;
+    hardcore.status = 0x04;  // hardcore, classic
+    hardcore.savedAt = static_cast<std::uint32_t>(
+        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
+    SaveHeader dead;
+    dead.version = 99;
+    dead.status = 0x6C;  // expansion, ladder, hardcore, died
+    dead.characterClass = 6;
+    dead.level = 99;
+    SaveHeader old;
+    old.version = 71;
+    for (const auto& [files, tip] :
+         std::vector<std::pair<std::map<std::string, std::string>, QString>>{
+             {{{"Hero.d2s", dead.bytes()}, {"Hero.key", ""}},
+              "Hero — level 99 Assassin, Expansion, Hardcore, Ladder — dead\nsaved 01-02-2027 "
+              "03:04:05"},
+             {{{"Old.d2s", old.bytes()}}, "no character summary (save format 71)"},
+             {{{"Hero.d2s", "now"}},
+              "no character summary (Hero.d2s is no save file or cannot be read)"},
+             {{{"notes.txt", ""}}, ""}}) {
+        const fs::path folder = s.Folder("Hero-01-02-2027-03-04-05", files);
+        EXPECT_EQ(SnapshotTip(QString::fromStdString(folder.string())), tip);
+        fs::remove_all(folder);
+    }
+    // The list's tip, read when the pointer rests on an entry, not when the list was filled.
+    const fs::path later = s.Folder("Hero-06-12-2026-15-05-00", {});
+    auto dialog = s.Open();
+    WriteFile(later / "Hero.d2s", hardcore.bytes());
+    QListWidget& list = dialog->Dir1().list();
+    const QModelIndex entry =
+        list.indexFromItem(list.findItems(later.filename().string().c_str(), Qt::MatchExactly)[0]);
+    EXPECT_EQ(list.model()->data(entry, Qt::ToolTipRole).toString(),
+              "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\nsaved 06-12-2026 "
+              "15:04:09");
+
+    // The folder box takes the room of a larger frame, the drive box keeps below it as wide, the
+    // buttons below; smaller than its own size, the form keeps its layout.
     const auto places = [&dialog] {
         return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
                                   dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};
@@ -217,148 +326,11 @@ TEST_F(FrmLoadTest, TheBoxesGrowWithTheFrameAndEveryEntryShowsItsWholeName)
     const std::vector<QRect> own = places();
     const QSize size = dialog->size();
     dialog->resize(size + QSize(300, 200));
-    // The folder box takes the room, the drive box keeps below it as wide, the buttons below.
     EXPECT_EQ(places(), (std::vector<QRect>{own[0].adjusted(0, 0, 300, 200),
                                             own[1].adjusted(0, 200, 300, 200),
                                             own[2].translated(0, 200), own[3].translated(0, 200)}));
     dialog->resize(size - QSize(50, 50));
-    EXPECT_EQ(places(), own) << "smaller than its own size, the form keeps its layout";
-
-    const QListWidget& list = dialog->Dir1().list();
-    ASSERT_EQ(
-        list.findItems(QString::fromStdString(scene.snapshot.filename().string()), Qt::MatchExactly)
-            .size(),
-        1);
-    for (int row = 0; row < list.count(); ++row) {
-        EXPECT_EQ(list.item(row)->toolTip().split('\n').at(0), list.item(row)->text());
-    }
-}
-
-// The tool tip of an entry, as the list gives it when the pointer rests on it.
-std::string TipOf(frmLoad& dialog, const fs::path& folder)
-{
-    QListWidget& list = dialog.Dir1().list();
-    const auto found =
-        list.findItems(QString::fromStdString(folder.filename().string()), Qt::MatchExactly);
-    if (found.size() != 1) {
-        return "no such entry";
-    }
-    return list.model()
-        ->data(list.indexFromItem(found.at(0)), Qt::ToolTipRole)
-        .toString()
-        .toStdString();
-}
-
-TEST_F(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
-{
-    test::SaveHeader hero;
-    hero.level = 42;
-    hero.status = 0x04;  // hardcore, classic
-    hero.savedAt = static_cast<std::uint32_t>(
-        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
-    const fs::path withTime = scene.root.folder("Hero-06-12-2026-15-05-00");
-    WriteFile(withTime / "Hero.d2s", hero.bytes());
-
-    test::SaveHeader dead;
-    dead.version = 99;
-    dead.status = 0x6C;  // expansion, ladder, hardcore, died
-    dead.characterClass = 6;
-    dead.level = 99;
-    const fs::path withoutTime = scene.root.folder("Hero-01-02-2027-03-04-05");
-    WriteFile(withoutTime / "Hero.d2s", dead.bytes());
-
-    test::SaveHeader old;
-    old.version = 71;
-    const fs::path oldFormat = scene.root.folder("Old-01-02-2003-04-05-06");
-    WriteFile(oldFormat / "Old.d2s", old.bytes());
-    const fs::path noSave = scene.root.folder("notes");
-    WriteFile(noSave / "notes.txt", "x");
-
-    auto dialog = Open();
-    EXPECT_EQ(TipOf(*dialog, withTime),
-              "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\n"
-              "saved 06-12-2026 15:04:09");
-    EXPECT_EQ(TipOf(*dialog, withoutTime),
-              "Hero-01-02-2027-03-04-05\nHero — level 99 Assassin, Expansion, Hardcore, Ladder "
-              "— dead\nsaved 01-02-2027 03:04:05");
-    EXPECT_EQ(TipOf(*dialog, oldFormat),
-              "Old-01-02-2003-04-05-06\nno character summary (save format 71)");
-    EXPECT_EQ(TipOf(*dialog, scene.snapshot),
-              "Hero-29-11-2026-20-15-00\nno character summary (Hero.d2s is no save file or cannot "
-              "be read)");
-    EXPECT_EQ(TipOf(*dialog, noSave), "notes");
-
-    // Read when asked, not when the list was filled.
-    fs::remove(withTime / "Hero.d2s");
-    EXPECT_EQ(TipOf(*dialog, withTime), "Hero-06-12-2026-15-05-00");
-}
-
-class FrmLoadDeadHeroTest : public FrmLoadTest {
-protected:
-    FrmLoadDeadHeroTest()
-    {
-        test::SaveHeader dead;
-        dead.status = 0x2C;
-        WriteFile(scene.snapshot / "Hero.d2s", dead.bytes());
-        fs::last_write_time(scene.snapshot / "Hero.d2s",
-                            fs::last_write_time(scene.snapshot / "Hero.key"));
-        restored = scene.before;
-        for (const auto& [name, entry] : ImageOf(scene.snapshot)) {
-            restored[name] = entry;
-        }
-    }
-
-    void ExpectAsked()
-    {
-        ASSERT_EQ(dialogs.questions.size(), 1u);
-        EXPECT_EQ(dialogs.questions[0],
-                  "This snapshot holds Hero dead in hardcore; the game will not let this character "
-                  "play again. Restore it anyway?");
-        EXPECT_TRUE(dialogs.boxes.empty());
-    }
-
-    FolderImage restored;
-};
-
-TEST_F(FrmLoadDeadHeroTest, NoLeavesEverythingAsItWas)
-{
-    const FolderImage history = ImageOf(scene.root.path());
-    auto dialog = Open(scene.snapshot);
-    dialog->cmdLoad().click();
-    ExpectAsked();
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
-    EXPECT_EQ(ImageOf(scene.root.path()), history) << "not even a safety snapshot";
-    EXPECT_TRUE(dialog->isVisible()) << "so that another snapshot can be chosen";
-}
-
-TEST_F(FrmLoadDeadHeroTest, YesRestoresAsUsual)
-{
-    dialogs.yesNoAnswers.push_back(true);
-    auto dialog = Open(scene.snapshot);
-    dialog->cmdLoad().click();
-    ExpectAsked();
-    EXPECT_EQ(ImageOf(scene.save), restored);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(fs::exists(scene.root.path() / "Hero-06-12-2026-15-04-09" / "Hero.d2s"))
-        << "the safety snapshot";
-}
-
-TEST_F(FrmLoadTest, WithoutSnapshotDirNothingIsRestored)
-{
-    settings.SnapshotDir = (scene.root.path() / "moved away").string();
-    auto dialog = Open();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].prompt.contains("moved away"));
-    EXPECT_EQ(dialogs.boxes[0].icon, MsgBoxIcon::Information);
-
-    // No safety snapshot can be kept, so the restore does not start.
-    dialog->Dir1().setPath(QString::fromStdString(scene.snapshot.string()));
-    dialog->cmdLoad().click();
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_TRUE(dialogs.boxes[1].prompt.contains("moved away"));
-    EXPECT_TRUE(dialogs.boxes[1].prompt.endsWith("was left as it was."));
-    EXPECT_EQ(dialogs.boxes[1].icon, MsgBoxIcon::Critical);
-    EXPECT_EQ(ImageOf(scene.save), scene.before);
+    EXPECT_EQ(places(), own);
 }
 
 }  // namespace

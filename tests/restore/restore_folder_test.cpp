@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 #include <set>
-#include <system_error>
 
-#include "platform/file_system.h"
 #include "restore/recover_restore.h"
 #include "restore/restore_journal.h"
+#include "support/another_copy.h"
 #include "support/hero_folders.h"
 #include "support/listed_names.h"
 
+// A restore cut short at each of its steps, by a failure or a kill, with the game saving after the
+// kill, and the recovery at the next start, itself killed at each of its steps: the save folder
+// always ends wholly old or wholly new, with the game's save kept and nothing of ours left.
 namespace quorrel {
 namespace {
 
@@ -24,12 +25,13 @@ using Names = std::set<std::string>;
 // The names whose entries differ between two images of a folder.
 Names Differing(const FolderImage& a, const FolderImage& b)
 {
-    FolderImage differing;
-    std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(),
-                                  std::inserter(differing, differing.end()));
     Names names;
-    for (const auto& [name, entry] : differing) {
-        names.insert(name);
+    for (const auto& [one, other] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
+        for (const auto& [name, entry] : *one) {
+            if (!other->contains(name) || other->at(name) != entry) {
+                names.insert(name);
+            }
+        }
     }
     return names;
 }
@@ -49,10 +51,11 @@ enum class Fault {
     Kill,        // the program is killed before that step
 };
 
-// Hero's restore cut short at step k, then the recovery at the next start, itself killed at its
-// step `recoveryKill` (0: never) and run again. Returns false when the recovery never got that
-// far.
-bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
+// Hero's restore cut short at step k; after a kill, the game saves `saved` (unless empty); then
+// the recovery at the next start, killed at its step `recoveryKill` (0: never) and run again.
+// Returns false when the recovery never got that far.
+bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
+              std::set<Recovery>& seen)
 {
     const HeroScene scene;
     const std::error_code broken = std::make_error_code(std::errc::io_error);
@@ -86,14 +89,23 @@ bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
         EXPECT_EQ(reported->reason(), broken.message());
         // A copy is named after the save file that it was to replace.
         EXPECT_TRUE(reported->file().starts_with(scene.root.text())) << reported->file();
-        EXPECT_FALSE(reported->file().ends_with(".quorrel-new")) << reported->file();
+        EXPECT_FALSE(reported->file().ends_with(kStagedEnding)) << reported->file();
         if (fault == Fault::Once) {
-            EXPECT_NE(reported->state(), SaveFolderState::Unfinished)
-                << "the way back is not broken";
+            EXPECT_NE(reported->state(), SaveFolderState::Unfinished) << "the way back is open";
         }
+        const std::vector<std::string> listed = ListedNames(scene.save.string());
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), kJournalName), 0) << "it is hidden";
     }
-    const std::vector<std::string> listed = test::ListedNames(scene.save.string());
-    EXPECT_EQ(std::count(listed.begin(), listed.end(), kJournalName), 0) << "a journal is hidden";
+    // Whether the restore was at work on the file that the game saves, by what the journal says:
+    // its earlier file aside, or the snapshot's copy in its place.
+    const bool touched =
+        !saved.empty() &&
+        (fs::exists(scene.save / kJournalName) || fs::exists(scene.save / kNextJournalName)) &&
+        (fs::exists(scene.save / ("." + saved + kAsideEnding)) ||
+         ReadFile(scene.save / saved) == "then " + saved);
+    if (!saved.empty()) {
+        WriteFile(scene.save / saved, "saved by the game");
+    }
 
     files.steps = 0;
     files.before = [&](std::string_view, const fs::path&) {
@@ -109,37 +121,58 @@ bool CutShort(Fault fault, int k, int recoveryKill, std::set<Recovery>& seen)
     } catch (const Kill&) {
     }
     files.before = nullptr;
-    const Recovery recovery = RecoverRestore(scene.save.string(), files);
-    seen.insert(recovery);
-    const FolderImage now = ImageOf(scene.save);
-    EXPECT_TRUE(now == scene.before || now == scene.after) << "the folder is mixed or untidy";
-    EXPECT_NE(recovery, now == scene.after ? Recovery::RolledBack : Recovery::RolledForward);
+    const Recovered recovered = RecoverRestore(scene.save.string(), files);
+    seen.insert(recovered.how);
+    FolderImage now = ImageOf(scene.save);
+    FolderImage before = scene.before;
+    FolderImage after = scene.after;
+    if (!saved.empty()) {
+        EXPECT_EQ(ReadFile(scene.save / saved), "saved by the game");
+        for (FolderImage* image : {&now, &before, &after}) {
+            image->erase(saved);
+        }
+        if (recoveryKill == 0) {
+            EXPECT_EQ(recovered.keptAsSaved, touched ? std::vector{(scene.save / saved).string()}
+                                                     : std::vector<std::string>{});
+        }
+    }
+    EXPECT_TRUE(now == before || now == after) << "the folder is mixed or untidy";
+    EXPECT_NE(recovered.how, now == after ? Recovery::RolledBack : Recovery::RolledForward);
     if (reported) {
         // A restore that was undone leaves nothing to recover; one that went wrong on the way
         // back, or while tidying up, is finished the way it said.
         const bool leftovers = !reported->leftovers().empty();
-        EXPECT_EQ(recovery == Recovery::NothingToDo, !leftovers);
-        EXPECT_EQ(recovery == Recovery::RolledForward,
+        EXPECT_EQ(recovered.how == Recovery::NothingToDo, !leftovers);
+        EXPECT_EQ(recovered.how == Recovery::RolledForward,
                   leftovers && reported->state() == SaveFolderState::Restored);
     }
     return true;
 }
 
-TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNew)
+TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNewKeepingTheGamesSave)
 {
     const HeroScene whole;
     WatchedFiles files;
     RestoreFolder(whole.snapshot.string(), whole.save.string(), files);
-    EXPECT_EQ(ImageOf(whole.save), whole.after);
 
     std::set<Recovery> seen;
     for (const Fault fault : {Fault::Once, Fault::FromThenOn, Fault::Kill}) {
         for (int k = 1; k <= files.steps; ++k) {
             for (int recoveryKill = 0; recoveryKill == 0 || fault == Fault::Kill; ++recoveryKill) {
+                // After a kill, the game saves nothing, a file that the folder had, or one that
+                // the snapshot brings, in turn.
+                const std::string saved =
+                    fault != Fault::Kill ? ""
+                                         : std::vector<std::string>{
+                                               "", "Hero.d2s", "notes.txt"}[(k + recoveryKill) % 3];
                 SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(fault) << " at "
-                                                << k << ", recovery killed at " << recoveryKill);
-                if (!CutShort(fault, k, recoveryKill, seen) || HasFailure()) {
+                                                << k << ", the game saving '" << saved
+                                                << "', recovery killed at " << recoveryKill);
+                if (!CutShort(fault, k, saved, recoveryKill, seen)) {
                     break;
+                }
+                if (HasFailure()) {
+                    return;
                 }
             }
         }
@@ -148,48 +181,53 @@ TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNew)
                                         Recovery::RolledForward}));
 }
 
-TEST(RestoreJournalTest, AJournalThatCannotBeFollowedChangesNothing)
+TEST(RestoreFolderTest, EachStepIsOnDiskBeforeTheStepThatCountsOnItAndNoOtherCopyStepsIn)
 {
-    // Any name survives the journal.
-    const RestoreJournal named{
-        true,
-        {{"Hero of 12: the\nnorth.d2s", ".1 2\n.quorrel-new", ".x.quorrel-old",
-          fs::file_time_type(fs::file_time_type::duration(1796569449123456789))}}};
-    EXPECT_EQ(DecodeJournal(EncodeJournal(named)), named);
-
-    // Killed as it commits: every copy in place. Then the game saves Hero.d2s again, which
-    // the recovery must not undo. Or killed after it, and the journal is broken, cut short (1) or
-    // naming a file outside the folder (2): it cannot be followed at all.
-    for (const int broken : {0, 1, 2}) {
-        SCOPED_TRACE(broken);
-        const HeroScene scene;
-        int writes = 0;
-        KillRestore(scene.snapshot, scene.save, [&](std::string_view operation, const fs::path&) {
-            return operation == (broken == 0 ? "Write" : "Remove") && (broken > 0 || ++writes == 3);
+    const HeroScene scene;
+    WatchedFiles files;
+    files.before = [&](std::string_view, const fs::path&) {
+        // Another copy starting now, and putting the folder in order, leaves it alone.
+        const FolderImage seen = ImageOf(scene.save);
+        AsAnotherCopy([&] {
+            const Recovery how = RecoverRestore(scene.save.string(), platform::SystemFiles()).how;
+            EXPECT_TRUE(how == Recovery::NothingToDo || how == Recovery::InOtherHands);
+            EXPECT_FALSE(platform::FolderLock::TryLock(scene.save.string(),
+                                                       platform::FolderLock::Kind::Shared))
+                << "nor does its check";
         });
-        const fs::path journal = scene.save / kJournalName;
-        const std::string text = ReadFile(journal);
-        const std::string::size_type name = text.find("8:Hero.d2s");
-        ASSERT_NE(name, std::string::npos);
-        if (broken == 0) {
-            WriteFile(scene.save / "Hero.d2s", "saved by the game");
-        } else {
-            WriteFile(journal, broken == 1 ? text.substr(0, text.size() - 4)
-                                           : text.substr(0, name) + "11:../Hero.d2s" +
-                                                 text.substr(name + 10));
-        }
-        const FolderImage left = ImageOf(scene.save);
-        try {
-            RecoverRestore(scene.save.string(), platform::SystemFiles());
-            ADD_FAILURE() << "a journal that cannot be followed went unreported";
-        } catch (const RestoreError& error) {
-            EXPECT_EQ(fs::path(error.file()), broken == 0 ? scene.save / "Hero.d2s" : journal);
-            EXPECT_EQ(error.state(), SaveFolderState::Unfinished);
-            EXPECT_EQ(LeftoverNames(error),
-                      Differing(left, broken == 0 ? scene.before : scene.after));
-        }
-        EXPECT_EQ(ImageOf(scene.save), left);
+        EXPECT_EQ(ImageOf(scene.save), seen);
+    };
+    RestoreFolder(scene.snapshot.string(), scene.save.string(), files);
+    EXPECT_EQ(ImageOf(scene.save), scene.after);
+    const std::string journal = (scene.save / kJournalName).string();
+    const std::string next = (scene.save / kNextJournalName).string();
+    const std::string sync = "SyncFolder " + scene.save.string();
+    const std::vector<std::string> journalWritten = {"Write " + next, "SyncFile " + next,
+                                                     "Rename " + next + " -> " + journal, sync};
+    const auto temporary = [&](const std::string& name, const char* ending) {
+        return (scene.save / ("." + name + ending)).string();
+    };
+    std::vector<std::string> expected = journalWritten;  // the plan, before the first copy
+    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
+        expected.push_back("SyncFile " + temporary(name, kStagedEnding));
     }
+    expected.insert(expected.end(), journalWritten.begin(), journalWritten.end());  // stamps
+    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
+        if (name != "notes.txt") {
+            expected.push_back("Move " + (scene.save / name).string() + " -> " +
+                               temporary(name, kAsideEnding));
+        }
+        expected.push_back("Move " + temporary(name, kStagedEnding) + " -> " +
+                           (scene.save / name).string());
+    }
+    expected.push_back(sync);  // every copy in place on disk before the commit
+    expected.insert(expected.end(), journalWritten.begin(), journalWritten.end());
+    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        expected.push_back("Remove " + temporary(name, kAsideEnding));
+    }
+    expected.insert(expected.end(), {sync, "Remove " + journal, sync});
+    EXPECT_TRUE(InOrder(files.calls, expected));
+    EXPECT_EQ(files.calls.back(), sync);
 }
 
 }  // namespace

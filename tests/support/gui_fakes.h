@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +19,8 @@
 namespace quorrel::test {
 
 // Records every box instead of showing it; input boxes and questions answer from queues (Cancel
-// and No when empty).
+// and No when empty). `onBox` acts while a message box would be up, as the player or another
+// program may.
 class RecordingDialogs final : public platform::Dialogs {
 public:
     struct Box {
@@ -30,11 +32,15 @@ public:
     std::deque<QString> inputAnswers;
     std::vector<QString> questions;
     std::deque<bool> yesNoAnswers;
+    std::function<void(const Box&)> onBox;
 
     void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon,
                 const QString& title) override
     {
         boxes.push_back({prompt, icon, title});
+        if (onBox) {
+            onBox(boxes.back());
+        }
     }
     QString InputBox(QWidget*, const QString&, const QString&) override
     {
