@@ -127,12 +127,10 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     FileLister lister;
     const auto listed = [&] {
         lister.list(folder.text());
-        const std::vector<ListedFile> files = ListFolder(folder.text());
-        EXPECT_EQ(files.size(), lister.count());
-        for (std::size_t i = 0; i < lister.count() && i < files.size(); ++i) {
+        for (std::size_t i = 0; i < lister.count(); ++i) {
             EXPECT_EQ(lister.stamp(i), FileStamp(JoinPath(folder.text(), lister.name(i))));
-            EXPECT_EQ(files[i].name + files[i].stamp, lister.name(i) + lister.stamp(i));
         }
+        EXPECT_EQ(test::ListedNames(folder.text()), lister.names());
         return lister.names();
     };
     const Names first = listed();
@@ -195,17 +193,13 @@ TEST(FileServicesTest, ACopyHasTheSourcesBytesAndStampAndAFailureNamesTheFileWri
     }
 }
 
-TEST(FileServicesTest, RenameReplacesMoveNeverDoesAndAFolderIsMadeOneLevelAtATime)
+// What the game wrote a moment ago, a file or an empty folder, is never replaced by a move. (A
+// rename that replaces is seen in the settings file's tests, successful moves in every snapshot.)
+TEST(FileServicesTest, AMoveNeverReplacesAndAFolderIsMadeOneLevelAtATime)
 {
     const TempFolder root;
     const fs::path file = root.path() / "Settings.ini";
-    WriteFile(file, "a much longer old content");
-    SystemFiles().Write(root.path() / "new", "short");
-    SystemFiles().Rename(root.path() / "new", file);
-    EXPECT_EQ(ReadFile(file), "short");
-    EXPECT_FALSE(fs::exists(root.path() / "new"));
-
-    // What the game wrote a moment ago, a file or an empty folder, is never replaced.
+    WriteFile(file, "short");
     WriteFile(root.path() / "staged", "ours");
     root.folder("empty");
     for (const char* taken : {"Settings.ini", "empty"}) {
@@ -217,8 +211,6 @@ TEST(FileServicesTest, RenameReplacesMoveNeverDoesAndAFolderIsMadeOneLevelAtATim
         }
     }
     EXPECT_EQ(ReadFile(file), "short");
-    SystemFiles().Move(root.path() / "staged", root.path() / "placed");
-    EXPECT_EQ(ReadFile(root.path() / "placed"), "ours");
 
     SystemFiles().Remove(file);
     EXPECT_FALSE(fs::exists(file));

@@ -75,12 +75,17 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
 }
 
 // The first folder that holds a save set is found: the Save Path that the game stores, with a
-// separator at the end, then the folders under the user's profile.
+// separator at the end, then the folders under the user's profile. A variable that is not set
+// never leads to the root.
 TEST_F(SaveFolderSearchTest, OnWindowsTheGamesOwnSavePathComesFirst)
 {
+    test::MemoryRegistry registry;
+    EXPECT_TRUE(WindowsSaveFolders({}, &registry).empty());
+    EXPECT_TRUE(MacSaveFolders({}).empty());
+    EXPECT_TRUE(WineSaveFolders({}).empty());
+    EXPECT_EQ(FindSaveFolder({}, &registry), "");
     const SaveFolderEnvironment environment{"", Plant("home/profile"),
                                             Plant("home/profile/AppData/Local"), ""};
-    test::MemoryRegistry registry;
     EXPECT_EQ(Relative(WindowsSaveFolders(environment, &registry)),
               (Folders{"home/profile/Saved Games/Diablo II Resurrected",
                        "home/profile/Saved Games/Diablo II",
@@ -102,15 +107,6 @@ TEST_F(SaveFolderSearchTest, OnWindowsTheGamesOwnSavePathComesFirst)
     fs::remove(platform::ToPath(platform::JoinPath(game, "B.map")));
     EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry)), store);
     EXPECT_EQ(FirstSaveFolder({platform::JoinPath(home_, "missing")}), "");
-}
-
-TEST_F(SaveFolderSearchTest, AVariableThatIsNotSetNeverLeadsToTheRoot)
-{
-    test::MemoryRegistry registry;
-    EXPECT_TRUE(WindowsSaveFolders({}, &registry).empty());
-    EXPECT_TRUE(MacSaveFolders({}).empty());
-    EXPECT_TRUE(WineSaveFolders({}).empty());
-    EXPECT_EQ(FindSaveFolder({}, &registry), "");
 }
 
 }  // namespace

@@ -76,7 +76,6 @@ class FakeNotifyArea final : public platform::NotifyArea {
 public:
     bool available = true;
     std::map<std::uint32_t, platform::NOTIFYICONDATA> icons;
-    int addCalls = 0;
 
     bool isAvailable() const override { return available; }
     bool Shell_NotifyIconA(std::uint32_t message, const platform::NOTIFYICONDATA& data) override
@@ -84,7 +83,6 @@ public:
         if (message != platform::NIM_ADD) {
             return false;
         }
-        ++addCalls;
         return icons.emplace(data.uID, data).second;
     }
 
