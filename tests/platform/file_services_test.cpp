@@ -34,18 +34,6 @@ using test::TempFolder;
 using test::WriteFile;
 using Kind = FolderLock::Kind;
 
-// The kind of entry that the walk reports for a name, or none.
-std::optional<EntryKind> WalkedKind(const fs::path& folder, const std::string& name)
-{
-    std::optional<EntryKind> kind;
-    WalkFolder(folder.string(), [&](const FolderEntry& entry) {
-        if (entry.name == name) {
-            kind = entry.kind;
-        }
-    });
-    return kind;
-}
-
 TEST(FileServicesTest, WhatIsNoPlainFileIsWalkedAsWhatItIsAndNeverReadWrittenOrWaitedOn)
 {
     const TempFolder root;
@@ -76,7 +64,11 @@ TEST(FileServicesTest, WhatIsNoPlainFileIsWalkedAsWhatItIsAndNeverReadWrittenOrW
         SCOPED_TRACE(row.name);
         const fs::path entry = folder / row.name;
         row.make(entry);
-        EXPECT_EQ(WalkedKind(folder, row.name), row.walked);
+        std::optional<EntryKind> walked;
+        WalkFolder(folder.string(), [&](const FolderEntry& found) {
+            walked = found.name == row.name ? std::optional(found.kind) : walked;
+        });
+        EXPECT_EQ(walked, row.walked);
         try {
             ReadPlainFile(entry, [](std::string_view) { ADD_FAILURE() << "read"; });
             ADD_FAILURE() << "read without a failure";
@@ -146,24 +138,10 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(lister.count(), 0u);
 }
 
-TEST(FileServicesTest, APlainFileIsReadUpToTheLimitInPieces)
-{
-    const TempFolder folder;
-    const std::string whole = std::string(200000, 's') + "end";
-    for (const auto& [content, limit] : std::initializer_list<std::pair<std::string, std::size_t>>{
-             {whole, whole.size() + 10}, {whole, 315}, {whole, 0}, {"", 315}}) {
-        WriteFile(folder.path() / "Hero.d2s", content);
-        std::string bytes;
-        ReadPlainFile(
-            folder.path() / "Hero.d2s", [&bytes](std::string_view piece) { bytes += piece; },
-            limit);
-        EXPECT_EQ(bytes, content.substr(0, limit)) << content.size() << " " << limit;
-    }
-}
-
-// Stamps tell apart saves within one second: 100 ns later, the finest step Windows keeps, or at
-// the same instant with another size.
-TEST(FileServicesTest, ACopyHasTheSourcesBytesAndStampAndAFailureNamesTheFileWritten)
+// A save is read in pieces up to a limit, or copied with its stamp. Stamps tell apart saves within
+// one second: 100 ns later, the finest step Windows keeps, or at the same instant with another
+// size.
+TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndAFailureNamesTheFileWritten)
 {
     const TempFolder root;
     const fs::path source = root.path() / "Hero.d2s";
@@ -179,6 +157,14 @@ TEST(FileServicesTest, ACopyHasTheSourcesBytesAndStampAndAFailureNamesTheFileWri
     WriteFile(target, "another size");
     test::SetModified(target, test::kSomeSecond, 123456700);
     EXPECT_NE(FileStamp(target.string()), FileStamp(source.string())) << "the same instant";
+    WriteFile(target, "");
+    for (const auto& [file, limit] : std::initializer_list<std::pair<fs::path, std::size_t>>{
+             {source, 200010}, {source, 315}, {source, 0}, {target, 315}}) {
+        std::string bytes;
+        ReadPlainFile(
+            file, [&bytes](std::string_view piece) { bytes += piece; }, limit);
+        EXPECT_EQ(bytes, ReadFile(file).substr(0, limit)) << file << " " << limit;
+    }
 
     for (const fs::path& written : {root.path() / "missing" / "copy", fs::path("/dev/full")}) {
         if (written == "/dev/full" && !fs::exists(written)) {
