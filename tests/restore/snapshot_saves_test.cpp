@@ -84,6 +84,8 @@ TEST(SnapshotSavesTest, TheMomentIsReadFromTheEndOfTheFolderName)
     const Case cases[] = {
         {"Hero-06-12-2026-15-04-09", LocalDateTime{2026, 12, 6, 15, 4, 9}},
         {"A-b-31-01-1999-00-00-59", LocalDateTime{1999, 1, 31, 0, 0, 59}},
+        {"Hero-06-12-2026-15-04-09-2", LocalDateTime{2026, 12, 6, 15, 4, 9}},
+        {"Hero-06-12-2026-15-04-09-13", LocalDateTime{2026, 12, 6, 15, 4, 9}},
         {"-06-12-2026-15-04-09", std::nullopt},
         {"Hero-06-13-2026-15-04-09", std::nullopt},
         {"Hero-00-12-2026-15-04-09", std::nullopt},
