@@ -1,7 +1,6 @@
 #include "restore/snapshot_saves.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -56,37 +55,6 @@ std::optional<CharacterSummary> DeadHardcoreCharacter(const std::string& folder)
         }
     }
     return std::nullopt;
-}
-
-std::optional<platform::LocalDateTime> SnapshotMoment(const std::string& folderName)
-{
-    // "-dd-mm-yyyy-hh-mm-ss" after a name of at least one character.
-    constexpr std::string_view kPattern = "-00-00-0000-00-00-00";
-    if (folderName.size() <= kPattern.size()) {
-        return std::nullopt;
-    }
-    const std::string_view tail =
-        std::string_view(folderName).substr(folderName.size() - kPattern.size());
-    for (std::size_t i = 0; i < kPattern.size(); ++i) {
-        const bool digit = std::isdigit(static_cast<unsigned char>(tail[i])) != 0;
-        if (kPattern[i] == '-' ? tail[i] != '-' : !digit) {
-            return std::nullopt;
-        }
-    }
-    const auto number = [tail](std::size_t at, std::size_t digits) {
-        int value = 0;
-        for (std::size_t i = 0; i < digits; ++i) {
-            value = value * 10 + (tail[at + i] - '0');
-        }
-        return value;
-    };
-    const platform::LocalDateTime moment{number(7, 4),  number(4, 2),  number(1, 2),
-                                         number(12, 2), number(15, 2), number(18, 2)};
-    if (moment.month < 1 || moment.month > 12 || moment.day < 1 || moment.day > 31 ||
-        moment.hour > 23 || moment.minute > 59 || moment.second > 59) {
-        return std::nullopt;
-    }
-    return moment;
 }
 
 }  // namespace quorrel

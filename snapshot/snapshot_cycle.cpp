@@ -111,7 +111,6 @@ void SnapshotCycle::Timer1_Timer() noexcept
 
 void SnapshotCycle::Check()
 {
-    RemoveUnfinishedSnapshots(settings_.SnapshotDir);
     CurrentFiles_.clear();
     ListSaveFolder(CurrentFiles_);
 

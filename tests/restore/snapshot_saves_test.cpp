@@ -74,32 +74,5 @@ TEST(SnapshotSavesTest, TheFirstDeadHardcoreCharacterIsFound)
     EXPECT_EQ(dead->name, "Charlie");
 }
 
-TEST(SnapshotSavesTest, TheMomentIsReadFromTheEndOfTheFolderName)
-{
-    using platform::LocalDateTime;
-    struct Case {
-        const char* name;
-        std::optional<LocalDateTime> moment;
-    };
-    const Case cases[] = {
-        {"Hero-06-12-2026-15-04-09", LocalDateTime{2026, 12, 6, 15, 4, 9}},
-        {"A-b-31-01-1999-00-00-59", LocalDateTime{1999, 1, 31, 0, 0, 59}},
-        {"Hero-06-12-2026-15-04-09-2", LocalDateTime{2026, 12, 6, 15, 4, 9}},
-        {"Hero-06-12-2026-15-04-09-13", LocalDateTime{2026, 12, 6, 15, 4, 9}},
-        {"-06-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-13-2026-15-04-09", std::nullopt},
-        {"Hero-00-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-12-2026-24-04-09", std::nullopt},
-        {"Hero-06-12-2026-15-60-09", std::nullopt},
-        {"Hero-06-12-2026-15-04-9x", std::nullopt},
-        {"Hero_06-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-12-2026", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SnapshotMoment(c.name), c.moment) << c.name;
-    }
-}
-
 }  // namespace
 }  // namespace quorrel

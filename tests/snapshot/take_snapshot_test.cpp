@@ -8,6 +8,7 @@
 
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
+#include "snapshot/snapshot_folder.h"
 #include "support/another_copy.h"
 #include "support/listed_names.h"
 #include "support/temp_folder.h"
@@ -131,9 +132,9 @@ TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeName)
 
 TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWriting)
 {
-    // What a kill leaves: a hidden folder with part of a snapshot, or one half removed.
+    // What a kill leaves: hidden folders with part of a snapshot.
     for (const char* leftover :
-         {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-old-Mage-06-12-2026-15-04-09"}) {
+         {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-new-Mage-06-12-2026-15-04-09"}) {
         fs::create_directory(history_ / leftover);
         WriteFile(history_ / leftover / "Hero.d2s", "half");
     }
@@ -167,6 +168,26 @@ TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWri
     };
     EXPECT_EQ(fs::path(Take(files)), final_);
     EXPECT_TRUE(Whole(final_));
+}
+
+TEST(SnapshotFolderNameTest, ANameIsReadBackFromItsEndWhateverTheCharactersNameHolds)
+{
+    const platform::LocalDateTime taken{2026, 12, 6, 15, 4, 9};
+    for (const SnapshotName& name : {SnapshotName{"Hero", taken}, SnapshotName{"Hero", taken, 2},
+                                     SnapshotName{"A-b-31-01-1999-00-00-59", taken, 13},
+                                     SnapshotName{"Hero.v2", {1999, 1, 31, 0, 0, 59}, 123456789}}) {
+        EXPECT_EQ(ParseSnapshotFolderName(SnapshotFolderName(name)), name)
+            << SnapshotFolderName(name);
+    }
+    EXPECT_EQ(SnapshotFolderName({"Hero", taken, 2}), "Hero-06-12-2026-15-04-09-2");
+    for (const char* name :
+         {"", "-06-12-2026-15-04-09", "Hero-06-13-2026-15-04-09", "Hero-00-12-2026-15-04-09",
+          "Hero-06-12-2026-24-04-09", "Hero-06-12-2026-15-60-09", "Hero-06-12-2026-15-04-9x",
+          "Hero_06-12-2026-15-04-09", "Hero-06-12-2026", "Hero-06-12-2026-15-04-09-1",
+          "Hero-06-12-2026-15-04-09-02", "Hero-06-12-2026-15-04-09-", "Hero-06-12-2026-15-04-09-x",
+          "Hero-06-12-2026-15-04-09-1234567890"}) {
+        EXPECT_EQ(ParseSnapshotFolderName(name), std::nullopt) << name;
+    }
 }
 
 }  // namespace
