@@ -1,6 +1,7 @@
 #include "snapshot/snapshot_folder.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace quorrel {
 
@@ -51,6 +52,28 @@ std::string BaseName(const std::string& filename)
 {
     const std::string::size_type dot = filename.rfind('.');
     return dot == std::string::npos ? filename : filename.substr(0, dot);
+}
+
+std::vector<CharacterFiles> GroupByCharacter(const std::vector<Filenames>& files,
+                                             const std::unordered_set<std::string>& characters)
+{
+    std::vector<CharacterFiles> groups;
+    if (characters.empty()) {
+        return groups;
+    }
+    std::unordered_map<std::string, std::size_t> groupOf;
+    for (const Filenames& file : files) {
+        std::string character = BaseName(file.filename);
+        if (characters.count(character) == 0) {
+            continue;
+        }
+        const auto [group, added] = groupOf.try_emplace(character, groups.size());
+        if (added) {
+            groups.push_back({std::move(character), {}});
+        }
+        groups[group->second].files.push_back(file);
+    }
+    return groups;
 }
 
 std::string SnapshotFolderName(const SnapshotName& name)

@@ -3,14 +3,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/clock.h"
+#include "snapshot/filenames.h"
 
 namespace quorrel {
 
 // The character a save file belongs to: its name without the last extension, or the whole name
 // when it has no dot ("Hero.d2s" and "Hero.key" both give "Hero").
 std::string BaseName(const std::string& filename);
+
+// The files of each of `characters` among `files`, by base name: one group per character that
+// has a file there, in the order of their first files, each file in its place in `files`.
+struct CharacterFiles {
+    std::string character;
+    std::vector<Filenames> files;
+};
+std::vector<CharacterFiles> GroupByCharacter(const std::vector<Filenames>& files,
+                                             const std::unordered_set<std::string>& characters);
 
 // What a snapshot folder's name says: the character, the moment it was taken, and from 2 on the
 // number of a later snapshot of that character in the same second.
