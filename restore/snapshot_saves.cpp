@@ -7,6 +7,7 @@
 #include "platform/file_content.h"
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
+#include "snapshot/save_set.h"
 
 namespace quorrel {
 
@@ -19,7 +20,7 @@ std::vector<std::string> SaveFileNames(const std::string& folder)
         platform::WalkFolder(folder, [&names](const platform::FolderEntry& entry) {
             // A link is not followed: what it points at is not part of the snapshot.
             if (entry.kind == platform::EntryKind::File && !entry.hidden &&
-                entry.name.ends_with(".d2s")) {
+                IsSaveFileName(entry.name)) {
                 names.emplace_back(entry.name);
             }
         });

@@ -18,7 +18,7 @@ struct SnapshotSave {
     std::optional<CharacterSummary> summary;
 };
 
-// The names of the character saves directly in a folder (plain files ending in ".d2s"), in
+// The names of the character saves directly in a folder (plain files, see IsSaveFileName), in
 // name order; none when the folder cannot be read.
 std::vector<std::string> SaveFileNames(const std::string& folder);
 

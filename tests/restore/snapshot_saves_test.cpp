@@ -37,7 +37,7 @@ TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
 #ifndef _WIN32
     fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "Link.d2s");
     ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
-    EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Zed.d2s"}));
+    EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Other.D2S", "Zed.d2s"}));
     const SnapshotSave fifo = ReadSnapshotSave(folder.text(), "Fifo.d2s");
     EXPECT_FALSE(fifo.version || fifo.summary);
 #endif

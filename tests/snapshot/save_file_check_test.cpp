@@ -55,8 +55,6 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     EXPECT_FALSE(InProgress(unsigned_)) << "no signature: not a save the check knows";
 }
 
-// The two rules for what a save file is: the one a file name answers, and the save-set test of
-// the options and Load dialogs.
 TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseAndASaveSetHasThreeExactEndings)
 {
     for (const char* name : {"Hero.d2s", "Hero.D2S", "x.d2S", ".d2s"}) {
