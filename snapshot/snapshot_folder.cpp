@@ -78,9 +78,13 @@ std::vector<CharacterFiles> GroupByCharacter(const std::vector<Filenames>& files
 
 std::string SnapshotFolderName(const SnapshotName& name)
 {
-    return name.character + "-" + platform::FormatDate(name.taken) + "-" +
-           platform::FormatTime(name.taken) +
-           (name.number > 1 ? "-" + std::to_string(name.number) : "");
+    std::string folderName = name.character + "-" + platform::FormatDate(name.taken) + "-" +
+                             platform::FormatTime(name.taken);
+    if (name.number > 1) {
+        folderName += '-';
+        folderName += std::to_string(name.number);
+    }
+    return folderName;
 }
 
 std::optional<SnapshotName> ParseSnapshotFolderName(std::string_view folderName)
