@@ -99,13 +99,13 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
         ops.SyncFolder(target);
         // Another copy may have given the name meanwhile: the rename never replaces, and the
         // next free name is taken.
-        for (; folder.empty(); ++name.number) {
+        while (folder.empty()) {
             const std::string named = platform::JoinPath(snapshotDir, SnapshotFolderName(name));
             try {
                 ops.Move(target, platform::ToPath(named));
                 folder = named;
             } catch (const fs::filesystem_error& error) {
-                if (!NameTaken(error) || name.number >= kMostInOneSecond) {
+                if (!NameTaken(error) || ++name.number > kMostInOneSecond) {
                     throw;
                 }
             }
