@@ -64,6 +64,7 @@ platform::FolderLock MakeUnfinished(const std::string& snapshotDir, SnapshotName
             lock = platform::FolderLock::TryLock(unfinished, Kind::Exclusive);
         } catch (const fs::filesystem_error&) {
             if (Exists(unfinished)) {
+                platform::RemoveTree(unfinished);
                 throw;
             }
         }
