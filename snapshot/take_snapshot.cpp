@@ -43,11 +43,12 @@ platform::FolderLock MakeUnfinished(const std::string& snapshotDir, SnapshotName
 {
     for (;; ++name.number) {
         const std::string folderName = SnapshotFolderName(name);
+        const std::string folder = platform::JoinPath(snapshotDir, folderName);
         if (name.number > kMostInOneSecond) {
-            throw fs::filesystem_error("No free name", platform::ToPath(folderName),
+            throw fs::filesystem_error("No free name", platform::ToPath(folder),
                                        std::make_error_code(std::errc::file_exists));
         }
-        if (Exists(platform::JoinPath(snapshotDir, folderName))) {
+        if (Exists(folder)) {
             continue;
         }
         unfinished = platform::JoinPath(snapshotDir, std::string(kUnfinished) + folderName);
