@@ -2,17 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
+#include "app/frm_main.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
+#include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
-#include "snapshot/check_period.h"
 #include "support/gui_fakes.h"
+#include "support/modal.h"
 
 namespace quorrel {
 namespace {
@@ -25,32 +29,23 @@ QString Text(const fs::path& path)
     return platform::ToQString(path.string());
 }
 
-// The dialog on its own, with the part of Apply that the dialog relies on: the refresh time must
-// arm the timer, and the file is written.
+// The dialog as the player opens it, from the main window, whose Apply takes effect at once.
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    fs::path Folder(const std::string& name, std::initializer_list<const char*> files)
+    fs::path Folder(const fs::path& folder, std::initializer_list<const char*> files)
     {
-        const auto folder = fakes_.folder.folder(name);
+        fs::create_directories(folder);
         for (const char* file : files) {
             test::WriteFile(folder / file, std::string("the game's ") + file);
         }
         return folder;
     }
 
-    // The dialog, shown, on the stored settings (preload) or as a first run.
-    std::unique_ptr<frmOptions> Open(bool preload)
+    // Set Options, with `act` done on the dialog while it is up.
+    void WithOptions(const std::function<void(frmOptions&)>& act)
     {
-        auto dialog = std::make_unique<frmOptions>(
-            stored_, preload, "",
-            [this](const Settings& edited) {
-                CheckPeriodOf(edited.RefreshTime);
-                WriteSettingsFile(edited, fakes_.services.settingsFile);
-                applied_.push_back(edited);
-            },
-            fakes_.dialogs, nullptr);
-        dialog->show();
-        return dialog;
+        test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
+        window_.itmOptions().trigger();
     }
 
     // One box shown, whose text starts so.
@@ -66,84 +61,137 @@ protected:
 
     test::FakeServices fakes_;
     fs::path history_ = fakes_.folder.folder("history");
-    Settings stored_{Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"}).string(),
-                     history_.string(), "60"};
-    std::vector<Settings> applied_;  // every call of Apply that succeeded
+    frmMain window_{fakes_.services};
 };
 
-// A first run: Apply says what is wrong, and keeps the dialog open, until it has saved.
-TEST_F(FrmOptionsTest, ApplySaysWhatIsWrongUntilTheSettingsAreSavedThenCloses)
+// A first run: the dialog opens on the game's save folder where one is found, and Apply says what
+// is wrong, and keeps the dialog open, until the settings are saved.
+TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
 {
-    const auto dialog = Open(false);
-    EXPECT_EQ(dialog->Dir1().path(), Text(fs::current_path())) << "nothing found";
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    // Letter case counts in the endings; any three files ending so make a save folder.
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
-    dialog->Command1_Click();
-    ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(Folder("notes", {"A.d2s", "B.d2s", "notes.map"}))));
-
-    dialog->Text1().selectAll();
-    QTest::keyClick(&dialog->Text1(), Qt::Key_Backspace);
-    ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-    dialog->Command1_Click();
-    ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical);
-    dialog->Text1().setText("-5");
-    dialog->Command1_Click();
-    ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-    // A folder where the file must go cannot be replaced.
+    // A machine whose game keeps its saves in the last place searched.
+    const fs::path home = fakes_.folder.folder("home");
+    fakes_.folder.folder("home/prefix/drive_c/users/joe");
+    fakes_.services.environment = {home.string(), home.string(), home.string(),
+                                   (home / "prefix").string()};
+    window_.Form_Load();
+    fakes_.dialogs.boxes.clear();
+    WithOptions([](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), QDir::currentPath()) << "nothing found";
+    });
+    const fs::path game =
+        Folder(SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back(),
+               {"Hero.d2s", "Hero.key", "Hero.map"});
+    const Settings before = window_.state().settings();
+    const int interval = window_.Timer1().interval();
     const std::string file = fakes_.services.settingsFile;
-    fakes_.services.settingsFile = Folder("blocked", {"inside"}).string();
-    dialog->Text1().setText("100");
-    dialog->Command1_Click();
-    ExpectOneBox("The settings could not be saved.\n", MsgBoxIcon::Critical);
-    EXPECT_EQ(test::ReadFile(fakes_.folder.path() / "blocked" / "inside"), "the game's inside");
-    EXPECT_TRUE(applied_.empty());
-    EXPECT_TRUE(dialog->isVisible());
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(game));
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+        // Letter case counts in the endings; any three files ending so make a save folder.
+        ASSERT_TRUE(dialog.Dir1().setPath(
+            Text(Folder(fakes_.folder.path() / "up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+        dialog.Command1_Click();
+        ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
+        ASSERT_TRUE(dialog.Dir1().setPath(
+            Text(Folder(fakes_.folder.path() / "notes", {"A.d2s", "B.d2s", "notes.map"}))));
+        dialog.Text1().selectAll();
+        QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
+        dialog.Command1_Click();
+        ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical);
+        dialog.Text1().setText("-5");
+        dialog.Command1_Click();
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
+        // A folder where the file must go cannot be replaced; the failed Apply changes nothing.
+        fakes_.services.settingsFile =
+            Folder(fakes_.folder.path() / "blocked", {"inside"}).string();
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+        ExpectOneBox("The settings could not be saved.\n", MsgBoxIcon::Critical);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(window_.state().settings(), before);
+        EXPECT_EQ(window_.Timer1().interval(), interval);
 
-    fakes_.services.settingsFile = file;
-    QTest::mouseClick(&dialog->Command1(), Qt::LeftButton);
-    ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(applied_, (std::vector<Settings>{{(fakes_.folder.path() / "notes").string(),
-                                                history_.string(), "100"}}));
+        fakes_.services.settingsFile = file;
+        QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
+        ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(test::ReadFile(fakes_.folder.path() / "blocked" / "inside"), "the game's inside");
+    EXPECT_EQ(window_.state().settings(),
+              (Settings{(fakes_.folder.path() / "notes").string(), history_.string(), "100"}));
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_TRUE(window_.itmLoad().isEnabled());
+    EXPECT_TRUE(window_.mnuRun().isEnabled());
 }
 
-TEST_F(FrmOptionsTest, BrowsingTheArrowsAndNewDirecoryChangeNoSettingUntilApply)
+// During a run, what the player browses, the arrows and New Direcory change no setting until
+// Apply, which re-arms the timer and records the new save folder at once.
+TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
 {
-    const auto dialog = Open(true);
-    // The arrows step the refresh time by a second, between 0 and 999.
-    platform::UpDown& arrows = dialog->UpDown1();
-    for (const auto& [before, up, after] :
-         {std::tuple{"1", false, "0"}, std::tuple{"0", false, "0"}, std::tuple{"2.5", true, "3.5"},
-          std::tuple{"2.5", false, "1.5"}, std::tuple{"999", true, "999"}}) {
-        dialog->Text1().setText(before);
-        QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
-        EXPECT_EQ(dialog->Text1().text(), after) << before;
-        EXPECT_EQ(dialog->edited().RefreshTime, after) << before;
-    }
-    ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information);
-    ASSERT_TRUE(dialog->Dir1().setPath(Text(fakes_.folder.path())));
-    // New Direcory makes one plain folder inside the snapshot folder, and opens it.
-    fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
-    dialog->Command3_Click();
-    EXPECT_EQ(dialog->edited(),
-              (Settings{fakes_.folder.text(), (history_ / "Heroes").string(), "999"}));
-    ASSERT_TRUE(dialog->Dir2().setPath(Text(history_)));
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        dialog->Command3_Click();
-        ExpectOneBox(
-            "The name of the directory that you have entered\n\r is not valid or the "
-            "directory already exists",
-            MsgBoxIcon::Information);
-    }
-    EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
+    const fs::path save =
+        Folder(fakes_.folder.path() / "save", {"Hero.d2s", "Hero.key", "Hero.map"});
+    const Settings stored{save.string(), history_.string(), "60"};
+    WriteSettingsFile(stored, fakes_.services.settingsFile);
+    window_.Form_Load();
+    window_.itmStart().trigger();
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir2().path(), Text(history_));
+        // The arrows step the refresh time by a second, between 0 and 999.
+        platform::UpDown& arrows = dialog.UpDown1();
+        for (const auto& [before, up, after] :
+             {std::tuple{"1", false, "0"}, std::tuple{"0", false, "0"},
+              std::tuple{"2.5", true, "3.5"}, std::tuple{"2.5", false, "1.5"},
+              std::tuple{"999", true, "999"}}) {
+            dialog.Text1().setText(before);
+            QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
+            EXPECT_EQ(dialog.Text1().text(), after) << before;
+            EXPECT_EQ(dialog.edited().RefreshTime, after) << before;
+        }
+        ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information);
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
+        // New Direcory makes one plain folder inside the snapshot folder, and opens it.
+        fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
+        dialog.Command3_Click();
+        EXPECT_EQ(dialog.edited(),
+                  (Settings{fakes_.folder.text(), (history_ / "Heroes").string(), "999"}));
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            dialog.Command3_Click();
+            ExpectOneBox(
+                "The name of the directory that you have entered\n\r is not valid or the "
+                "directory already exists",
+                MsgBoxIcon::Information);
+        }
+        EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
+        test::Touch(save / "Hero.d2s");
+        window_.state().engine().Timer1_Timer();  // a check meanwhile
 
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    EXPECT_TRUE(dialog->isVisible()) << "Esc is no Cancel";
-    QTest::mouseClick(&dialog->Command2(), Qt::LeftButton);
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_TRUE(applied_.empty());
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible()) << "Esc is no Cancel";
+        QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    });
+    EXPECT_EQ(window_.state().settings(), stored);
+    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09")) << "the applied folder checked";
+
+    // Another copy of Hero, saved at other times: nothing in it counts as changed.
+    const fs::path other =
+        Folder(fakes_.folder.path() / "other", {"Hero.d2s", "Hero.key", "Hero.map"});
+    test::Touch(other / "Hero.d2s", 3600);
+    fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
+    WithOptions([&](frmOptions& dialog) {
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(other)));
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+    });
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_TRUE(window_.Timer1().isEnabled());
+    for (int tick = 0; tick < 66; ++tick) {
+        window_.state().engine().Timer1_Timer();
+    }
+    EXPECT_FALSE(fs::exists(history_ / "Hero-06-12-2026-15-05-09"))
+        << "stamps of the old folder were compared";
 }
 
 }  // namespace

@@ -44,22 +44,12 @@ public:
     }
     QString InputBox(QWidget*, const QString&, const QString&) override
     {
-        if (inputAnswers.empty()) {
-            return QString();
-        }
-        QString answer = inputAnswers.front();
-        inputAnswers.pop_front();
-        return answer;
+        return Next(inputAnswers, QString());
     }
     bool AskYesNo(QWidget*, const QString& prompt, const QString&) override
     {
         questions.push_back(prompt);
-        if (yesNoAnswers.empty()) {
-            return false;
-        }
-        const bool answer = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return answer;
+        return Next(yesNoAnswers, false);
     }
     QStringList prompts() const
     {
@@ -68,6 +58,17 @@ public:
             list << box.prompt;
         }
         return list;
+    }
+
+private:
+    template <typename Answer>
+    static Answer Next(std::deque<Answer>& answers, Answer none)
+    {
+        if (!answers.empty()) {
+            none = answers.front();
+            answers.pop_front();
+        }
+        return none;
     }
 };
 
@@ -86,19 +87,14 @@ public:
         return icons.emplace(data.uID, data).second;
     }
 
-    struct Balloon {
-        std::uint32_t iconId;
-        QString title;
-        QString text;
-    };
-    std::vector<Balloon> balloons;
+    std::vector<QString> balloons;  // the texts shown
 
-    bool ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text) override
+    bool ShowBalloon(std::uint32_t iconId, const QString&, const QString& text) override
     {
         if (icons.count(iconId) == 0) {
             return false;
         }
-        balloons.push_back({iconId, title, text});
+        balloons.push_back(text);
         return true;
     }
 
