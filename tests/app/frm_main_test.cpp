@@ -4,10 +4,7 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QWindow>
 
-#include "app/notification_icon.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/text.h"
 #include "restore/frm_load.h"
@@ -234,20 +231,6 @@ TEST_F(FrmMainTest, TheFirstCheckAfterALoadTakesNoSnapshotOfTheFilesThatTheLoadR
     window_.state().engine().Timer1_Timer();
     EXPECT_TRUE(fs::exists(fakes_.folder.path() / "Hero-06-12-2026-15-04-30"));
     EXPECT_EQ(test::ReadFile(fakes_.services.logFile), "");
-}
-
-TEST_F(FrmMainTest, AnotherStartLeavesTheBoxTheWindowWaitsOnInFront)
-{
-    window_.show();
-    bool dialogStaysOnTop = false;
-    test::OnNextModal([&](QDialog& dialog) {
-        const QSignalSpy windowShownAgain(window_.windowHandle(), &QWindow::visibleChanged);
-        window_.AnotherStart();
-        dialogStaysOnTop = dialog.isVisible() && QApplication::activeModalWidget() == &dialog &&
-                           windowShownAgain.isEmpty();
-    });
-    window_.itmOptions().trigger();
-    EXPECT_TRUE(dialogStaysOnTop);
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <functional>
 
 #include "app/frm_main.h"
@@ -75,8 +77,14 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
                                    (home / "prefix").string()};
     window_.Form_Load();
     fakes_.dialogs.boxes.clear();
-    WithOptions([](frmOptions& dialog) {
-        EXPECT_EQ(dialog.Dir1().path(), QDir::currentPath()) << "nothing found";
+    window_.show();
+    WithOptions([this](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found";
+        // The player starts the program again: the dialog the window waits on stays in front.
+        const QSignalSpy windowShownAgain(window_.windowHandle(), &QWindow::visibleChanged);
+        window_.AnotherStart();
+        EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+        EXPECT_TRUE(windowShownAgain.isEmpty());
     });
     const fs::path game =
         Folder(SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back(),
