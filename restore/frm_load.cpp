@@ -161,7 +161,7 @@ void frmLoad::cmdLoad_Click()
 {
     // Read again, so that the check sees the files that the restore is about to copy.
     Dir1_Change();
-    if (!IsSaveSet(File1_.names())) {
+    if (!IsRestorable(File1_.names())) {
         dialogs_.MsgBox(this, "Please select a valid save game directory", MsgBoxIcon::Information,
                         "Error");
         reject();

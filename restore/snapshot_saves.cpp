@@ -13,14 +13,17 @@ namespace quorrel {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> SaveFileNames(const std::string& folder)
+namespace {
+
+// The visible plain files of a folder whose names `wanted` takes, in name order.
+template <typename Rule>
+std::vector<std::string> FileNames(const std::string& folder, Rule wanted)
 {
     std::vector<std::string> names;
     try {
-        platform::WalkFolder(folder, [&names](const platform::FolderEntry& entry) {
+        platform::WalkFolder(folder, [&names, &wanted](const platform::FolderEntry& entry) {
             // A link is not followed: what it points at is not part of the snapshot.
-            if (entry.kind == platform::EntryKind::File && !entry.hidden &&
-                IsSaveFileName(entry.name)) {
+            if (entry.kind == platform::EntryKind::File && !entry.hidden && wanted(entry.name)) {
                 names.emplace_back(entry.name);
             }
         });
@@ -29,6 +32,18 @@ std::vector<std::string> SaveFileNames(const std::string& folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> SaveFileNames(const std::string& folder)
+{
+    return FileNames(folder, IsSaveFileName);
+}
+
+std::vector<std::string> StashFileNames(const std::string& folder)
+{
+    return FileNames(folder, [](std::string_view name) { return SharedStashOf(name).has_value(); });
 }
 
 SnapshotSave ReadSnapshotSave(const std::string& folder, const std::string& file)

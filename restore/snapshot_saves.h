@@ -7,7 +7,8 @@
 
 #include "snapshot/character_summary.h"
 
-// The characters that a snapshot folder holds, read from their save files' headers on demand.
+// The characters and shared stashes that a snapshot folder holds, read from their save files'
+// headers on demand.
 namespace quorrel {
 
 // One character save (.d2s) of a folder and what its header tells.
@@ -21,6 +22,9 @@ struct SnapshotSave {
 // The names of the character saves directly in a folder (plain files, see IsSaveFileName), in
 // name order; none when the folder cannot be read.
 std::vector<std::string> SaveFileNames(const std::string& folder);
+
+// The same for the shared stashes (see SharedStashOf).
+std::vector<std::string> StashFileNames(const std::string& folder);
 
 // Reads no more of the file than its summary needs, through an open that follows no link and
 // never waits: a file that cannot be read gives neither version nor summary.

@@ -1,12 +1,14 @@
 #include "restore/snapshot_tip.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QStringList>
 #include <filesystem>
 
 #include "platform/path_text.h"
 #include "platform/qt/text.h"
 #include "restore/snapshot_saves.h"
+#include "snapshot/save_set.h"
 #include "snapshot/snapshot_folder.h"
 
 namespace quorrel {
@@ -17,6 +19,11 @@ using platform::ToQString;
 
 // A folder with more saves than this is no snapshot; its tip stays short.
 constexpr std::size_t kShownSaves = 3;
+
+QString SavedLine(const QDateTime& saved)
+{
+    return "saved " + saved.toString("dd-MM-yyyy HH:mm:ss");
+}
 
 QString CharacterLine(const CharacterSummary& summary)
 {
@@ -43,8 +50,7 @@ QString CharacterLine(const CharacterSummary& summary)
 QString SavedLine(const CharacterSummary& summary, const std::string& folderName)
 {
     if (summary.savedAt) {
-        return "saved " +
-               QDateTime::fromSecsSinceEpoch(*summary.savedAt).toString("dd-MM-yyyy HH:mm:ss");
+        return SavedLine(QDateTime::fromSecsSinceEpoch(*summary.savedAt));
     }
     if (const std::optional<SnapshotName> name = ParseSnapshotFolderName(folderName)) {
         return "saved " + ToQString(platform::FormatDate(name->taken)) + " " +
@@ -82,6 +88,17 @@ QString SnapshotTip(const QString& folder)
     }
     if (files.size() > kShownSaves) {
         lines << "and " + QString::number(files.size() - kShownSaves) + " more character saves";
+    }
+    // A stash has no header that Quorrel reads: the file's own time, which a snapshot keeps,
+    // tells when the game saved it.
+    for (const std::string& stash : StashFileNames(path)) {
+        lines << (SharedStashOf(stash) == SharedStash::Hardcore ? "Shared stash (hardcore)"
+                                                                : "Shared stash (softcore)");
+        const QDateTime saved =
+            QFileInfo(ToQString(platform::JoinPath(path, stash))).lastModified();
+        if (saved.isValid()) {
+            lines << SavedLine(saved);
+        }
     }
     return lines.join('\n');
 }

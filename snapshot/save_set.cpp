@@ -1,9 +1,34 @@
 #include "snapshot/save_set.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
+#include <utility>
 
 namespace quorrel {
+
+namespace {
+
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Equal but for ASCII letter case; `lower` is in lower case already.
+bool SameName(std::string_view name, std::string_view lower)
+{
+    return name.size() == lower.size() && std::equal(name.begin(), name.end(), lower.begin(),
+                                                     [](char c, char l) { return Lower(c) == l; });
+}
+
+constexpr std::array<std::pair<std::string_view, SharedStash>, 4> kSharedStashes{{
+    {"sharedstashsoftcorev2.d2i", SharedStash::Softcore},
+    {"sharedstashhardcorev2.d2i", SharedStash::Hardcore},
+    {"_lod_sharedstashsave.sss", SharedStash::Softcore},
+    {"_lod_hc_sharedstashsave.sss", SharedStash::Hardcore},
+}};
+
+}  // namespace
 
 bool IsSaveSet(const std::vector<std::string>& fileNames)
 {
@@ -19,15 +44,24 @@ bool IsSaveSet(const std::vector<std::string>& fileNames)
 
 bool IsSaveFileName(std::string_view name)
 {
-    if (name.size() < 4) {
-        return false;
+    return name.size() >= 4 && SameName(name.substr(name.size() - 4), ".d2s");
+}
+
+std::optional<SharedStash> SharedStashOf(std::string_view name)
+{
+    for (const auto& [stash, kind] : kSharedStashes) {
+        if (SameName(name, stash)) {
+            return kind;
+        }
     }
-    const std::string_view ending = name.substr(name.size() - 4);
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return ending[0] == '.' && lower(ending[1]) == 'd' && ending[2] == '2' &&
-           lower(ending[3]) == 's';
+    return std::nullopt;
+}
+
+bool IsRestorable(const std::vector<std::string>& fileNames)
+{
+    return IsSaveSet(fileNames) ||
+           std::any_of(fileNames.begin(), fileNames.end(),
+                       [](const std::string& name) { return SharedStashOf(name).has_value(); });
 }
 
 }  // namespace quorrel

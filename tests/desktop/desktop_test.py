@@ -29,6 +29,9 @@ ICON_COLOURS = 8
 INK = 25
 ENABLED = 100
 SNAPSHOT_NAME = re.compile(r"^Hero-\d\d-\d\d-\d{4}-\d\d-\d\d-\d\d$")
+# The remastered game's shared stash, which belongs to no character, and its snapshots.
+STASH = "SharedStashSoftCoreV2.d2i"
+STASH_SNAPSHOT = re.compile(r"^SharedStashSoftCoreV2-\d\d-\d\d-\d{4}-\d\d-\d\d-\d\d(-\d+)?$")
 
 
 def steady(read):
@@ -230,6 +233,11 @@ class Quorrel:
             raise Failure(f"the program ended with exit code {self.process.returncode}")
 
 
+def write(path, text):
+    with open(path, "w") as f:
+        f.write(text)
+
+
 def round_trips(desktop, quorrel, count, picture=None):
     """Sends the window to the notification area count times with Start (the first time from a
     stopped run) and count times with Hide, and brings it back each time with a double-click on
@@ -335,6 +343,45 @@ class Suite:
 
         quorrel.exit()
         wait_for("the notification icon to go", lambda: not quorrel.icons())
+
+    def test_the_shared_stash_is_snapshotted_and_restored_through_load(self):
+        save, history = self.game_folders("stash")
+        stash = os.path.join(save, STASH)
+        write(stash, "the stash as first seen\n")
+        quorrel = self.program("stash", [save, history, "1"])
+        quorrel.wait_main_window()
+        quorrel.choose("Run", "Start")
+        wait_for("Start to withdraw the window", quorrel.withdrawn)
+        write(stash, "the stash with a rune in it\n")
+        snapshot = wait_for("a snapshot of the stash", lambda: [
+            name for name in os.listdir(history) if STASH_SNAPSHOT.match(name)
+            and os.listdir(os.path.join(history, name)) == [STASH]])[0]
+        quorrel.double_click_icon()
+        wait_for("the window back", quorrel.shown_and_focused)
+        quorrel.choose("Run", "Stop")
+
+        write(stash, "a later stash\n")
+        quorrel.choose("File", "Load")
+        load = quorrel.find_window("Load Game", "_NET_WM_WINDOW_TYPE_DIALOG")
+        wait_for("the Load dialog to take the focus", lambda: self.desktop.focus() == load
+                 or self.desktop.active_window() == load)
+        # The folder box has the focus, open on the history with the one snapshot last: open it,
+        # then Tab past the drive box to Load.
+        for key in ("End", "Return", "Tab", "Tab", "space"):
+            self.desktop.key(key)
+            time.sleep(0.2)
+        wait_for("Load to close", lambda: not self.desktop.managed_window(
+            quorrel.process.pid, "Load Game", "_NET_WM_WINDOW_TYPE_DIALOG"))
+        with open(stash) as f:
+            if f.read() != "the stash with a rune in it\n":
+                raise Failure("the stash was not restored")
+        safety = [name for name in os.listdir(history) if name != snapshot]
+        if len(safety) != 1 or not STASH_SNAPSHOT.match(safety[0]):
+            raise Failure(f"beside the snapshot: {safety}, expected one safety snapshot")
+        with open(os.path.join(history, safety[0], STASH)) as f:
+            if f.read() != "a later stash\n":
+                raise Failure("the safety snapshot does not hold the stash it replaced")
+        quorrel.exit()
 
     def test_without_a_notification_area_start_minimises(self):
         self.desktop.stop_tray()

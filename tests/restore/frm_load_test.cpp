@@ -279,13 +279,36 @@ TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
     }
 }
 
+TEST(FrmLoadTest, ASharedStashIsRestoredAfterASafetySnapshotOfTheStashAlone)
+{
+    for (const std::string stash : {"SharedStashSoftCoreV2.d2i", "_LOD_HC_SharedStashSave.sss"}) {
+        SCOPED_TRACE(stash);
+        LoadScene s;
+        WriteFile(s.scene.save / stash, "the stash now");
+        FolderImage others = ImageOf(s.scene.save);
+        others.erase(stash);
+        const std::string base = fs::path(stash).stem().string();
+        EXPECT_FALSE(
+            s.Load(s.Folder(base + "-29-11-2026-20-15-00", {{stash, "then"}}))->isVisible());
+        EXPECT_TRUE(s.dialogs.boxes.empty());
+        EXPECT_EQ(ReadFile(s.scene.save / stash), "then");
+        FolderImage now = ImageOf(s.scene.save);
+        now.erase(stash);
+        EXPECT_EQ(now, others) << "the characters and nothing of ours";
+        const fs::path safety = s.scene.root.path() / (base + "-06-12-2026-15-04-09");
+        EXPECT_EQ(ImageOf(safety).size(), 1u);
+        EXPECT_EQ(ReadFile(safety / stash), "the stash now");
+        EXPECT_FALSE(fs::exists(s.safetySnapshot)) << "no character's";
+    }
+}
+
 TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTheFrame)
 {
     LoadScene s;
     SaveHeader hardcore;
     hardcore.status = 0x04;  // hardcore, classic
-    hardcore.savedAt = static_cast<std::uint32_t>(
-        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
+    const QDateTime saved(QDate(2026, 12, 6), QTime(15, 4, 9));
+    hardcore.savedAt = static_cast<std::uint32_t>(saved.toSecsSinceEpoch());
     SaveHeader dead;
     dead.version = 99;
     dead.status = 0x6C;  // expansion, ladder, hardcore, died
@@ -299,10 +322,19 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
               "Hero — level 99 Assassin, Expansion, Hardcore, Ladder — dead\nsaved 01-02-2027 "
               "03:04:05"},
              {{{"Old.d2s", old.bytes()}}, "no character summary (save format 71)"},
-             {{{"Hero.d2s", "now"}},
-              "no character summary (Hero.d2s is no save file or cannot be read)"},
+             {{{"Hero.d2s", "now"}, {"_LOD_SharedStashSave.sss", ""}},
+              "no character summary (Hero.d2s is no save file or cannot be read)\nShared stash "
+              "(softcore)\nsaved 06-12-2026 15:04:09"},
+             {{{"SharedStashHardCoreV2.d2i", ""}},
+              "Shared stash (hardcore)\nsaved 06-12-2026 15:04:09"},
              {{{"notes.txt", ""}}, ""}}) {
         const fs::path folder = s.Folder("Hero-01-02-2027-03-04-05", files);
+        for (const auto& file : files) {  // a stash's time is its file's own
+            fs::last_write_time(
+                folder / file.first,
+                fs::file_time_type::clock::from_sys(
+                    std::chrono::system_clock::from_time_t(saved.toSecsSinceEpoch())));
+        }
         EXPECT_EQ(SnapshotTip(QString::fromStdString(folder.string())), tip);
         fs::remove_all(folder);
     }

@@ -30,7 +30,8 @@ TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
     TempFolder folder;
     WriteFile(folder.path() / "Zed.d2s", SaveHeader().bytes());
     WriteFile(folder.path() / "Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
-    for (const char* other : {"Hero.key", "Hero.map", "Other.D2S", "notes.d2s.txt"}) {
+    for (const char* other :
+         {"Hero.key", "Hero.map", "Other.D2S", "notes.d2s.txt", "_LOD_SharedStashSave.sss"}) {
         WriteFile(folder.path() / other, SaveHeader().bytes());
     }
     folder.folder("Sub.d2s");
@@ -38,6 +39,8 @@ TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
     fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "Link.d2s");
     ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
     EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Other.D2S", "Zed.d2s"}));
+    fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "SharedStashSoftCoreV2.d2i");
+    EXPECT_EQ(StashFileNames(folder.text()), Names{"_LOD_SharedStashSave.sss"});
     const SnapshotSave fifo = ReadSnapshotSave(folder.text(), "Fifo.d2s");
     EXPECT_FALSE(fifo.version || fifo.summary);
 #endif

@@ -55,7 +55,7 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     EXPECT_FALSE(InProgress(unsigned_)) << "no signature: not a save the check knows";
 }
 
-TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseAndASaveSetHasThreeExactEndings)
+TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseASaveSetHasThreeExactEndingsAndAStashItsOwnName)
 {
     for (const char* name : {"Hero.d2s", "Hero.D2S", "x.d2S", ".d2s"}) {
         EXPECT_TRUE(IsSaveFileName(name)) << name;
@@ -68,6 +68,21 @@ TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseAndASaveSetHasThreeExactEndings)
     EXPECT_TRUE(IsSaveSet(Names{"Hero.d2s", "Mage.d2s", "xkey"})) << "no dot is looked for";
     EXPECT_FALSE(IsSaveSet(Names{"Hero.d2s", "Hero.key", "notes.txt"}));
     EXPECT_FALSE(IsSaveSet(Names{"Hero.D2S", "Hero.key", "Hero.map"})) << "letter case counts";
+
+    using Stash = std::optional<SharedStash>;
+    for (const auto& [name, stash] : std::vector<std::pair<const char*, Stash>>{
+             {"SharedStashSoftCoreV2.d2i", SharedStash::Softcore},
+             {"sharedstashHARDCOREv2.D2I", SharedStash::Hardcore},
+             {"_LOD_SharedStashSave.sss", SharedStash::Softcore},
+             {"_LOD_HC_SharedStashSave.sss", SharedStash::Hardcore},
+             {"SharedStashSoftCoreV2.d2i.bak", std::nullopt},
+             {"SharedStashSoftCoreV1.d2i", std::nullopt},
+             {"Hero.sss", std::nullopt}}) {
+        EXPECT_EQ(SharedStashOf(name), stash) << name;
+    }
+    EXPECT_TRUE(IsRestorable(Names{"_LOD_HC_SharedStashSave.sss"})) << "a stash alone";
+    EXPECT_TRUE(IsRestorable(Names{"Hero.d2s", "Hero.key", "Hero.map"}));
+    EXPECT_FALSE(IsRestorable(Names{"Hero.d2s", "Hero.key", "Hero.d2i"}));
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ TEST_F(SnapshotCycleTest, EveryChangedCharacterIsCopiedIntoADatedFolderOfItsOwn)
     // One separator is joined whatever SnapshotDir ends with.
     settings.SnapshotDir += platform::kPathSeparator;
     // New files are taken in as first seen, and a vanished one is dropped: no change.
-    for (const char* name : {"Amazon.d2s", "Hero.v2.d2s", "Hero.v2.key"}) {
+    for (const char* name :
+         {"Amazon.d2s", "Hero.v2.d2s", "Hero.v2.key", "_LOD_SharedStashSave.sss"}) {
         WriteFile(save / name, std::string("a file of ") + name);
     }
     fs::remove(save / "Mage.key");
@@ -65,10 +66,14 @@ TEST_F(SnapshotCycleTest, EveryChangedCharacterIsCopiedIntoADatedFolderOfItsOwn)
     Save("Hero.key", "key 2", 400);  // within the second of the last save
     Touch(save / "Amazon.d2s");
     Touch(save / "Hero.v2.d2s");
+    Touch(save / "_LOD_SharedStashSave.sss");
     CheckLater();
-    // A character is the name up to its last dot.
-    EXPECT_EQ(Entries(history), (Names{"Amazon-06-12-2026-15-06-09", "Hero-06-12-2026-15-06-09",
-                                       "Hero.v2-06-12-2026-15-06-09"}));
+    // A character is the name up to its last dot; the shared stash is one of its own.
+    EXPECT_EQ(Entries(history),
+              (Names{"Amazon-06-12-2026-15-06-09", "Hero-06-12-2026-15-06-09",
+                     "Hero.v2-06-12-2026-15-06-09", "_LOD_SharedStashSave-06-12-2026-15-06-09"}));
+    EXPECT_EQ(Entries(history / "_LOD_SharedStashSave-06-12-2026-15-06-09"),
+              Names{"_LOD_SharedStashSave.sss"});
     const fs::path hero = history / "Hero-06-12-2026-15-06-09";
     EXPECT_EQ(Entries(hero), (Names{"Hero.d2s", "Hero.key", "Hero.map"}));
     EXPECT_EQ(Entries(history / "Hero.v2-06-12-2026-15-06-09"),
@@ -84,7 +89,7 @@ TEST_F(SnapshotCycleTest, EveryChangedCharacterIsCopiedIntoADatedFolderOfItsOwn)
     cycle.Timer1_Timer();
     EXPECT_EQ(ReadFile(history / "Hero-06-12-2026-15-06-09-2" / "Hero.key"), "key 2, longer");
     cycle.Timer1_Timer();
-    EXPECT_EQ(Entries(history).size(), 4u) << "the next check finds no change";
+    EXPECT_EQ(Entries(history).size(), 5u) << "the next check finds no change";
     EXPECT_EQ(beeper.beeps, 2);
     EXPECT_EQ(outcomes, (std::vector<bool>{true, true, true, true})) << LogText();
 }
