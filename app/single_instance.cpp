@@ -235,7 +235,7 @@ SingleInstance::Answer SingleInstance::askRunningCopy(bool patient) const
         if (IsOwnSocket(serverName_)) {
             QLocalSocket socket;
             socket.connectToServer(serverName_);
-            if (socket.waitForConnected(1000)) {
+            if (socket.waitForConnected(1000) && ServedByThisUser(socket)) {
                 socket.write(kComeForward);
                 const bool answered = Answered(socket);
                 socket.disconnectFromServer();
