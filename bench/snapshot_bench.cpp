@@ -17,6 +17,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,11 +25,9 @@
 #include <vector>
 
 #include "paired_runs.h"
-#include "snapshot/snapshot_cycle.h"
-#include "support/fakes.h"
 #include "support/file_times.h"
 #include "support/save_bytes.h"
-#include "support/temp_folder.h"
+#include "support/snapshot_scene.h"
 
 namespace {
 
@@ -108,36 +107,20 @@ void SaveThousandCharacters(const fs::path& save, std::int64_t second)
 }
 
 // A snapshot cycle over a save folder, checking at every tick, with the folder already seen once
-// and a history folder of its own.
-struct Cycle {
-    explicit Cycle(const fs::path& saveFolder) : log(NewFolder("log") / "Log.txt")
-    {
-        settings.SaveGameDir = saveFolder.string();
-        settings.SnapshotDir = history.string();
-        settings.RefreshTime = "1";
-        cycle.SetCheckPeriod();
-        cycle.RecordSaveFolder();
-    }
+// and a history of its own; kept, as every folder, until the end of the run.
+test::SnapshotScene& Scene(const fs::path& saveFolder)
+{
+    static std::deque<test::SnapshotScene> scenes;
+    test::SnapshotScene& scene = scenes.emplace_back();
+    scene.settings.SaveGameDir = saveFolder.string();
+    scene.Start();
+    return scene;
+}
 
-    bool logged() const { return fs::exists(log); }
-
-    // A new second for every check, so that each snapshot gets a folder of its own.
-    void NextSecond()
-    {
-        platform::LocalDateTime& moment = clock.moment;
-        moment.second = (moment.second + 1) % 60;
-        moment.minute = (moment.minute + (moment.second == 0 ? 1 : 0)) % 60;
-        moment.hour += moment.second == 0 && moment.minute == 0 ? 1 : 0;
-    }
-
-    fs::path log;
-    fs::path history = NewFolder("history");
-    Settings settings;
-    test::ManualTimer timer;
-    test::FakeClock clock;
-    test::CountingBeeper beeper;
-    SnapshotCycle cycle{settings, timer, {clock, beeper, platform::SystemFiles(), log.string()}};
-};
+bool Logged(const test::SnapshotScene& scene)
+{
+    return fs::exists(scene.log);
+}
 
 // The least a durable copy of one file must do.
 bool CopyDurably(const fs::path& source, const fs::path& target)
@@ -214,7 +197,7 @@ std::int64_t NextStampSecond()
 void BM_Check(benchmark::State& state)
 {
     const fs::path& save = SmallFilesFolder(static_cast<int>(state.range(0)));
-    Cycle run(save);
+    test::SnapshotScene& run = Scene(save);
     QuietDisk();
     {
         bench::Pair pair(state);
@@ -223,15 +206,49 @@ void BM_Check(benchmark::State& state)
             pair.Baseline([&] { ListByHand(save); });
         }
     }
-    if (run.beeper.beeps != 0 || run.logged()) {
+    if (run.beeper.beeps != 0 || Logged(run)) {
         state.SkipWithError("the check was not a quiet one");
+    }
+}
+
+// A check of an unchanged folder with 10,000 snapshots in the history against the same check
+// with none: a check never looks at the history, so its cost does not grow with it.
+constexpr int kHistorySnapshots = 10000;
+
+void BM_CheckWithLongHistory(benchmark::State& state)
+{
+    const fs::path& save = SmallFilesFolder(static_cast<int>(state.range(0)));
+    test::SnapshotScene& none = Scene(save);
+    test::SnapshotScene& many = Scene(save);
+    for (int i = 0; i < kHistorySnapshots; ++i) {
+        fs::create_directory(many.history / (CharacterName(i) + "-06-12-2026-15-04-09"));
+    }
+    QuietDisk();
+    {
+        // Turn about which goes first, so that neither always finds the folder as the other
+        // left it in the caches.
+        bench::Pair pair(state);
+        bool manyFirst = true;
+        for (auto _ : state) {
+            if (manyFirst) {
+                pair.Ours([&] { many.cycle.Timer1_Timer(); });
+            }
+            pair.Baseline([&] { none.cycle.Timer1_Timer(); });
+            if (!manyFirst) {
+                pair.Ours([&] { many.cycle.Timer1_Timer(); });
+            }
+            manyFirst = !manyFirst;
+        }
+    }
+    if (none.beeper.beeps + many.beeper.beeps != 0 || Logged(none) || Logged(many)) {
+        state.SkipWithError("a check was not a quiet one");
     }
 }
 
 // A check that snapshots one changed character against the same copy by hand.
 void BM_Snapshot(benchmark::State& state)
 {
-    Cycle run(HeroFolder());
+    test::SnapshotScene& run = Scene(HeroFolder());
     const fs::path history = NewFolder("history");
     int folder = 0;
     QuietDisk();
@@ -240,7 +257,7 @@ void BM_Snapshot(benchmark::State& state)
         for (auto _ : state) {
             state.PauseTiming();
             test::SetModified(HeroFolder() / "Hero.d2s", NextStampSecond(), 0);
-            run.NextSecond();
+            run.Later(1);
             state.ResumeTiming();
             pair.Ours([&] { run.cycle.Timer1_Timer(); });
             pair.Baseline([&] {
@@ -249,7 +266,7 @@ void BM_Snapshot(benchmark::State& state)
             });
         }
     }
-    if (run.beeper.beeps != static_cast<int>(state.iterations()) || run.logged()) {
+    if (run.beeper.beeps != static_cast<int>(state.iterations()) || Logged(run)) {
         state.SkipWithError("a snapshot failed");
     }
 }
@@ -258,7 +275,7 @@ void BM_Snapshot(benchmark::State& state)
 // hand.
 void BM_ThousandChanged(benchmark::State& state)
 {
-    Cycle run(LargeFolder());
+    test::SnapshotScene& run = Scene(LargeFolder());
     const fs::path history = NewFolder("history");
     int round = 0;
     QuietDisk();
@@ -267,7 +284,7 @@ void BM_ThousandChanged(benchmark::State& state)
         for (auto _ : state) {
             state.PauseTiming();
             SaveThousandCharacters(LargeFolder(), NextStampSecond());
-            run.NextSecond();
+            run.Later(1);
             state.ResumeTiming();
             pair.Ours([&] { run.cycle.Timer1_Timer(); });
             ++round;
@@ -286,12 +303,17 @@ void BM_ThousandChanged(benchmark::State& state)
             std::distance(fs::directory_iterator(entry.path()), fs::directory_iterator()) == 3;
     }
     if (folders != static_cast<std::size_t>(kChangedCharacters * state.iterations()) ||
-        run.logged()) {
+        Logged(run)) {
         state.SkipWithError("not every changed character got a whole snapshot");
     }
 }
 
 BENCHMARK(BM_Check)->Arg(10)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckWithLongHistory)
+    ->Arg(1000)
+    ->MinTime(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Snapshot)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ThousandChanged)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -309,6 +331,8 @@ int main(int argc, char** argv)
             (std::string("check of ") + files + " files vs readdir + fstatat").c_str(),
             std::string("BM_Check/") + files + "/manual_time", 1.2);
     }
+    reporter.PrintRatio("check of 1000 files, 10,000 snapshots vs none",
+                        "BM_CheckWithLongHistory/1000/min_time:2.000/manual_time", 1.05);
     reporter.PrintRatio("snapshot of 3 files vs the same copy by hand", "BM_Snapshot/manual_time",
                         1.3);
     reporter.PrintRatio("check with 1,000 changed of 100,000 files vs by hand",

@@ -1,9 +1,8 @@
 #include "restore/safety_snapshot.h"
 
 #include <filesystem>
-#include <map>
-#include <set>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/folder_listing.h"
@@ -39,23 +38,17 @@ std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
         throw SafetySnapshotFailed(
             snapshotDir, std::make_error_code(std::errc::no_such_file_or_directory).message());
     }
-    std::vector<std::string> characters;  // in listing order
-    std::map<std::string, std::vector<Filenames>> filesOf;
+    std::vector<CharacterFiles> groups;
     try {
-        std::set<std::string> restored;
+        std::unordered_set<std::string> restored;
         for (const platform::ListedFile& file : platform::ListFolder(sourceFolder)) {
             restored.insert(BaseName(file.name));
         }
+        std::vector<Filenames> saveFiles;
         for (platform::ListedFile& file : platform::ListFolder(saveFolder)) {
-            std::string character = BaseName(file.name);
-            if (restored.contains(character)) {
-                std::vector<Filenames>& files = filesOf[character];
-                if (files.empty()) {
-                    characters.push_back(character);
-                }
-                files.push_back({std::move(file.name), std::move(file.stamp)});
-            }
+            saveFiles.push_back({std::move(file.name), std::move(file.stamp)});
         }
+        groups = GroupByCharacter(saveFiles, restored);
     } catch (const std::exception& failure) {
         const fs::path file = FileOf(failure);
         throw SafetySnapshotFailed(file.empty() ? saveFolder : platform::ToText(file),
@@ -63,10 +56,10 @@ std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
     }
 
     std::vector<Filenames> kept;
-    for (const std::string& character : characters) {
+    for (const CharacterFiles& group : groups) {
         try {
-            TakeSnapshot(saveFolder, filesOf[character], snapshotDir, character, taken, ops);
-            kept.insert(kept.end(), filesOf[character].begin(), filesOf[character].end());
+            TakeSnapshot(saveFolder, group.files, snapshotDir, group.character, taken, ops);
+            kept.insert(kept.end(), group.files.begin(), group.files.end());
         } catch (const SourceChanged& changed) {
             throw SafetySnapshotFailed(saveFolder, std::string(changed.what()) +
                                                        "; the game may be saving. Try again once "

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "snapshot/character_summary.h"
 
 // The characters that a snapshot folder holds, read from their save files' headers on demand.
@@ -19,7 +18,7 @@ struct SnapshotSave {
     std::optional<CharacterSummary> summary;
 };
 
-// The names of the character saves directly in a folder (plain files ending in ".d2s"), in
+// The names of the character saves directly in a folder (plain files, see IsSaveFileName), in
 // name order; none when the folder cannot be read.
 std::vector<std::string> SaveFileNames(const std::string& folder);
 
@@ -30,8 +29,5 @@ SnapshotSave ReadSnapshotSave(const std::string& folder, const std::string& file
 // The first character of a folder that is dead in hardcore, if any: restoring it would bring
 // back a character that the game will not let play again.
 std::optional<CharacterSummary> DeadHardcoreCharacter(const std::string& folder);
-
-// The moment that a snapshot folder's name ends with ("Hero-06-12-2026-15-04-09"), if it does.
-std::optional<platform::LocalDateTime> SnapshotMoment(const std::string& folderName);
 
 }  // namespace quorrel

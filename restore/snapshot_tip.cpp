@@ -7,6 +7,7 @@
 #include "platform/path_text.h"
 #include "platform/qt/text.h"
 #include "restore/snapshot_saves.h"
+#include "snapshot/snapshot_folder.h"
 
 namespace quorrel {
 
@@ -45,9 +46,9 @@ QString SavedLine(const CharacterSummary& summary, const std::string& folderName
         return "saved " +
                QDateTime::fromSecsSinceEpoch(*summary.savedAt).toString("dd-MM-yyyy HH:mm:ss");
     }
-    if (const std::optional<platform::LocalDateTime> taken = SnapshotMoment(folderName)) {
-        return "saved " + ToQString(platform::FormatDate(*taken)) + " " +
-               ToQString(platform::FormatTime(*taken)).replace('-', ':');
+    if (const std::optional<SnapshotName> name = ParseSnapshotFolderName(folderName)) {
+        return "saved " + ToQString(platform::FormatDate(name->taken)) + " " +
+               ToQString(platform::FormatTime(name->taken)).replace('-', ':');
     }
     return QString();
 }

@@ -49,7 +49,9 @@ std::uint32_t Word(std::string_view bytes, std::size_t at)
     return value;
 }
 
-// The next code point of well-formed UTF-8 (no overlong forms, no surrogates), or nothing.
+// The next code point of well-formed UTF-8 (no overlong forms, no surrogates, nothing beyond
+// U+10FFFF), or nothing. A lead byte says how many bytes follow: C2-DF one, E0-EF two, F0-F4
+// three; 80-C1 and F5-FF lead nothing.
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at)
 {
     const std::uint8_t lead = Byte(text, at);
@@ -58,7 +60,7 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at)
     char32_t least = 0;
     if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4, point = lead & 0x07u, least = 0x10000;
-    } else if (lead >= 0xE0) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3, point = lead & 0x0Fu, least = 0x800;
     } else if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2, point = lead & 0x1Fu, least = 0x80;

@@ -45,17 +45,4 @@ bool SaveFileCheck::InProgress() const
     return Field(header_, 8) != size_ || Field(header_, kChecksumAt) != sum_;
 }
 
-bool IsSaveFileName(std::string_view name)
-{
-    if (name.size() < 4) {
-        return false;
-    }
-    const std::string_view ending = name.substr(name.size() - 4);
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return ending[0] == '.' && lower(ending[1]) == 'd' && ending[2] == '2' &&
-           lower(ending[3]) == 's';
-}
-
 }  // namespace quorrel

@@ -26,7 +26,4 @@ private:
     std::uint32_t sum_ = 0;
 };
 
-// Whether a file name is a save's: it ends in ".d2s", in any letter case.
-bool IsSaveFileName(std::string_view name);
-
 }  // namespace quorrel

@@ -17,4 +17,17 @@ bool IsSaveSet(const std::vector<std::string>& fileNames)
     return std::count_if(fileNames.begin(), fileNames.end(), isSaveFile) >= 3;
 }
 
+bool IsSaveFileName(std::string_view name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const std::string_view ending = name.substr(name.size() - 4);
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return ending[0] == '.' && lower(ending[1]) == 'd' && ending[2] == '2' &&
+           lower(ending[3]) == 's';
+}
+
 }  // namespace quorrel

@@ -111,33 +111,21 @@ void SnapshotCycle::Timer1_Timer() noexcept
 
 void SnapshotCycle::Check()
 {
-    RemoveUnfinishedSnapshots(settings_.SnapshotDir);
     CurrentFiles_.clear();
     ListSaveFolder(CurrentFiles_);
 
-    // The characters with a changed file, in listing order, each with all of its files. Files
-    // are matched by name: a new file is taken in as first seen, a vanished one dropped.
-    std::vector<std::string> changed;
-    std::unordered_map<std::string, std::vector<Filenames>> filesOf;
+    // The characters with a changed file, each with all of its files. Files are matched by
+    // name: a new file is taken in as first seen, a vanished one dropped.
+    std::unordered_set<std::string> changed;
     KnownStamps known(KnownFiles_);
     for (std::size_t k = 0; k < CurrentFiles_.size(); ++k) {
         const Filenames& current = CurrentFiles_[k];
         const std::string* stamp = known.Find(k, current.filename);
         if (stamp != nullptr && *stamp != current.Attributes) {
-            std::string character = BaseName(current.filename);
-            if (filesOf.try_emplace(character).second) {
-                changed.push_back(std::move(character));
-            }
+            changed.insert(BaseName(current.filename));
         }
     }
-    if (!changed.empty()) {
-        for (const Filenames& current : CurrentFiles_) {
-            const auto files = filesOf.find(BaseName(current.filename));
-            if (files != filesOf.end()) {
-                files->second.push_back(current);
-            }
-        }
-    }
+    const std::vector<CharacterFiles> groups = GroupByCharacter(CurrentFiles_, changed);
 
     // Held while the snapshots are taken, beside other copies' checks: a restore by another copy
     // holds it alone, and its files are taken at a later check. A lock that cannot be made
@@ -155,18 +143,19 @@ void SnapshotCycle::Check()
 
     bool tookSnapshot = false;
     std::unordered_set<std::string> retry;
-    for (const std::string& character : changed) {
+    for (const CharacterFiles& group : groups) {
+        const std::string& character = group.character;
         if (restoring) {
             retry.insert(character);
             continue;
         }
         try {
-            if (unfinished_.ShouldWait(settings_.SaveGameDir, character, filesOf[character])) {
+            if (unfinished_.ShouldWait(settings_.SaveGameDir, character, group.files)) {
                 retry.insert(character);  // caught while the game writes it: no failure either
                 continue;
             }
-            TakeSnapshot(settings_.SaveGameDir, filesOf[character], settings_.SnapshotDir,
-                         character, services_.clock.now(), services_.files);
+            TakeSnapshot(settings_.SaveGameDir, group.files, settings_.SnapshotDir, character,
+                         services_.clock.now(), services_.files);
             tookSnapshot = true;
         } catch (const SourceChanged&) {
             retry.insert(character);  // saved again while copied: no failure, just too early

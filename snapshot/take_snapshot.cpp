@@ -1,11 +1,13 @@
 #include "snapshot/take_snapshot.h"
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
+#include "platform/folder_lock.h"
 #include "platform/path_text.h"
 #include "snapshot/snapshot_folder.h"
 
@@ -14,11 +16,64 @@ namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
+using Kind = platform::FolderLock::Kind;
 
-// A snapshot is copied under the first name and given its own only once it is whole. A leftover
-// is renamed to the second before it is removed.
+// A snapshot is copied into a hidden folder of this name before it is given its own.
 constexpr std::string_view kUnfinished = ".quorrel-new-";
-constexpr std::string_view kDiscarded = ".quorrel-old-";
+// More snapshots of one character in one second than any number of copies takes.
+constexpr int kMostInOneSecond = 1000;
+
+bool Exists(const std::string& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(platform::ToPath(path), error));
+}
+
+bool NameTaken(const fs::filesystem_error& error)
+{
+    return error.code() == std::errc::file_exists;
+}
+
+// Makes the unfinished folder of the first name from name.number on that is free, both as a
+// snapshot and as an unfinished one, and locks it until the snapshot has its name, so that
+// another copy's sweep leaves it alone. Should that sweep take it in the moment between its
+// making and its lock, it is left to the sweep and the next name is tried.
+platform::FolderLock MakeUnfinished(const std::string& snapshotDir, SnapshotName& name,
+                                    std::string& unfinished)
+{
+    for (;; ++name.number) {
+        const std::string folderName = SnapshotFolderName(name);
+        const std::string folder = platform::JoinPath(snapshotDir, folderName);
+        if (name.number > kMostInOneSecond) {
+            throw fs::filesystem_error("No free name", platform::ToPath(folder),
+                                       std::make_error_code(std::errc::file_exists));
+        }
+        if (Exists(folder)) {
+            continue;
+        }
+        unfinished = platform::JoinPath(snapshotDir, std::string(kUnfinished) + folderName);
+        try {
+            platform::CreateOneDirectory(unfinished);
+        } catch (const fs::filesystem_error& error) {
+            if (NameTaken(error)) {
+                continue;
+            }
+            throw;
+        }
+        std::optional<platform::FolderLock> lock;
+        try {
+            lock = platform::FolderLock::TryLock(unfinished, Kind::Exclusive);
+        } catch (const fs::filesystem_error&) {
+            if (Exists(unfinished)) {
+                platform::RemoveTree(unfinished);
+                throw;
+            }
+        }
+        if (lock && Exists(unfinished)) {
+            return std::move(*lock);
+        }
+    }
+}
 
 }  // namespace
 
@@ -26,17 +81,11 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
                          const std::string& snapshotDir, const std::string& character,
                          const platform::LocalDateTime& taken, platform::FileOps& ops)
 {
-    const std::string name = SnapshotFolderName(character, taken);
-    const std::string folder = platform::JoinPath(snapshotDir, name);
-    const std::string unfinished = platform::JoinPath(snapshotDir, std::string(kUnfinished) + name);
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(platform::ToPath(folder), error))) {
-        throw fs::filesystem_error("Folder exists already", platform::ToPath(folder),
-                                   std::make_error_code(std::errc::file_exists));
-    }
-    platform::CreateOneDirectory(unfinished);
+    SnapshotName name{character, taken};
+    std::string unfinished;
+    const platform::FolderLock lock = MakeUnfinished(snapshotDir, name, unfinished);
     const fs::path target = platform::ToPath(unfinished);
-    bool named = false;
+    std::string folder;
     try {
         platform::HideFile(target);
         for (const Filenames& file : files) {
@@ -50,12 +99,23 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
             }
         }
         ops.SyncFolder(target);
-        ops.Move(target, platform::ToPath(folder));
-        named = true;
+        // Another copy may have given the name meanwhile: the rename never replaces, and the
+        // next free name is taken.
+        while (folder.empty()) {
+            const std::string named = platform::JoinPath(snapshotDir, SnapshotFolderName(name));
+            try {
+                ops.Move(target, platform::ToPath(named));
+                folder = named;
+            } catch (const fs::filesystem_error& error) {
+                if (!NameTaken(error) || ++name.number > kMostInOneSecond) {
+                    throw;
+                }
+            }
+        }
         platform::UnhideFile(platform::ToPath(folder));
         ops.SyncFolder(platform::ToPath(snapshotDir));
     } catch (...) {
-        platform::RemoveTree(named ? folder : unfinished);
+        platform::RemoveTree(folder.empty() ? unfinished : folder);
         throw;
     }
     return folder;
@@ -66,29 +126,22 @@ void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept
     try {
         std::vector<std::string> leftovers;
         platform::WalkFolder(snapshotDir, [&leftovers](const platform::FolderEntry& entry) {
-            if (entry.kind == platform::EntryKind::Folder &&
-                (entry.name.starts_with(kUnfinished) || entry.name.starts_with(kDiscarded))) {
+            if (entry.kind == platform::EntryKind::Folder && entry.name.starts_with(kUnfinished)) {
                 leftovers.emplace_back(entry.name);
             }
         });
-        const fs::path history = platform::ToPath(snapshotDir);
         for (const std::string& name : leftovers) {
-            fs::path doomed = history / platform::ToPath(name);
-            if (name.starts_with(kUnfinished)) {
-                // In one step first: should another copy of Quorrel be finishing a snapshot in it
-                // right now, either it names its folder first, or its rename fails and it takes
-                // the snapshot again. Nothing is ever removed from under a final name.
-                const fs::path discarded =
-                    history /
-                    platform::ToPath(std::string(kDiscarded) + name.substr(kUnfinished.size()));
-                std::error_code error;
-                fs::rename(doomed, discarded, error);
-                if (error) {
-                    continue;
-                }
-                doomed = discarded;
+            // A copy that is still writing one holds its lock; a copy that was killed holds
+            // nothing any more.
+            const std::string leftover = platform::JoinPath(snapshotDir, name);
+            std::optional<platform::FolderLock> lock;
+            try {
+                lock = platform::FolderLock::TryLock(leftover, Kind::Exclusive);
+            } catch (const fs::filesystem_error&) {
             }
-            platform::RemoveTree(platform::ToText(doomed));
+            if (lock) {
+                platform::RemoveTree(leftover);
+            }
         }
     } catch (...) {
         // Left for the next time: hidden, a leftover is in nobody's way.

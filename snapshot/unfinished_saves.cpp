@@ -3,6 +3,7 @@
 #include "platform/file_content.h"
 #include "platform/path_text.h"
 #include "snapshot/save_file_check.h"
+#include "snapshot/save_set.h"
 
 namespace quorrel {
 

@@ -8,10 +8,8 @@
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "settings/settings_file.h"
-#include "snapshot/snapshot_cycle.h"
-#include "support/fakes.h"
 #include "support/listed_names.h"
-#include "support/temp_folder.h"
+#include "support/snapshot_scene.h"
 #include "windows_test_support.h"
 
 namespace quorrel {
@@ -56,15 +54,11 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     EXPECT_EQ(bytes, inFile + "\r\n" + root + "\r\n60\r\n");
     EXPECT_EQ(state, written);
 
-    test::ManualTimer timer;
-    test::FakeClock clock;
-    test::CountingBeeper beeper;
-    const fs::path log = temp.path() / "Log.txt";
-    SnapshotCycle cycle(state, timer, {clock, beeper, platform::SystemFiles(), log.string()});
-    cycle.SetCheckPeriod();
-    cycle.RecordSaveFolder();
+    test::SnapshotScene scene;
+    scene.settings = state;
+    scene.Start();
     test::Touch(wideSave / (L"H" + wideE + L"ros.key"));
-    cycle.Timer1_Timer();
+    scene.cycle.Timer1_Timer();
 
     // Looked for as std::filesystem names it, right under the root.
     const fs::path snapshot = fs::path(root) / (L"H" + wideE + L"ros-06-12-2026-15-04-09");
@@ -74,8 +68,8 @@ TEST(WindowsSnapshotTest, AnAccentedCharacterIsKeptAtADriveRoot)
     fs::remove_all(snapshot);
     const std::string hero = "H" + e + "ros";
     EXPECT_EQ(copied, (std::vector<std::string>{hero + ".d2s", hero + ".key", hero + ".map"}));
-    EXPECT_EQ(beeper.beeps, 1);
-    EXPECT_FALSE(fs::exists(log)) << test::ReadFile(log);
+    EXPECT_EQ(scene.beeper.beeps, 1);
+    EXPECT_EQ(scene.LogText(), "");
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
 #ifndef _WIN32
     fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "Link.d2s");
     ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
-    EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Zed.d2s"}));
+    EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Other.D2S", "Zed.d2s"}));
     const SnapshotSave fifo = ReadSnapshotSave(folder.text(), "Fifo.d2s");
     EXPECT_FALSE(fifo.version || fifo.summary);
 #endif
@@ -72,31 +72,6 @@ TEST(SnapshotSavesTest, TheFirstDeadHardcoreCharacterIsFound)
     const auto dead = DeadHardcoreCharacter(folder.text());
     ASSERT_TRUE(dead);
     EXPECT_EQ(dead->name, "Charlie");
-}
-
-TEST(SnapshotSavesTest, TheMomentIsReadFromTheEndOfTheFolderName)
-{
-    using platform::LocalDateTime;
-    struct Case {
-        const char* name;
-        std::optional<LocalDateTime> moment;
-    };
-    const Case cases[] = {
-        {"Hero-06-12-2026-15-04-09", LocalDateTime{2026, 12, 6, 15, 4, 9}},
-        {"A-b-31-01-1999-00-00-59", LocalDateTime{1999, 1, 31, 0, 0, 59}},
-        {"-06-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-13-2026-15-04-09", std::nullopt},
-        {"Hero-00-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-12-2026-24-04-09", std::nullopt},
-        {"Hero-06-12-2026-15-60-09", std::nullopt},
-        {"Hero-06-12-2026-15-04-9x", std::nullopt},
-        {"Hero_06-12-2026-15-04-09", std::nullopt},
-        {"Hero-06-12-2026", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SnapshotMoment(c.name), c.moment) << c.name;
-    }
 }
 
 }  // namespace

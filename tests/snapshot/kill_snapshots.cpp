@@ -1,18 +1,10 @@
-// Kills the snapshot cycle with SIGKILL at random moments while it takes snapshots, and counts
-// the snapshot folders left under a final name that do not hold the character's files whole.
-//
-//   quorrel_kill_snapshots <work folder> <rounds> [seed]
-//
-// Each round starts a child that runs the real cycle over <work folder>/save, as the program
-// does: it records the folder, the game saves (the stamps move on), and one check takes one
-// snapshot into <work folder>/history. Once the check has begun, the parent kills the child
-// after a random delay, up to a little longer than a check takes, then looks at every folder the
-// history
-// shows. Exits 1 when one of them is partial, or when a hidden folder is still there after the
-// next check. Everything happens in a new folder inside <work folder>, removed at the end.
-#include <fcntl.h>
+// Kills the snapshot cycle with SIGKILL at random moments while it takes a snapshot:
+//   quorrel_kill_snapshots <rounds> [seed]
+// Each round forks a child that starts up as the program does (the sweep, the save folder
+// recorded), lets the game save and runs one check. The parent kills it at a random moment up to
+// a little later than an undisturbed check ends, then looks at every folder that File > Load
+// would offer. Exits 1 when one is partial, or when a hidden folder outlives the next start-up.
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,187 +12,114 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "platform/clock.h"
-#include "platform/file_ops.h"
-#include "snapshot/snapshot_cycle.h"
-#include "support/fakes.h"
+#include "snapshot/take_snapshot.h"
+#include "support/file_times.h"
+#include "support/listed_names.h"
+#include "support/snapshot_scene.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace quorrel;
-using Clock = std::chrono::steady_clock;
+using Names = std::vector<std::string>;
 
-const char* const kFiles[] = {"Hero.d2s", "Hero.key", "Hero.map"};
+const Names kFiles{"Hero.d2s", "Hero.key", "Hero.map"};
 
-std::string ReadAll(const fs::path& file)
+// Runs a round in a child, and returns once its check has begun.
+pid_t StartRound(test::SnapshotScene& scene, int round)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// The child: the program's start-up and one check, after which the game has saved.
-// Tells `ready` when the check begins.
-[[noreturn]] void SnapshotOnce(const fs::path& save, const fs::path& history, int round, int ready)
-{
-    Settings settings{save.string(), history.string(), "1"};
-    test::ManualTimer timer;
-    platform::SystemClock clock;
-    test::CountingBeeper beeper;
-    SnapshotCycle cycle(settings, timer, {clock, beeper, platform::SystemFiles(), "/dev/null"});
-    cycle.SetCheckPeriod();
-    cycle.RecordSaveFolder();
-    for (const char* name : kFiles) {
-        const timespec times[2] = {{round, 0}, {1000000 + round, 0}};
-        ::utimensat(AT_FDCWD, (save / name).c_str(), times, 0);
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        std::exit(2);
     }
-    const char begun = 1;
-    if (::write(ready, &begun, 1) != 1) {
-        std::_Exit(4);
-    }
-    cycle.Timer1_Timer();
-    std::_Exit(beeper.beeps == 1 ? 0 : 3);
-}
-
-// A folder the history shows is whole when it holds exactly the character's files, each with the
-// save's bytes.
-bool Whole(const fs::path& folder, const fs::path& save)
-{
-    std::size_t count = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        ++count;
-        const fs::path name = entry.path().filename();
-        if (!fs::exists(save / name) || ReadAll(entry.path()) != ReadAll(save / name)) {
-            return false;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        RemoveUnfinishedSnapshots(scene.history.string());
+        scene.Start();
+        for (const std::string& name : kFiles) {
+            test::SetModified(scene.save / name, test::kSomeSecond + round, 0);
         }
+        const char begun = 1;
+        if (::write(ready[1], &begun, 1) != 1) {
+            std::_Exit(4);
+        }
+        scene.cycle.Timer1_Timer();
+        std::_Exit(scene.beeper.beeps == 1 ? 0 : 3);
     }
-    return count == std::size(kFiles);
+    char begun = 0;
+    if (::read(ready[0], &begun, 1) != 1) {
+        std::fprintf(stderr, "a round ended before its check\n");
+    }
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return child;
+}
+
+int Wait(pid_t child)
+{
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <work folder> <rounds> [seed]\n", argv[0]);
-        return 2;
-    }
-    std::string pattern = (fs::path(argv[1]) / "kill-XXXXXX").string();
-    fs::create_directories(argv[1]);
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror(argv[1]);
-        return 2;
-    }
-    const fs::path work = pattern;
-    const int rounds = std::atoi(argv[2]);
-    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10))
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 100;
+    const unsigned seed = argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))
                                    : static_cast<unsigned>(std::random_device()());
-    const fs::path save = work / "save";
-    const fs::path history = work / "history";
-    fs::create_directories(save);
-    fs::create_directories(history);
     std::mt19937 random(seed);
+    test::SnapshotScene scene;
     // Large enough that a kill can land inside a copy, not only between two.
-    for (const char* name : kFiles) {
+    for (const std::string& name : kFiles) {
         std::string content(std::uniform_int_distribution<int>(100000, 400000)(random), '\0');
-        for (char& c : content) {
-            c = static_cast<char>(random());
-        }
-        std::ofstream(save / name, std::ios::binary) << content;
+        std::generate(content.begin(), content.end(), [&] { return static_cast<char>(random()); });
+        test::WriteFile(scene.save / name, content);
     }
-
-    // Starts a round and returns once its check has begun.
-    const auto runChild = [&](int round) {
-        int ready[2];
-        if (::pipe(ready) != 0) {
-            std::perror("pipe");
-            std::exit(2);
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
-            SnapshotOnce(save, history, round, ready[1]);
-        }
-        char begun = 0;
-        if (::read(ready[0], &begun, 1) != 1) {
-            std::fprintf(stderr, "a round ended before its check\n");
-        }
-        ::close(ready[0]);
-        ::close(ready[1]);
-        return child;
-    };
-    // How long one check takes when nothing kills it: the middle of a few tries, since a busy
-    // machine makes some of them much longer.
-    std::vector<Clock::duration> takes;
-    constexpr int kTries = 9;
-    for (int i = 0; i < kTries; ++i) {
-        const pid_t child = runChild(i + 1);
-        const auto start = Clock::now();
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        takes.push_back(Clock::now() - start);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    // How long an undisturbed check takes: the middle of nine, as a busy machine makes some long.
+    std::vector<long> takes;
+    for (int round = 1; round <= 9; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        if (Wait(StartRound(scene, round)) != 0) {
             std::fprintf(stderr, "an undisturbed round took no snapshot\n");
             return 2;
         }
-        fs::remove_all(history);
-        fs::create_directories(history);
+        takes.push_back(static_cast<long>((std::chrono::steady_clock::now() - start) /
+                                          std::chrono::microseconds(1)));
+        fs::remove_all(scene.history / "Hero-06-12-2026-15-04-09");
     }
     std::sort(takes.begin(), takes.end());
-    const auto checkMicroseconds =
-        std::chrono::duration_cast<std::chrono::microseconds>(takes[kTries / 2]).count();
-    const long latest = checkMicroseconds * 5 / 4;
+    std::uniform_int_distribution<long> delay(0, takes[4] * 5 / 4);
 
-    int killed = 0;
-    int finished = 0;
-    int whole = 0;
     int partial = 0;
-    std::uniform_int_distribution<long> delay(0, latest);
-    for (int round = 0; round < rounds; ++round) {
-        const pid_t child = runChild(100 + round);
+    for (int round = 10; round < 10 + rounds; ++round) {
+        const pid_t child = StartRound(scene, round);
         ::usleep(static_cast<useconds_t>(delay(random)));
         ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        (WIFSIGNALED(status) ? killed : finished) += 1;
-        // What File > Load would offer: every folder whose name is not hidden.
-        for (const fs::directory_entry& entry : fs::directory_iterator(history)) {
-            if (entry.path().filename().string().front() == '.') {
-                continue;
+        Wait(child);
+        for (const std::string& name : test::Entries(scene.history)) {
+            const fs::path folder = scene.history / name;
+            if (name.front() == '.') {
+                continue;  // hidden: never offered
             }
-            if (Whole(entry.path(), save)) {
-                ++whole;
-            } else {
-                ++partial;
-                std::fprintf(stderr, "round %d: partial %s\n", round,
-                             entry.path().filename().c_str());
-            }
-            // The next round may fall in the same second.
-            fs::remove_all(entry.path());
+            partial +=
+                test::Entries(folder) != kFiles ||
+                std::any_of(kFiles.begin(), kFiles.end(), [&](const std::string& file) {
+                    return test::ReadFile(folder / file) != test::ReadFile(scene.save / file);
+                });
+            fs::remove_all(folder);
         }
     }
-    // What the last kill left is for the next start to clear: one more round, undisturbed.
-    int status = 0;
-    ::waitpid(runChild(100 + rounds), &status, 0);
-    int hidden = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(history)) {
-        hidden += entry.path().filename().string().front() == '.' ? 1 : 0;
-    }
+    Wait(StartRound(scene, 10 + rounds));  // what the last kill left is for it to clear
+    const Names left = test::Entries(scene.history);
+    const long hidden = std::count_if(left.begin(), left.end(),
+                                      [](const std::string& name) { return name.front() == '.'; });
     std::printf(
-        "seed %u, %d rounds (an undisturbed check takes %lld us; kills at 0 to %ld us)\n"
-        "killed before the end: %d, finished: %d\n"
-        "folders under a final name: %d whole, %d partial\n"
-        "hidden folders left once the next check has run: %d\n",
-        seed, rounds, static_cast<long long>(checkMicroseconds), latest, killed, finished, whole,
-        partial, hidden);
-    fs::remove_all(work);
+        "seed %u, %d rounds, kills at 0 to %ld us: %d partial folders, %ld hidden ones "
+        "left after the next start-up\n",
+        seed, rounds, delay.max(), partial, hidden);
     return partial == 0 && hidden == 0 ? 0 : 1;
 }

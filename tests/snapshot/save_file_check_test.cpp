@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "snapshot/save_set.h"
 #include "support/save_bytes.h"
 
 namespace quorrel {
@@ -54,7 +55,7 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     EXPECT_FALSE(InProgress(unsigned_)) << "no signature: not a save the check knows";
 }
 
-TEST(SaveFileCheckTest, SaveFilesEndInD2sInAnyCase)
+TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseAndASaveSetHasThreeExactEndings)
 {
     for (const char* name : {"Hero.d2s", "Hero.D2S", "x.d2S", ".d2s"}) {
         EXPECT_TRUE(IsSaveFileName(name)) << name;
@@ -62,6 +63,11 @@ TEST(SaveFileCheckTest, SaveFilesEndInD2sInAnyCase)
     for (const char* name : {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "Hero.d3s"}) {
         EXPECT_FALSE(IsSaveFileName(name)) << name;
     }
+    using Names = std::vector<std::string>;
+    EXPECT_TRUE(IsSaveSet(Names{"notes.txt", "Hero.d2s", "Hero.key", "Hero.map"}));
+    EXPECT_TRUE(IsSaveSet(Names{"Hero.d2s", "Mage.d2s", "xkey"})) << "no dot is looked for";
+    EXPECT_FALSE(IsSaveSet(Names{"Hero.d2s", "Hero.key", "notes.txt"}));
+    EXPECT_FALSE(IsSaveSet(Names{"Hero.D2S", "Hero.key", "Hero.map"})) << "letter case counts";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A snapshot is whole or absent under its final name, whenever a kill or a power cut stops it.
+// A snapshot is whole or absent under its final name, whenever a kill or a power cut stops it,
+// and it never takes or touches a folder that is somebody else's.
 #include "snapshot/take_snapshot.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,8 @@
 
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
-#include "platform/path_text.h"
+#include "snapshot/snapshot_folder.h"
+#include "support/another_copy.h"
 #include "support/listed_names.h"
 #include "support/temp_folder.h"
 #include "support/watched_files.h"
@@ -19,8 +21,10 @@ namespace fs = std::filesystem;
 using namespace test;
 using Names = std::vector<std::string>;
 
-// A save folder with Hero's three files and Mage's save, and an empty history. The clock says
-// 06-12-2026 15:04:09.
+const Names kHero{"Hero.d2s", "Hero.key", "Hero.map"};
+
+// A save folder with Hero's three files and Mage's save, and an empty history. Snapshots are
+// taken at 06-12-2026 15:04:09.
 class TakeSnapshotTest : public ::testing::Test {
 protected:
     TakeSnapshotTest()
@@ -30,26 +34,21 @@ protected:
         }
     }
 
-    std::vector<Filenames> HeroFiles() const
+    std::string Take(platform::FileOps& ops = platform::SystemFiles())
     {
         std::vector<Filenames> files;
-        for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        for (const std::string& name : kHero) {
             files.push_back({name, platform::FileStamp((save_ / name).string())});
         }
-        return files;
+        return TakeSnapshot(save_.string(), files, history_.string(), "Hero",
+                            {2026, 12, 6, 15, 4, 9}, ops);
     }
 
-    std::string Take(platform::FileOps& ops)
-    {
-        return TakeSnapshot(save_.string(), HeroFiles(), history_.string(), "Hero", taken_, ops);
-    }
-
-    // Whether a folder the history shows holds Hero's three files as they are in the save folder.
+    // Whether a folder holds Hero's three files as they are in the save folder.
     bool Whole(const fs::path& folder) const
     {
-        const Names names = Entries(folder);
-        return names == Names{"Hero.d2s", "Hero.key", "Hero.map"} &&
-               std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+        return Entries(folder) == kHero &&
+               std::all_of(kHero.begin(), kHero.end(), [&](const std::string& name) {
                    return ReadFile(folder / name) == ReadFile(save_ / name);
                });
     }
@@ -57,37 +56,17 @@ protected:
     TempFolder root_;
     fs::path save_ = root_.folder("save");
     fs::path history_ = root_.folder("history");
-    platform::LocalDateTime taken_{2026, 12, 6, 15, 4, 9};
     fs::path final_ = history_ / "Hero-06-12-2026-15-04-09";
 };
 
-TEST_F(TakeSnapshotTest, CutShortAtAnyStepNoFolderIsShownUnlessWhole)
-{
-    // A kill just before any step leaves the history as the step finds it: every folder that
-    // File > Load could offer then (every one not hidden) must be whole.
-    WatchedFiles files;
-    Names partial;
-    files.before = [&](std::string_view operation, const fs::path& file) {
-        for (const std::string& name : Entries(history_)) {
-            if (!platform::IsHiddenOrSystem(history_.string(), name) && !Whole(history_ / name)) {
-                partial.push_back(std::string(operation) + " " + file.filename().string());
-            }
-        }
-    };
-    EXPECT_EQ(fs::path(Take(files)), final_);
-    EXPECT_EQ(partial, Names{}) << "steps that found a partial folder under a final name";
-    EXPECT_TRUE(Whole(final_));
-    EXPECT_FALSE(platform::IsHiddenOrSystem(history_.string(), final_.filename().string()));
-    EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
-}
-
+// The kill loop (kill_snapshots.cpp) shows that no partial folder is ever offered.
 TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
 {
     WatchedFiles files;
-    Take(files);
+    EXPECT_EQ(fs::path(Take(files)), final_);
     const fs::path unfinished = history_ / ".quorrel-new-Hero-06-12-2026-15-04-09";
     Names expected;
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+    for (const std::string& name : kHero) {
         expected.push_back("Copy " + (save_ / name).string() + " -> " +
                            (unfinished / name).string());
         expected.push_back("SyncFile " + (unfinished / name).string());
@@ -97,56 +76,108 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
     expected.push_back("SyncFolder " + history_.string());
     EXPECT_EQ(files.calls, expected)
         << "each file flushed, then the folder, which only then gets its name, then the history";
+    EXPECT_TRUE(Whole(final_));
+    EXPECT_FALSE(platform::IsHiddenOrSystem(history_.string(), final_.filename().string()));
+    EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
 }
 
-TEST_F(TakeSnapshotTest, AFailedStepLeavesNothingAndAFolderOfTheSameNameIsNeverTouched)
+TEST_F(TakeSnapshotTest, AFailedStepLeavesNothingBehind)
 {
-    for (const char* failing : {"Copy", "SyncFolder", "Move"}) {
-        SCOPED_TRACE(failing);
+    // Each of the six steps fails in turn: three copies, two flushes of a folder and the rename.
+    for (int failing = 1; failing <= 6; ++failing) {
         WatchedFiles files;
-        files.before = [failing](std::string_view operation, const fs::path& file) {
-            if (operation == failing) {
+        files.before = [&](std::string_view, const fs::path& file) {
+            if (files.steps == failing) {
                 throw fs::filesystem_error("Cannot", file,
                                            std::make_error_code(std::errc::io_error));
             }
         };
-        EXPECT_THROW(Take(files), fs::filesystem_error);
-        EXPECT_EQ(Entries(history_), Names{});
+        EXPECT_THROW(Take(files), fs::filesystem_error) << failing;
+        EXPECT_EQ(Entries(history_), Names{}) << failing;
     }
-
-    // Even an empty folder under the final name is somebody's: it is neither replaced nor filled.
-    fs::create_directory(final_);
-    EXPECT_THROW(Take(platform::SystemFiles()), fs::filesystem_error);
-    EXPECT_EQ(Entries(history_), Names{final_.filename().string()});
-    EXPECT_EQ(Entries(final_), Names{});
 }
 
-TEST_F(TakeSnapshotTest, LeftoversOfSnapshotsCutShortGoAndNothingElse)
+TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeName)
 {
-    // What a kill leaves: a hidden folder with part of a snapshot, or one half removed.
+    // Even an empty folder under the name is somebody's: it is neither replaced nor filled.
+    fs::create_directory(final_);
+    EXPECT_EQ(Take(), final_.string() + "-2");
+    EXPECT_EQ(Entries(final_), Names{});
+    // Another copy fills the third name's unfinished folder, and yet another one gives its
+    // snapshot the fourth name in the moment before this one is renamed.
+    const std::string theirs = ".quorrel-new-Hero-06-12-2026-15-04-09-3";
+    fs::create_directory(history_ / theirs);
+    WatchedFiles files;
+    files.before = [&](std::string_view operation, const fs::path&) {
+        if (operation == "Move" || operation == "Rename") {
+            fs::create_directory(final_.string() + "-4");
+        }
+    };
+    EXPECT_EQ(Take(files), final_.string() + "-5");
+    EXPECT_TRUE(Whole(final_.string() + "-5"));
+    const std::string name = final_.filename().string();
+    EXPECT_EQ(Entries(history_), (Names{theirs, name, name + "-2", name + "-4", name + "-5"}));
+    EXPECT_EQ(Entries(final_.string() + "-4"), Names{});
+}
+
+TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWriting)
+{
+    // What a kill leaves: hidden folders with part of a snapshot.
     for (const char* leftover :
-         {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-old-Mage-06-12-2026-15-04-09"}) {
+         {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-new-Mage-06-12-2026-15-04-09"}) {
         fs::create_directory(history_ / leftover);
         WriteFile(history_ / leftover / "Hero.d2s", "half");
     }
-    // What is not: the snapshots, a hidden folder of the player's, a file and a link.
-    fs::create_directory(history_ / "Hero-06-12-2026-15-04-08");
-    fs::create_directory(history_ / ".quorrel-notes");
-    WriteFile(history_ / ".quorrel-new-file", "a file, not a folder of Quorrel's");
+    // What is not: another copy's snapshot in progress, a snapshot, a hidden folder of the
+    // player's, a file and a link.
+    const Names kept{".quorrel-new-Mage-06-12-2026-15-04-09-2", ".quorrel-new-file",
+                     ".quorrel-new-link", ".quorrel-notes", "Hero-06-12-2026-15-04-08"};
+    const AnotherCopy writing(root_.folder("history/" + kept[0]).string(),
+                              platform::FolderLock::Kind::Exclusive);
+    fs::create_directory(history_ / kept[4]);
+    fs::create_directory(history_ / kept[3]);
+    WriteFile(history_ / kept[1], "a file, not a folder of ours");
     const fs::path elsewhere = root_.folder("elsewhere");
     WriteFile(elsewhere / "kept", "kept");
 #ifndef _WIN32
-    fs::create_directory_symlink(elsewhere, history_ / ".quorrel-new-link");
+    fs::create_directory_symlink(elsewhere, history_ / kept[2]);
+#else
+    WriteFile(history_ / kept[2], "a file: no link without privileges");
 #endif
     RemoveUnfinishedSnapshots(history_.string());
-    Names kept{".quorrel-new-file", ".quorrel-notes", "Hero-06-12-2026-15-04-08"};
-#ifndef _WIN32
-    kept.insert(kept.begin() + 1, ".quorrel-new-link");
-#endif
     EXPECT_EQ(Entries(history_), kept);
     EXPECT_EQ(ReadFile(elsewhere / "kept"), "kept");
-
     RemoveUnfinishedSnapshots((history_ / "missing").string());  // says nothing, changes nothing
+
+    // Another copy starts up while this one is finishing a snapshot.
+    WatchedFiles files;
+    files.before = [&](std::string_view operation, const fs::path&) {
+        if (operation == "Move") {
+            AsAnotherCopy([&] { RemoveUnfinishedSnapshots(history_.string()); });
+        }
+    };
+    EXPECT_EQ(fs::path(Take(files)), final_);
+    EXPECT_TRUE(Whole(final_));
+}
+
+TEST(SnapshotFolderNameTest, ANameIsReadBackFromItsEndWhateverTheCharactersNameHolds)
+{
+    const platform::LocalDateTime taken{2026, 12, 6, 15, 4, 9};
+    for (const SnapshotName& name : {SnapshotName{"Hero", taken}, SnapshotName{"Hero", taken, 2},
+                                     SnapshotName{"A-b-31-01-1999-00-00-59", taken, 13},
+                                     SnapshotName{"Hero.v2", {1999, 1, 31, 0, 0, 59}, 123456789}}) {
+        EXPECT_EQ(ParseSnapshotFolderName(SnapshotFolderName(name)), name)
+            << SnapshotFolderName(name);
+    }
+    EXPECT_EQ(SnapshotFolderName({"Hero", taken, 2}), "Hero-06-12-2026-15-04-09-2");
+    for (const char* name :
+         {"", "-06-12-2026-15-04-09", "Hero-06-13-2026-15-04-09", "Hero-00-12-2026-15-04-09",
+          "Hero-06-12-2026-24-04-09", "Hero-06-12-2026-15-60-09", "Hero-06-12-2026-15-04-9x",
+          "Hero_06-12-2026-15-04-09", "Hero-06-12-2026", "Hero-06-12-2026-15-04-09-1",
+          "Hero-06-12-2026-15-04-09-02", "Hero-06-12-2026-15-04-09-", "Hero-06-12-2026-15-04-09-x",
+          "Hero-06-12-2026-15-04-09-1234567890"}) {
+        EXPECT_EQ(ParseSnapshotFolderName(name), std::nullopt) << name;
+    }
 }
 
 }  // namespace
