@@ -9,13 +9,21 @@
 #include <thread>
 
 #include "about/start_sys_info.h"
+#include "platform/path_text.h"
 #include "support/gui_fakes.h"
-#include "support/registries_under_test.h"
+
+#ifdef Q_OS_WIN
+#include "platform/code_page.h"
+#include "platform/windows_test_support.h"
+#endif
 
 namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
+using platform::kRegSz;
+using platform::ToText;
 
 // A stand-in for the tool records in started.txt beside itself that it ran: on Windows, the show
 // command it was given.
@@ -34,7 +42,7 @@ void WriteStandIn(const fs::path& file)
 }
 #endif
 
-// What the stand-in in a folder recorded, once it has: it runs in its own time.
+// What the stand-in in a folder recorded, once it has (it runs in its own time), cleared.
 std::string Record(const fs::path& folder)
 {
     std::string record;
@@ -42,122 +50,134 @@ std::string Record(const fs::path& folder)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         record = test::ReadFile(folder / "started.txt");
     }
+    fs::remove(folder / "started.txt");
     return record;
 }
 
-class FrmAboutTest : public ::testing::Test {
-protected:
-    test::FakeServices fakes_;
-    frmAbout dialog_{&fakes_.registry, fakes_.dialogs, "/settings", nullptr};
-};
-
-TEST_F(FrmAboutTest, TheDescriptionNamesTheSettingsFolderAndALongOneLosesItsMiddle)
+TEST(FrmAboutTest, TheBoxShowsWhereTheSettingsAreAndEnterOrEscClosesIt)
 {
-    EXPECT_EQ(dialog_.findChild<QLabel*>("lblDescription")->text(),
-              "by the Quorrel developers\nSettings: /settings");
-
-    // A folder too long for the box keeps its two ends, and the tip has all of it.
+    test::FakeServices fakes;
+    // A folder too long for the line keeps its two ends, and the tip has all of it.
     const QString deep = "/home/player/" + QString("very long folder name/").repeated(10) + "end";
-    frmAbout box(&fakes_.registry, fakes_.dialogs, deep, nullptr);
-    const auto* description = box.findChild<QLabel*>("lblDescription");
+    frmAbout dialog(&fakes.registry, fakes.dialogs, deep, nullptr);
+    const auto* description = dialog.findChild<QLabel*>("lblDescription");
     const QString line = description->text().section('\n', 1);
-    EXPECT_TRUE(line.startsWith("Settings: /h")) << line.toStdString();
-    EXPECT_TRUE(line.endsWith("/end")) << line.toStdString();
+    EXPECT_TRUE(line.startsWith("Settings: /h") && line.endsWith("/end")) << line.toStdString();
     EXPECT_LE(description->fontMetrics().horizontalAdvance(line), description->width());
     EXPECT_EQ(description->toolTip(), deep);
-}
-
-TEST_F(FrmAboutTest, EnterAndEscCloseTheBox)
-{
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        dialog_.setResult(QDialog::Rejected);
-        dialog_.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
-        QTest::keyClick(&dialog_, key);
-        EXPECT_FALSE(dialog_.isVisible()) << key;
-        EXPECT_EQ(dialog_.result(), QDialog::Accepted) << key;
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClick(&dialog, key);
+        EXPECT_FALSE(dialog.isVisible()) << key;
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << key;
     }
 }
 
-// The tool is started from the registry held in memory and, under Wine, from Wine's own.
-TEST_F(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavailable)
+// The tool is started from a registry held in memory and, under Wine, from Wine's own, whose
+// HKEY_LOCAL_MACHINE a throw-away prefix lets the tests write.
+TEST(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavailable)
 {
-    using namespace std::string_literals;
-    // Blanks in the folders' names must not cut the program's name short.
-    const fs::path named = fakes_.folder.folder("Named Tool");
-    const fs::path located = fakes_.folder.folder("Shared Tools");
-    const std::string info = (named / "info.exe").string();
-    WriteStandIn(info);
+    const std::string pathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+    const test::TempFolder temp;
+    // Blanks must not cut the program's name short; the accent is in the registry's code page.
+    const fs::path named = temp.path() / platform::ToPath("Outils \xc3\xa9t\xc3\xa9");
+    const fs::path located = temp.folder("Shared Tools");
+    fs::create_directory(named);
+    const std::string info = ToText(named / "info.exe");
+    WriteStandIn(named / "info.exe");
     WriteStandIn(located / "MSINFO32.EXE");
     test::WriteFile(named / "notes.txt", "no program");
+    const std::string a1023(1023, 'a');
     struct Row {
-        std::string path;  // the full path, if any
+        std::optional<std::string> path;  // the full path's bytes, if any
         std::uint32_t type;
-        fs::path folder;  // the folder of MSINFO32.EXE, if any
-        fs::path started;
+        std::optional<fs::path> folder;  // the folder of MSINFO32.EXE, if any
+        fs::path started;                // none: the box says the tool is unavailable
     };
     const Row rows[] = {
-        {"", platform::kRegSz, {}, {}},
-        {info + '\0', platform::kRegSz, located, named},  // the full path comes first
-        {"", platform::kRegSz, located, located},         // then MSINFO32.EXE
-        {"", platform::kRegSz, named, {}},                // a folder without MSINFO32.EXE
+        {info + '\0', kRegSz, located, named},     // the full path comes first,
+        {info, kRegSz, std::nullopt, named},       // stored with its NUL or without,
+        {std::nullopt, kRegSz, located, located},  // then MSINFO32.EXE in the folder
+        {std::nullopt, kRegSz, named, {}},
         // Once the full path is read, the folder is no longer looked at: a path that names no
-        // program, an expandable string (read as nothing) and an empty string.
-        {(named / "missing.exe").string(), platform::kRegSz, located, {}},
-        {named.string(), platform::kRegSz, located, {}},
-        {(named / "notes.txt").string(), platform::kRegSz, located, {}},
+        // program, an expandable string (read as nothing), no data, the longest value...
+        {ToText(named / "missing.exe"), kRegSz, located, {}},
+        {ToText(named / "notes.txt"), kRegSz, located, {}},
         {info + '\0', platform::kRegExpandSz, located, {}},
-        {"\0"s, platform::kRegSz, located, {}},
+        {"", kRegSz, located, {}},
+        {a1023 + '\0', kRegSz, located, {}},
+        // ... but a value longer than the buffer is not read, even where only its UTF-8 is.
+        {a1023 + "a\0"s, kRegSz, located, located},
+        {a1023.substr(1) + "\xc3\xa9\0"s, kRegSz, located, located},
+        {std::nullopt, kRegSz, std::nullopt, {}},  // last, so that the registry is left clean
     };
-    test::OnEveryRegistry([&](const test::RegistryUnderTest& store) {
+    std::vector<std::size_t> untried;
+    // store(key, name, type, bytes) stores exactly these bytes, a text in the registry's own
+    // encoding, or removes the value (none): false, with nothing stored, when that encoding lacks
+    // one of the text's characters.
+    const auto run = [&](const char* name, platform::Registry& registry, const auto& store) {
         for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message()
-                         << store.name << " registry: " << row.path << ", " << row.folder);
-            store.clear();
-            if (!row.path.empty()) {
-                store.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Path", row.type, row.path);
-            }
-            if (!row.folder.empty()) {
-                store.set("SOFTWARE\\Microsoft\\Shared Tools Location", "MsInfo", platform::kRegSz,
-                          row.folder.string());
+            const auto index = static_cast<std::size_t>(&row - rows);
+            SCOPED_TRACE(testing::Message() << name << " registry, row " << index);
+            const auto folder = row.folder ? std::optional(ToText(*row.folder)) : std::nullopt;
+            if (!store(pathKey, "PATH", row.type, row.path) ||
+                !store("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", kRegSz, folder)) {
+                untried.push_back(index);
+                continue;
             }
             test::RecordingDialogs dialogs;
-            frmAbout box(&store.registry, dialogs, "", nullptr);
+            frmAbout box(&registry, dialogs, "", nullptr);
             box.findChild<QPushButton*>("cmdSysInfo")->click();
             EXPECT_EQ(dialogs.prompts(),
                       row.started.empty() ? QStringList{kSysInfoUnavailable} : QStringList{});
             if (!row.started.empty()) {
                 EXPECT_EQ(Record(row.started), kStarted);
-                fs::remove(row.started / "started.txt");
             }
         }
+    };
+    test::MemoryRegistry memory;
+    run("in memory", memory, [&memory](const auto&... value) {
+        memory.Set(platform::kHKeyLocalMachine, value...);
+        return true;
     });
+#ifdef Q_OS_WIN
+    if (test::RunningUnderWine()) {
+        run("Wine's", *platform::MakeSystemRegistry(),
+            [](const std::string& key, const std::string& name, std::uint32_t type,
+               const std::optional<std::string>& bytes) {
+                const auto text = bytes ? platform::ToCodePage(*bytes) : std::nullopt;
+                if (!bytes) {
+                    test::DeleteMachineValue(key, name);
+                } else if (text) {
+                    test::SetMachineValue(key, name, type, *text);
+                }
+                return !bytes || text.has_value();
+            });
+    }
+#endif
+    if (!untried.empty()) {
+        GTEST_SKIP() << "the code page lacks a character of row " << untried.front();
+    }
 }
 
 #ifndef Q_OS_WIN
-// Linux and macOS have no registry: the desktop's own tool found on PATH is started, the closest
-// match to msinfo32 first.
-TEST_F(FrmAboutTest, WithoutARegistrySystemInfoStartsTheDesktopsOwnTool)
+// Linux and macOS have no registry: the desktop's own tool found on PATH is started.
+TEST(FrmAboutTest, WithoutARegistrySystemInfoStartsTheDesktopsOwnTool)
 {
-    const fs::path unusable = fakes_.folder.folder("unusable");
-    const fs::path monitor = fakes_.folder.folder("monitor");
-    const fs::path hardinfo = fakes_.folder.folder("hardinfo");
-    // Neither a file that cannot be run nor a folder is a program.
-    test::WriteFile(unusable / "hardinfo", "");
-    fs::create_directory(unusable / "hardinfo2");
-    WriteStandIn(monitor / "gnome-system-monitor");
-    WriteStandIn(hardinfo / "hardinfo");
+    test::FakeServices fakes;
+    const fs::path tools = fakes.folder.folder("tools");
+    WriteStandIn(tools / "hardinfo");
+    frmAbout box(nullptr, fakes.dialogs, "", nullptr);
     const QByteArray path = qgetenv("PATH");
-    frmAbout box(nullptr, fakes_.dialogs, "", nullptr);
-    for (const std::string& folders :
-         {unusable.string() + ":" + monitor.string() + ":" + hardinfo.string(),
-          unusable.string()}) {
-        qputenv("PATH", QByteArray::fromStdString(folders));
+    for (const fs::path& folder : {fakes.folder.path(), tools}) {
+        qputenv("PATH", QByteArray::fromStdString(folder.string()));
         box.StartSysInfo();
     }
     qputenv("PATH", path);
-    EXPECT_EQ(fakes_.dialogs.prompts(), QStringList{kSysInfoUnavailable}) << "none on the path";
-    EXPECT_EQ(Record(hardinfo), kStarted);
+    EXPECT_EQ(fakes.dialogs.prompts(), QStringList{kSysInfoUnavailable}) << "none on the path";
+    EXPECT_EQ(Record(tools), kStarted);
 }
 #endif
 

@@ -24,59 +24,42 @@ QString Text(const std::filesystem::path& path)
     return ToQString(ToText(path));
 }
 
-class DirListBoxTest : public ::testing::Test {
-protected:
-    test::TempFolder temp_;
-    std::filesystem::path top_ = temp_.folder("top/beta").parent_path();
-    DirListBox box_;
-    QSignalSpy changes_{&box_, &DirListBox::Change};
-};
-
-TEST_F(DirListBoxTest, OpensOnlyFoldersAndSignalsOnlyRealChanges)
-{
-    ASSERT_TRUE(box_.setPath(Text(top_) + QChar(kPathSeparator)));
-    EXPECT_EQ(box_.path(), Text(top_));
-    EXPECT_TRUE(box_.setPath(Text(top_ / "beta" / "..")));
-    EXPECT_EQ(changes_.count(), 1) << "the same folder written another way is no change";
-
-    EXPECT_FALSE(box_.setPath(Text(temp_.path() / "missing")));
-    EXPECT_EQ(box_.path(), Text(top_));
-    EXPECT_EQ(changes_.count(), 1);
-
-    const QString root = Text(temp_.path().root_path());
-    ASSERT_TRUE(box_.setPath(root));
-    EXPECT_EQ(box_.path(), root) << "a root keeps its separator";
-}
-
 // A snapshot still being copied sits in a hidden folder of the history: File > Load never offers
 // it.
-TEST_F(DirListBoxTest, HiddenFoldersAreNotListed)
+TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnlyRealChanges)
 {
-    const std::filesystem::path unfinished =
-        temp_.folder("top/.quorrel-new-Hero-06-12-2026-15-04-09");
-    HideFile(unfinished);
-    ASSERT_TRUE(box_.setPath(Text(top_)));
-    EXPECT_TRUE(box_.list().findItems("beta", Qt::MatchExactly).size() == 1);
-    EXPECT_TRUE(box_.list().findItems(".quorrel", Qt::MatchStartsWith).empty());
-}
-
-TEST_F(DirListBoxTest, DoubleClickOpensAFolderWhereASingleClickOnlyHighlights)
-{
-    box_.resize(200, 400);
-    box_.show();
-    ASSERT_TRUE(box_.setPath(Text(top_)));
-    const QList<QListWidgetItem*> beta = box_.list().findItems("beta", Qt::MatchExactly);
+    const test::TempFolder temp;
+    const std::filesystem::path top = temp.folder("top/beta").parent_path();
+    HideFile(temp.folder("top/.quorrel-new-Hero-06-12-2026-15-04-09"));
+    DirListBox box;
+    QSignalSpy changes(&box, &DirListBox::Change);
+    box.resize(200, 400);
+    box.show();
+    ASSERT_TRUE(box.setPath(Text(top) + QChar(kPathSeparator)));
+    EXPECT_EQ(box.path(), Text(top));
+    const QList<QListWidgetItem*> beta = box.list().findItems("beta", Qt::MatchExactly);
     ASSERT_EQ(beta.size(), 1);
-    const QPoint centre = box_.list().visualItemRect(beta.front()).center();
+    EXPECT_TRUE(box.list().findItems(".quorrel", Qt::MatchStartsWith).empty());
+    EXPECT_TRUE(box.setPath(Text(top / "beta" / "..")));
+    EXPECT_FALSE(box.setPath(Text(temp.path() / "missing")));
+    EXPECT_EQ(box.path(), Text(top));
+    EXPECT_EQ(changes.count(), 1) << "the same folder written another way is no change";
 
-    QTest::mouseClick(box_.list().viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(box_.path(), Text(top_));
-    QTest::mouseDClick(box_.list().viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(box_.path(), Text(top_ / "beta"));
-    EXPECT_EQ(changes_.count(), 2);
+    const QPoint centre = box.list().visualItemRect(beta.front()).center();
+    QTest::mouseClick(box.list().viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(box.path(), Text(top)) << "a single click only highlights";
+    QTest::mouseDClick(box.list().viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(box.path(), Text(top / "beta"));
+    EXPECT_EQ(changes.count(), 2);
+
+    const QString root = Text(temp.path().root_path());
+    ASSERT_TRUE(box.setPath(root));
+    EXPECT_EQ(box.path(), root) << "a root keeps its separator";
 }
 
-TEST(DriveListBoxTest, SignalsOnlyRealChangesAndNoneWhenSetQuietly)
+// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive;
+// one signals only a real change, and none when set quietly.
+TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
 {
     DriveListBox box;
     QSignalSpy changes(&box, &DriveListBox::Change);
@@ -85,15 +68,10 @@ TEST(DriveListBoxTest, SignalsOnlyRealChangesAndNoneWhenSetQuietly)
     box.addItem("other");  // as a stick plugged in would be listed
     box.setDrive("other");
     EXPECT_EQ(changes.count(), 1);
-
     box.setDriveQuietly(start);
     EXPECT_EQ(box.drive(), start);
     EXPECT_EQ(changes.count(), 1);
-}
 
-// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive.
-TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
-{
     const test::TempFolder temp;
     const QString inside = Text(temp.folder("inside"));
     const QString before = QDir::currentPath();
@@ -115,9 +93,7 @@ TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
     EXPECT_EQ(drives.front(), "/");
     // The kernel's own file systems hold no player's files.
     std::ifstream mounts("/proc/self/mounts");
-    std::string device;
-    std::string point;
-    std::string type;
+    std::string device, point, type;
     while (mounts >> device >> point >> type && mounts.ignore(1000, '\n')) {
         if (type == "proc" || type == "sysfs" || type == "tmpfs" || type.starts_with("cgroup")) {
             EXPECT_FALSE(drives.contains(QString::fromStdString(point))) << point;

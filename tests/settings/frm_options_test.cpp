@@ -2,18 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
+#include <functional>
 
+#include "app/frm_main.h"
 #include "platform/qt/dir_list_box.h"
-#include "platform/qt/drive_list_box.h"
-#include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
+#include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
-#include "snapshot/check_period.h"
 #include "support/gui_fakes.h"
 #include "support/modal.h"
 
@@ -22,145 +25,144 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::MsgBoxIcon;
-using test::ReadFile;
-using test::WriteFile;
 
 QString Text(const fs::path& path)
 {
     return platform::ToQString(path.string());
 }
 
-// The dialog on its own, opened modally as the main window opens it, with the part of Apply that
-// the dialog relies on: the refresh time must arm the timer, and the file is written.
+// The dialog as the player opens it, from the main window, whose Apply takes effect at once.
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    fs::path Folder(const std::string& name, std::initializer_list<const char*> files)
+    fs::path Folder(const fs::path& folder, std::initializer_list<const char*> files)
     {
-        const auto folder = fakes_.folder.folder(name);
+        fs::create_directories(folder);
         for (const char* file : files) {
-            WriteFile(folder / file, std::string("the game's ") + file);
+            test::WriteFile(folder / file, std::string("the game's ") + file);
         }
         return folder;
     }
 
-    // Opens the dialog on the stored settings (preload) or as a first run, and lets `act` work
-    // in it; a dialog left open is cancelled. Returns what exec() gave.
-    int WithOptions(const std::function<void(frmOptions&)>& act, bool preload = true,
-                    const std::string& found = {})
+    // Set Options, with `act` done on the dialog while it is up.
+    void WithOptions(const std::function<void(frmOptions&)>& act)
     {
-        frmOptions dialog(
-            stored_, preload, found,
-            [this](const Settings& edited) {
-                CheckPeriodOf(edited.RefreshTime);
-                WriteSettingsFile(edited, fakes_.services.settingsFile);
-                applied_.push_back(edited);
-            },
-            fakes_.dialogs, nullptr);
-        test::OnNextModal([&act](QDialog& opened) { act(dynamic_cast<frmOptions&>(opened)); });
-        return dialog.exec();
+        test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
+        window_.itmOptions().trigger();
     }
 
+    // One box shown, whose text starts so.
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title = "Error")
     {
-        ASSERT_EQ(fakes_.dialogs.prompts().join(" | ").toStdString(), prompt.toStdString());
+        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
+            << fakes_.dialogs.prompts().join(" | ").toStdString();
+        EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.startsWith(prompt)) << prompt.toStdString();
         EXPECT_EQ(fakes_.dialogs.boxes.front().icon, icon);
         EXPECT_EQ(fakes_.dialogs.boxes.front().title, title);
         fakes_.dialogs.boxes.clear();
     }
 
     test::FakeServices fakes_;
-    fs::path save_ = Folder("save", {"Hero.d2s", "Hero.key", "Hero.map"});
     fs::path history_ = fakes_.folder.folder("history");
-    Settings stored_{save_.string(), history_.string(), "60"};
-    std::vector<Settings> applied_;  // every call of Apply that succeeded
+    frmMain window_{fakes_.services};
 };
 
-TEST_F(FrmOptionsTest, AFirstRunOpensOnTheSaveFolderFoundAndApplyWantsASaveSetThenSaves)
+// A first run: the dialog opens on the game's save folder where one is found, and Apply says what
+// is wrong, and keeps the dialog open, until the settings are saved.
+TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
 {
-    stored_ = {};
-    WithOptions(
-        [&](frmOptions& dialog) {
-            EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found";
-            ASSERT_TRUE(
-                dialog.Dir1().setPath(Text(Folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
-            dialog.Command1_Click();
-            ExpectOneBox("This is not a valid Diablo2 save game directory.",
-                         MsgBoxIcon::Information);
-        },
-        false);
-    EXPECT_TRUE(applied_.empty());
-    EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
-
-    const int result = WithOptions(
-        [&](frmOptions& dialog) {
-            EXPECT_EQ(dialog.Dir1().path(), Text(save_));
-            // Windows names the drive "c:" in the box and "C:" in the path.
-            EXPECT_TRUE(
-                platform::SameDrive(dialog.Drive1().drive(), platform::DriveOf(Text(save_))));
-            ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
-            // Any three files ending so make a save folder.
-            ASSERT_TRUE(
-                dialog.Dir1().setPath(Text(Folder("notes", {"A.d2s", "B.d2s", "notes.map"}))));
-            QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
-        },
-        false, save_.string());
-    EXPECT_EQ(result, QDialog::Accepted);
-    ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
-    const std::string notes = (fakes_.folder.path() / "notes").string();
-    EXPECT_EQ(applied_, (std::vector<Settings>{{notes, history_.string(), "60"}}));
-    EXPECT_EQ(ReadFile(fakes_.services.settingsFile),
-              notes + "\r\n" + history_.string() + "\r\n60\r\n");
-}
-
-TEST_F(FrmOptionsTest, BrowsingAndTheArrowsChangeNothingUntilApply)
-{
-    // Start-up cannot arm the timer from 5000 seconds; a file edited by hand since reads so.
-    stored_.RefreshTime = "5000";
-    const fs::path browsed = fakes_.folder.folder("browsed");
-    const int result = WithOptions([&](frmOptions& dialog) {
-        EXPECT_EQ(dialog.Dir1().path(), Text(save_));
-        EXPECT_EQ(dialog.Dir2().path(), Text(history_));
-        EXPECT_EQ(dialog.Text1().text(), "500") << "the box holds three characters";
-
-        QTest::mouseClick(&dialog.UpDown1().upButton(), Qt::LeftButton);
-        ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
-        ASSERT_TRUE(dialog.Dir2().setPath(Text(browsed)));
-        EXPECT_EQ(dialog.edited(), (Settings{fakes_.folder.text(), browsed.string(), "501"}));
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        EXPECT_TRUE(dialog.isVisible()) << "Esc is no Cancel";
-        QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
+    // A machine whose game keeps its saves in the last place searched.
+    const fs::path home = fakes_.folder.folder("home");
+    fakes_.folder.folder("home/prefix/drive_c/users/joe");
+    fakes_.services.environment = {home.string(), home.string(), home.string(),
+                                   (home / "prefix").string()};
+    window_.Form_Load();
+    fakes_.dialogs.boxes.clear();
+    window_.show();
+    WithOptions([this](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(fs::current_path())) << "nothing found";
+        // The player starts the program again: the dialog the window waits on stays in front.
+        const QSignalSpy windowShownAgain(window_.windowHandle(), &QWindow::visibleChanged);
+        window_.AnotherStart();
+        EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+        EXPECT_TRUE(windowShownAgain.isEmpty());
     });
-    EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_TRUE(applied_.empty());
-    EXPECT_TRUE(fs::is_empty(browsed));
-    EXPECT_FALSE(fs::exists(fakes_.services.settingsFile));
+    const fs::path game =
+        Folder(SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back(),
+               {"Hero.d2s", "Hero.key", "Hero.map"});
+    const Settings before = window_.state().settings();
+    const int interval = window_.Timer1().interval();
+    const std::string file = fakes_.services.settingsFile;
+    WithOptions([&](frmOptions& dialog) {
+        EXPECT_EQ(dialog.Dir1().path(), Text(game));
+        ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
+        // Letter case counts in the endings; any three files ending so make a save folder.
+        ASSERT_TRUE(dialog.Dir1().setPath(
+            Text(Folder(fakes_.folder.path() / "up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+        dialog.Command1_Click();
+        ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
+        ASSERT_TRUE(dialog.Dir1().setPath(
+            Text(Folder(fakes_.folder.path() / "notes", {"A.d2s", "B.d2s", "notes.map"}))));
+        dialog.Text1().selectAll();
+        QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
+        dialog.Command1_Click();
+        ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical);
+        dialog.Text1().setText("-5");
+        dialog.Command1_Click();
+        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
+        // A folder where the file must go cannot be replaced; the failed Apply changes nothing.
+        fakes_.services.settingsFile =
+            Folder(fakes_.folder.path() / "blocked", {"inside"}).string();
+        dialog.Text1().setText("100");
+        dialog.Command1_Click();
+        ExpectOneBox("The settings could not be saved.\n", MsgBoxIcon::Critical);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(window_.state().settings(), before);
+        EXPECT_EQ(window_.Timer1().interval(), interval);
+
+        fakes_.services.settingsFile = file;
+        QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
+        ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(test::ReadFile(fakes_.folder.path() / "blocked" / "inside"), "the game's inside");
+    EXPECT_EQ(window_.state().settings(),
+              (Settings{(fakes_.folder.path() / "notes").string(), history_.string(), "100"}));
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_TRUE(window_.itmLoad().isEnabled());
+    EXPECT_TRUE(window_.mnuRun().isEnabled());
 }
 
-TEST_F(FrmOptionsTest, TheArrowsStepTheRefreshTimeBetweenZeroAnd999)
+// During a run, what the player browses, the arrows and New Direcory change no setting until
+// Apply, which re-arms the timer and records the new save folder at once.
+TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
 {
+    const fs::path save =
+        Folder(fakes_.folder.path() / "save", {"Hero.d2s", "Hero.key", "Hero.map"});
+    const Settings stored{save.string(), history_.string(), "60"};
+    WriteSettingsFile(stored, fakes_.services.settingsFile);
+    window_.Form_Load();
+    window_.itmStart().trigger();
     WithOptions([&](frmOptions& dialog) {
-        QLineEdit& box = dialog.Text1();
+        EXPECT_EQ(dialog.Dir2().path(), Text(history_));
+        // The arrows step the refresh time by a second, between 0 and 999.
+        platform::UpDown& arrows = dialog.UpDown1();
         for (const auto& [before, up, after] :
              {std::tuple{"1", false, "0"}, std::tuple{"0", false, "0"},
               std::tuple{"2.5", true, "3.5"}, std::tuple{"2.5", false, "1.5"},
               std::tuple{"999", true, "999"}}) {
-            box.setText(before);
-            platform::UpDown& arrows = dialog.UpDown1();
+            dialog.Text1().setText(before);
             QTest::mouseClick(up ? &arrows.upButton() : &arrows.downButton(), Qt::LeftButton);
-            EXPECT_EQ(box.text(), after) << before;
+            EXPECT_EQ(dialog.Text1().text(), after) << before;
             EXPECT_EQ(dialog.edited().RefreshTime, after) << before;
         }
         ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information);
-    });
-}
-
-TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
-{
-    WithOptions([&](frmOptions& dialog) {
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
+        // New Direcory makes one plain folder inside the snapshot folder, and opens it.
         fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
         dialog.Command3_Click();
-        EXPECT_EQ(dialog.edited().SnapshotDir, (history_ / "Heroes").string());
-
+        EXPECT_EQ(dialog.edited(),
+                  (Settings{fakes_.folder.text(), (history_ / "Heroes").string(), "999"}));
         ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
         for (int attempt = 0; attempt < 3; ++attempt) {
             dialog.Command3_Click();
@@ -169,41 +171,35 @@ TEST_F(FrmOptionsTest, NewDirecoryMakesOnePlainFolderInsideTheSnapshotFolder)
                 "directory already exists",
                 MsgBoxIcon::Information);
         }
+        EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
+        test::Touch(save / "Hero.d2s");
+        window_.state().engine().Timer1_Timer();  // a check meanwhile
+
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible()) << "Esc is no Cancel";
+        QTest::mouseClick(&dialog.Command2(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
     });
-    EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
-}
+    EXPECT_EQ(window_.state().settings(), stored);
+    EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09")) << "the applied folder checked";
 
-TEST_F(FrmOptionsTest, AnApplyThatFailsKeepsTheFileAndTheDialog)
-{
-    WriteSettingsFile(stored_, fakes_.services.settingsFile);
-    const std::string stored = ReadFile(fakes_.services.settingsFile);
+    // Another copy of Hero, saved at other times: nothing in it counts as changed.
+    const fs::path other =
+        Folder(fakes_.folder.path() / "other", {"Hero.d2s", "Hero.key", "Hero.map"});
+    test::Touch(other / "Hero.d2s", 3600);
+    fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
     WithOptions([&](frmOptions& dialog) {
-        dialog.Text1().selectAll();
-        QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
-        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-        dialog.Command1_Click();
-        ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical);
-        for (const char* refresh : {"-5", "x"}) {
-            dialog.Text1().setText(refresh);
-            fakes_.dialogs.boxes.clear();  // the box itself refuses "x" while typing
-            dialog.Command1_Click();
-            ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-            EXPECT_EQ(ReadFile(fakes_.services.settingsFile), stored) << refresh;
-        }
-
-        // A folder where the file must go cannot be replaced.
-        fakes_.services.settingsFile = fakes_.folder.folder("blocked").string();
-        WriteFile(fakes_.folder.path() / "blocked" / "inside", "kept");
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(other)));
         dialog.Text1().setText("100");
         dialog.Command1_Click();
-        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
-        EXPECT_TRUE(
-            fakes_.dialogs.boxes.front().prompt.startsWith("The settings could not be saved.\n"));
-        EXPECT_EQ(fakes_.dialogs.boxes.front().icon, MsgBoxIcon::Critical);
-        EXPECT_TRUE(dialog.isVisible());
     });
-    EXPECT_EQ(ReadFile(fakes_.folder.path() / "blocked" / "inside"), "kept");
-    EXPECT_TRUE(applied_.empty());
+    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_TRUE(window_.Timer1().isEnabled());
+    for (int tick = 0; tick < 66; ++tick) {
+        window_.state().engine().Timer1_Timer();
+    }
+    EXPECT_FALSE(fs::exists(history_ / "Hero-06-12-2026-15-05-09"))
+        << "stamps of the old folder were compared";
 }
 
 }  // namespace

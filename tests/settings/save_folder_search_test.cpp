@@ -11,7 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Folders = std::vector<std::string>;
-using platform::JoinPath;
 
 // A home folder of a player, made up in a temporary folder.
 class SaveFolderSearchTest : public ::testing::Test {
@@ -42,25 +41,25 @@ protected:
 
     test::TempFolder root_;
     std::string home_ = Plant("home");
-    test::MemoryRegistry registry_;
 };
 
 TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
 {
     SaveFolderEnvironment environment{home_, "", "", Plant("elsewhere")};
     EXPECT_TRUE(WineSaveFolders(environment).empty()) << "no prefix holds a user";
-    // Users made in neither their order of name nor its reverse.
-    for (const char* user : {"joe", "Public", "ann"}) {
-        Plant(std::string("home/.wine/drive_c/users/") + user);
-    }
     // $WINEPREFIX, ~/.wine, Lutris' games and Bottles' bottles; users in order of name, letter
-    // case aside, as the folder box shows them.
+    // case aside, as the folder box shows them, made in neither that order nor its reverse.
+    const char* users[] = {"elsewhere/drive_c/users/ann",
+                           "home/.wine/drive_c/users/ann",
+                           "home/.wine/drive_c/users/joe",
+                           "home/.wine/drive_c/users/Public",
+                           "home/Games/diablo-ii/drive_c/users/steve",
+                           "home/.local/share/bottles/bottles/D2/drive_c/users/joe"};
     Folders expected;
-    for (const char* user : {"elsewhere/drive_c/users/ann", "home/.wine/drive_c/users/ann",
-                             "home/.wine/drive_c/users/joe", "home/.wine/drive_c/users/Public",
-                             "home/Games/diablo-ii/drive_c/users/steve",
-                             "home/.local/share/bottles/bottles/D2/drive_c/users/joe"}) {
-        Plant(user);
+    for (const std::size_t user : {2, 3, 1, 0, 4, 5}) {
+        Plant(users[user]);
+    }
+    for (const char* user : users) {
         for (const char* place :
              {"Saved Games/Diablo II Resurrected", "Saved Games/Diablo II",
               "AppData/Local/VirtualStore/Program Files (x86)/Diablo II/Save"}) {
@@ -69,56 +68,45 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
     }
     EXPECT_EQ(Relative(WineSaveFolders(environment)), expected);
 
-    environment.winePrefix = JoinPath(home_, ".wine");
+    environment.winePrefix = platform::JoinPath(home_, ".wine");
     EXPECT_EQ(WineSaveFolders(environment).size(), 15u) << "~/.wine comes once";
+    EXPECT_EQ(Relative(MacSaveFolders(environment)),
+              Folders{"home/Library/Application Support/Blizzard/Diablo II"});
 }
 
-TEST_F(SaveFolderSearchTest, TheFirstFolderThatHoldsASaveSetIsFound)
-{
-    // Two save files only, then upper-case endings: neither is the game's folder.
-    Plant("home/.wine/drive_c/users/joe/Saved Games/Diablo II Resurrected",
-          {"Hero.d2s", "Hero.key"});
-    Plant("home/.wine/drive_c/users/joe/Saved Games/Diablo II",
-          {"Hero.D2S", "Hero.KEY", "Hero.MAP"});
-    const std::string lutris = Plant("home/Games/diablo-ii/drive_c/users/joe/Saved Games/Diablo II",
-                                     {"Hero.d2s", "Hero.key", "Hero.map"});
-    Plant("home/.local/share/bottles/bottles/D2/drive_c/users/joe/Saved Games/Diablo II",
-          {"Mage.d2s", "Mage.key", "Mage.map"});
-    EXPECT_EQ(FirstSaveFolder(WineSaveFolders({home_, "", "", ""})), lutris);
-    EXPECT_EQ(FirstSaveFolder({JoinPath(home_, "missing")}), "");
-}
-
+// The first folder that holds a save set is found: the Save Path that the game stores, with a
+// separator at the end, then the folders under the user's profile. A variable that is not set
+// never leads to the root.
 TEST_F(SaveFolderSearchTest, OnWindowsTheGamesOwnSavePathComesFirst)
 {
+    test::MemoryRegistry registry;
+    EXPECT_TRUE(WindowsSaveFolders({}, &registry).empty());
+    EXPECT_TRUE(MacSaveFolders({}).empty());
+    EXPECT_TRUE(WineSaveFolders({}).empty());
+    EXPECT_EQ(FindSaveFolder({}, &registry), "");
     const SaveFolderEnvironment environment{"", Plant("home/profile"),
                                             Plant("home/profile/AppData/Local"), ""};
-    const std::string resurrected =
-        Plant("home/profile/Saved Games/Diablo II Resurrected", {"A.d2s", "A.key", "A.map"});
-    EXPECT_EQ(Relative(WindowsSaveFolders(environment, &registry_)),
+    EXPECT_EQ(Relative(WindowsSaveFolders(environment, &registry)),
               (Folders{"home/profile/Saved Games/Diablo II Resurrected",
                        "home/profile/Saved Games/Diablo II",
                        "home/profile/AppData/Local/VirtualStore/Program Files (x86)/Diablo II/"
                        "Save"}));
-
-    // The game stores its folder with a separator at the end.
+    // Two save files only, then upper-case endings: neither is the game's folder.
+    Plant("home/profile/Saved Games/Diablo II Resurrected", {"A.d2s", "A.key"});
+    Plant("home/profile/Saved Games/Diablo II", {"A.D2S", "A.KEY", "A.MAP"});
+    const std::string store = Plant(
+        "home/profile/AppData/Local/VirtualStore/Program Files (x86)/"
+        "Diablo II/Save",
+        {"A.d2s", "A.key", "A.map"});
     const std::string game = Plant("Diablo II/Save", {"B.d2s", "B.key", "B.map"});
-    registry_.SetString(platform::kHKeyCurrentUser, "Software\\Blizzard Entertainment\\Diablo II",
-                        "Save Path", game + platform::kPathSeparator);
-    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry_)), game);
+    registry.Set(platform::kHKeyCurrentUser, "Software\\Blizzard Entertainment\\Diablo II",
+                 "Save Path", platform::kRegSz, game + platform::kPathSeparator + '\0');
+    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry)), game);
 
     // A Save Path that holds no saves any more is passed over.
-    fs::remove(platform::ToPath(JoinPath(game, "B.map")));
-    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry_)), resurrected);
-}
-
-TEST_F(SaveFolderSearchTest, AVariableThatIsNotSetNeverLeadsToTheRoot)
-{
-    EXPECT_TRUE(WindowsSaveFolders({}, &registry_).empty());
-    EXPECT_TRUE(MacSaveFolders({}).empty());
-    EXPECT_TRUE(WineSaveFolders({}).empty());
-    EXPECT_EQ(FindSaveFolder({}, &registry_), "");
-    EXPECT_EQ(Relative(MacSaveFolders({home_, "", "", ""})),
-              Folders{"home/Library/Application Support/Blizzard/Diablo II"});
+    fs::remove(platform::ToPath(platform::JoinPath(game, "B.map")));
+    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry)), store);
+    EXPECT_EQ(FirstSaveFolder({platform::JoinPath(home_, "missing")}), "");
 }
 
 }  // namespace

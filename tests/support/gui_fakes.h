@@ -44,22 +44,12 @@ public:
     }
     QString InputBox(QWidget*, const QString&, const QString&) override
     {
-        if (inputAnswers.empty()) {
-            return QString();
-        }
-        QString answer = inputAnswers.front();
-        inputAnswers.pop_front();
-        return answer;
+        return Next(inputAnswers, QString());
     }
     bool AskYesNo(QWidget*, const QString& prompt, const QString&) override
     {
         questions.push_back(prompt);
-        if (yesNoAnswers.empty()) {
-            return false;
-        }
-        const bool answer = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return answer;
+        return Next(yesNoAnswers, false);
     }
     QStringList prompts() const
     {
@@ -69,6 +59,17 @@ public:
         }
         return list;
     }
+
+private:
+    template <typename Answer>
+    static Answer Next(std::deque<Answer>& answers, Answer none)
+    {
+        if (!answers.empty()) {
+            none = answers.front();
+            answers.pop_front();
+        }
+        return none;
+    }
 };
 
 // A notification area that is always there and keeps one icon per identifier.
@@ -76,7 +77,6 @@ class FakeNotifyArea final : public platform::NotifyArea {
 public:
     bool available = true;
     std::map<std::uint32_t, platform::NOTIFYICONDATA> icons;
-    int addCalls = 0;
 
     bool isAvailable() const override { return available; }
     bool Shell_NotifyIconA(std::uint32_t message, const platform::NOTIFYICONDATA& data) override
@@ -84,23 +84,17 @@ public:
         if (message != platform::NIM_ADD) {
             return false;
         }
-        ++addCalls;
         return icons.emplace(data.uID, data).second;
     }
 
-    struct Balloon {
-        std::uint32_t iconId;
-        QString title;
-        QString text;
-    };
-    std::vector<Balloon> balloons;
+    std::vector<QString> balloons;  // the texts shown
 
-    bool ShowBalloon(std::uint32_t iconId, const QString& title, const QString& text) override
+    bool ShowBalloon(std::uint32_t iconId, const QString&, const QString& text) override
     {
         if (icons.count(iconId) == 0) {
             return false;
         }
-        balloons.push_back({iconId, title, text});
+        balloons.push_back(text);
         return true;
     }
 
