@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
 
     frmMain mainWindow(services);
     bool loaded = false;
-    frmSplash splash([&mainWindow, &loaded] {
+    auto* splash = new frmSplash([&mainWindow, &loaded] {
         mainWindow.Form_Load();
         mainWindow.show();
         loaded = true;
@@ -104,6 +104,6 @@ int main(int argc, char* argv[])
             mainWindow.AnotherStart();
         }
     });
-    splash.show();
+    splash->show();
     return QApplication::exec();
 }

@@ -142,13 +142,14 @@ SingleInstance::Outcome SingleInstance::Claim()
         !fallbackFolder_.isEmpty()
             ? fallbackFolder_
             : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    const QString files[] = {FullPath(settingsFile_) + ".lock",
-                             QDir(fallback).filePath(NameFor(settingsFile_) + ".lock")};
+    if (const std::optional<Outcome> outcome = claimAt(FullPath(settingsFile_) + ".lock")) {
+        return *outcome;
+    }
+    // Made only when it is needed: a portable copy leaves nothing outside its folder.
     QDir().mkpath(fallback);
-    for (const QString& file : files) {
-        if (const std::optional<Outcome> outcome = claimAt(file)) {
-            return *outcome;
-        }
+    if (const std::optional<Outcome> outcome =
+            claimAt(QDir(fallback).filePath(NameFor(settingsFile_) + ".lock"))) {
+        return *outcome;
     }
     // No lock can be had anywhere: running unguarded beats not running at all.
     lock_.reset();
@@ -234,7 +235,7 @@ SingleInstance::Answer SingleInstance::askRunningCopy(bool patient) const
         if (IsOwnSocket(serverName_)) {
             QLocalSocket socket;
             socket.connectToServer(serverName_);
-            if (socket.waitForConnected(1000)) {
+            if (socket.waitForConnected(1000) && ServedByThisUser(socket)) {
                 socket.write(kComeForward);
                 const bool answered = Answered(socket);
                 socket.disconnectFromServer();

@@ -3,9 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QStandardPaths>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/windows/handle.h"
+#else
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -15,6 +22,31 @@
 namespace quorrel {
 
 #ifdef _WIN32
+
+namespace {
+
+// The user that a process runs as, as its token names it; empty when it cannot be read, as
+// another user's token cannot.
+std::vector<BYTE> UserOf(HANDLE process)
+{
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &opened)) {
+        return {};
+    }
+    const platform::windows::Handle token(opened);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> information(size);
+    if (size == 0 ||
+        !::GetTokenInformation(token.get(), TokenUser, information.data(), size, &size)) {
+        return {};
+    }
+    const PSID user = reinterpret_cast<const TOKEN_USER*>(information.data())->User.Sid;
+    const auto* bytes = static_cast<const BYTE*>(user);
+    return std::vector<BYTE>(bytes, bytes + ::GetLengthSid(user));
+}
+
+}  // namespace
 
 QString PrivateSocketFolder(const QString&, const QStringList&, qsizetype)
 {
@@ -29,6 +61,24 @@ QString SessionSocketFolder(qsizetype)
 bool IsOwnSocket(const QString&)
 {
     return true;
+}
+
+// The user rather than the token's owner: a raised administrator's objects are owned by the
+// Administrators group.
+bool ServedByThisUser(const QLocalSocket& socket)
+{
+    ULONG server = 0;
+    if (!::GetNamedPipeServerProcessId(reinterpret_cast<HANDLE>(socket.socketDescriptor()),
+                                       &server)) {
+        return false;
+    }
+    const platform::windows::Handle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, server));
+    if (process.get() == nullptr) {
+        return false;
+    }
+    const std::vector<BYTE> ours = UserOf(::GetCurrentProcess());
+    return !ours.empty() && UserOf(process.get()) == ours;
 }
 
 #else
@@ -104,6 +154,11 @@ bool IsOwnSocket(const QString& path)
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
            info.st_uid == ::geteuid();
+}
+
+bool ServedByThisUser(const QLocalSocket&)
+{
+    return true;
 }
 
 #endif

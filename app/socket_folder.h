@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QLocalSocket;
+
 namespace quorrel {
 
 // Where a copy of the program listens for later starts. On Windows a local socket is a named
@@ -24,7 +26,13 @@ QString SessionSocketFolder(qsizetype nameLength);
 
 // Whether `path` is a socket that this user owns, judged on the path itself (a link is not
 // followed), so that a start never talks to a socket that another user put there. Always true
-// on Windows, where the name is a pipe's.
+// on Windows, where the name is a pipe's: see ServedByThisUser.
 bool IsOwnSocket(const QString& path);
+
+// Whether the server at the other end of a connected socket runs as this user. On Windows any
+// user may create a pipe of a given name first, so the pipe's server process is asked for the
+// user it runs as (a process whose user cannot be read is not this user's). Elsewhere
+// IsOwnSocket has judged the socket before it was connected to, and this is always true.
+bool ServedByThisUser(const QLocalSocket& socket);
 
 }  // namespace quorrel

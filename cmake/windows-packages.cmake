@@ -21,11 +21,26 @@ add_custom_command(
     COMMENT "Making ${zip_name}"
     VERBATIM)
 
+# The picture on the setup program's first and last pages, from the program's own: its icon over
+# a piece of the background, its name from the splash below. NSIS takes a BMP of 164 x 314.
+set(resources_dir ${PROJECT_SOURCE_DIR}/resources)
+set(setup_picture ${CMAKE_CURRENT_BINARY_DIR}/quorrel-setup.bmp)
+add_custom_command(
+    OUTPUT ${setup_picture}
+    COMMAND ${QUORREL_IMAGEMAGICK} ${resources_dir}/background.png -crop 164x314+700+400 +repage
+            ${resources_dir}/icons/quorrel-128.png -geometry +18+48 -composite
+            ( ${resources_dir}/splash.png -resize 156x ) -geometry +4+200 -composite
+            -alpha off BMP3:${setup_picture}
+    DEPENDS ${resources_dir}/background.png ${resources_dir}/icons/quorrel-128.png
+            ${resources_dir}/splash.png
+    COMMENT "Making quorrel-setup.bmp"
+    VERBATIM)
+
 # Without NSIS the setup program cannot be made: the target then fails, saying why, rather than
 # leaving a zip alone for a later step to miss the setup program.
 if(QUORREL_MAKENSIS)
     set(make_setup ${QUORREL_MAKENSIS} -V2 -NOCD -DVERSION=${PROJECT_VERSION}
-        -DEXE=$<TARGET_FILE:quorrel> -DICON=${QUORREL_ICO}
+        -DEXE=$<TARGET_FILE:quorrel> -DICON=${QUORREL_ICO} -DPICTURE=${setup_picture}
         -DOUTFILE=${CMAKE_CURRENT_BINARY_DIR}/${setup_name} ${packaging_dir}/quorrel.nsi)
 else()
     message(STATUS "makensis (Debian's nsis) not found: windows_packages will fail, naming it")
@@ -36,7 +51,7 @@ endif()
 add_custom_command(
     OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${setup_name}
     COMMAND ${make_setup}
-    DEPENDS quorrel ${packaging_dir}/quorrel.nsi ${QUORREL_ICO}
+    DEPENDS quorrel ${packaging_dir}/quorrel.nsi ${QUORREL_ICO} ${setup_picture}
     COMMENT "Making ${setup_name}"
     VERBATIM)
 

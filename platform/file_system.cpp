@@ -16,12 +16,6 @@ void CreateOneDirectory(const std::string& folder)
     }
 }
 
-void RemoveTree(const std::string& folder) noexcept
-{
-    std::error_code ignored;
-    fs::remove_all(ToPath(folder), ignored);
-}
-
 bool IsOrdinaryFile(const std::string& path)
 {
     std::error_code error;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorrel::platform {
 
@@ -21,5 +22,19 @@ std::string JoinPath(std::string_view left, std::string_view right);
 // names files in UTF-16; these are the only conversions between the two.
 std::filesystem::path ToPath(const std::string& text);
 std::string ToText(const std::filesystem::path& path);
+
+// A folder of a chain, as a directory list box shows it.
+struct FolderLink {
+    std::string name;  // its own name; a root's is its whole path ("C:\", "/")
+    std::string path;  // its full path
+};
+
+// The folders from the root down to `folder`, whose path is made full first: absolute, with "."
+// and ".." resolved, one separator (the platform's) between names and none at the end but a
+// root's. Empty when `folder` is empty. Nothing is looked up on the disk.
+std::vector<FolderLink> FolderChain(const std::string& folder);
+
+// The full path of `path` as FolderChain makes it; empty when it has none.
+std::string FullPath(const std::string& path);
 
 }  // namespace quorrel::platform

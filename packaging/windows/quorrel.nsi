@@ -7,6 +7,7 @@
 ; Made by cmake/windows-packages.cmake, which passes:
 ;   VERSION  the program's version (1.0.0)       EXE      quorrel.exe to install
 ;   ICON     the program's icon file             OUTFILE  the setup program to write
+;   PICTURE  the picture of the first and last pages (a BMP of 164 x 314)
 
 ; A 64-bit setup program for a 64-bit program: it sees the 64-bit Program Files and registry as
 ; they are, and runs where quorrel.exe runs (Wine without its 32-bit part included).
@@ -51,18 +52,25 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Quorrel developers"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURE}"
 !define MUI_ABORTWARNING
 ; No "Start Quorrel" box on the last page: a setup program raised to the administrator would
 ; start the program raised too.
 
-!insertmacro MUI_PAGE_WELCOME
-!insertmacro MULTIUSER_PAGE_INSTALLMODE
-!insertmacro MUI_PAGE_DIRECTORY
-!insertmacro MUI_PAGE_INSTFILES
-!insertmacro MUI_PAGE_FINISH
+; Each page of Modern UI names itself " " in the title bar, after "Quorrel Setup": the title is
+; put back whole as each page shows.
+!macro PAGE_WITH_TITLE PAGE PREFIX
+    !define MUI_PAGE_CUSTOMFUNCTION_SHOW ${PREFIX}ShowTitle
+    !insertmacro ${PAGE}
+!macroend
+!insertmacro PAGE_WITH_TITLE MUI_PAGE_WELCOME ""
+!insertmacro PAGE_WITH_TITLE MULTIUSER_PAGE_INSTALLMODE ""
+!insertmacro PAGE_WITH_TITLE MUI_PAGE_DIRECTORY ""
+!insertmacro PAGE_WITH_TITLE MUI_PAGE_INSTFILES ""
+!insertmacro PAGE_WITH_TITLE MUI_PAGE_FINISH ""
 
-!insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro PAGE_WITH_TITLE MUI_UNPAGE_CONFIRM un.
+!insertmacro PAGE_WITH_TITLE MUI_UNPAGE_INSTFILES un.
 
 !insertmacro MUI_LANGUAGE "English"
 
@@ -72,6 +80,14 @@ FunctionEnd
 
 Function un.onInit
     !insertmacro MULTIUSER_UNINIT
+FunctionEnd
+
+Function ShowTitle
+    SendMessage $HWNDPARENT ${WM_SETTEXT} 0 "STR:$(^SetupCaption)"
+FunctionEnd
+
+Function un.ShowTitle
+    SendMessage $HWNDPARENT ${WM_SETTEXT} 0 "STR:$(^UninstallCaption)"
 FunctionEnd
 
 Section "${PRODUCT}"
@@ -107,4 +123,10 @@ Section "Uninstall"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ; The program makes its settings folder at its first start, and the folder for a lock that the
+    ; settings folder cannot hold: each goes where the player left nothing in it. Both are the
+    ; user's, whoever the program was installed for.
+    SetShellVarContext current
+    RMDir "$APPDATA\${PRODUCT}"
+    RMDir "$LOCALAPPDATA\${PRODUCT}"
 SectionEnd

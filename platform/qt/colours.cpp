@@ -1,5 +1,6 @@
 #include "platform/qt/colours.h"
 
+#include <QComboBox>
 #include <QPalette>
 #include <QWidget>
 
@@ -22,6 +23,14 @@ void SetBoxColours(QWidget& box, const QColor& text)
     palette.setColor(QPalette::Base, kDesktop);
     palette.setColor(QPalette::Button, kDesktop);
     box.setPalette(palette);
+    // The Windows styles draw a drop-down box as the system draws its own, light, whatever the
+    // palette says, and the light text on it could not be read. A style sheet is drawn alike
+    // under every style, with its list too.
+    if (qobject_cast<QComboBox*>(&box) != nullptr) {
+        const QString colours =
+            QString("{ color: %1; background-color: %2; }").arg(text.name(), kDesktop.name());
+        box.setStyleSheet("QComboBox " + colours + " QComboBox QAbstractItemView " + colours);
+    }
 }
 
 }  // namespace quorrel::platform

@@ -4,8 +4,6 @@
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <filesystem>
-#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
@@ -15,8 +13,6 @@
 namespace quorrel::platform {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
@@ -48,25 +44,6 @@ private:
     }
 };
 
-// The full path of a folder as the box reports it: absolute, "." and ".." resolved, and no
-// trailing separator except at a root.
-std::optional<fs::path> Normalised(const QString& text)
-{
-    if (text.isEmpty()) {
-        return std::nullopt;
-    }
-    std::error_code error;
-    fs::path folder = fs::absolute(ToPath(ToStdString(text)), error);
-    if (error) {
-        return std::nullopt;
-    }
-    folder = folder.lexically_normal();
-    if (!folder.has_filename() && folder != folder.root_path()) {
-        folder = folder.parent_path();
-    }
-    return folder;
-}
-
 // An entry whose tool tip is its whole name, with what the box's tip source adds below it.
 class TippedItem final : public QListWidgetItem {
 public:
@@ -90,12 +67,12 @@ private:
     const DirListBox::TipSource& tipSource_;  // the box's, which outlives its entries
 };
 
-QListWidgetItem* NewItem(const QString& name, const fs::path& path, int level, const QIcon& icon,
-                         const DirListBox::TipSource& tipSource)
+QListWidgetItem* NewItem(const std::string& name, const std::string& path, int level,
+                         const QIcon& icon, const DirListBox::TipSource& tipSource)
 {
-    auto* item = new TippedItem(icon, name, tipSource);
-    item->setToolTip(name);  // the whole name, where the box is too narrow for it
-    item->setData(kPathRole, ToQString(ToText(path)));
+    auto* item = new TippedItem(icon, ToQString(name), tipSource);
+    item->setToolTip(ToQString(name));  // the whole name, where the box is too narrow for it
+    item->setData(kPathRole, ToQString(path));
     item->setData(kLevelRole, level);
     return item;
 }
@@ -113,22 +90,23 @@ DirListBox::DirListBox(QWidget* parent) : QWidget(parent), list_(new QListWidget
     setFocusProxy(list_);
     connect(list_, &QListWidget::itemDoubleClicked, this, &DirListBox::open);
 
-    if (!setPath(ToQString(CurrentDirectory()))) {
-        setPath(ToQString(ToText(fs::current_path().root_path())));
+    const std::string current = CurrentDirectory();
+    if (!setPath(ToQString(current)) && !FolderChain(current).empty()) {
+        setPath(ToQString(FolderChain(current).front().path));
     }
 }
 
 bool DirListBox::setPath(const QString& path)
 {
-    const std::optional<fs::path> folder = Normalised(path);
-    if (!folder) {
+    const std::vector<FolderLink> chain = FolderChain(ToStdString(path));
+    if (chain.empty()) {
         return false;
     }
-    const QString text = ToQString(ToText(*folder));
+    const QString text = ToQString(chain.back().path);
     if (text == path_) {
         return true;
     }
-    if (!fill(*folder)) {
+    if (!fill(chain)) {
         return false;
     }
     path_ = text;
@@ -136,28 +114,30 @@ bool DirListBox::setPath(const QString& path)
     return true;
 }
 
-bool DirListBox::fill(const std::filesystem::path& folder)
+bool DirListBox::fill(const std::vector<FolderLink>& chain)
 {
+    if (chain.empty()) {
+        return false;
+    }
+    const std::string& folder = chain.back().path;
     std::vector<std::string> children;
     try {
-        children = ListSubFolders(ToText(folder));
+        children = ListSubFolders(folder);
     } catch (const std::exception&) {
         return false;
     }
     list_->clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    fs::path chain = folder.root_path();
-    list_->addItem(NewItem(ToQString(ToText(chain)), chain, 0, openIcon, tipSource_));
-    int level = 1;
-    for (const fs::path& name : folder.relative_path()) {
-        chain /= name;
-        list_->addItem(NewItem(ToQString(ToText(name)), chain, level++, openIcon, tipSource_));
+    int level = 0;
+    for (const FolderLink& link : chain) {
+        list_->addItem(NewItem(link.name, link.path, level++, openIcon, tipSource_));
     }
     list_->setCurrentRow(list_->count() - 1);
+    // A root ends with its separator already.
+    const std::string parent = folder.back() == kPathSeparator ? folder : folder + kPathSeparator;
     for (const std::string& child : children) {
-        list_->addItem(
-            NewItem(ToQString(child), folder / ToPath(child), level, closedIcon, tipSource_));
+        list_->addItem(NewItem(child, parent + child, level, closedIcon, tipSource_));
     }
     return true;
 }
@@ -170,7 +150,7 @@ void DirListBox::open(QListWidgetItem* item)
     // A folder that vanished or cannot be read stays shut; the open folder is read again so
     // that a vanished one disappears from the list.
     if (!setPath(item->data(kPathRole).toString())) {
-        fill(ToPath(ToStdString(path_)));
+        fill(FolderChain(ToStdString(path_)));
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QWidget>
-#include <filesystem>
 #include <functional>
+#include <vector>
+
+#include "platform/path_text.h"
 
 class QListWidget;
 class QListWidgetItem;
@@ -45,7 +47,7 @@ protected:
 
 private:
     void open(QListWidgetItem* item);
-    bool fill(const std::filesystem::path& folder);
+    bool fill(const std::vector<FolderLink>& chain);
 
     QListWidget* list_;
     QString path_;

@@ -8,7 +8,6 @@
 #endif
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +18,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "app/socket_folder.h"
 #include "platform/operating_system.h"
@@ -29,6 +31,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Outcome = SingleInstance::Outcome;
+#ifndef _WIN32
+constexpr uid_t kNobody = 65534;
+#endif
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -36,11 +41,19 @@ protected:
     {
         return QString::fromStdString((temp_.folder(folder) / "Settings.ini").string());
     }
+    bool NoLockInFallback() const
+    {
+        return QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty();
+    }
 
     test::TempFolder temp_;
     QString fallback_ = QString::fromStdString((temp_.path() / "runtime").string());
 };
 
+// A second start on the same settings file, reached any way, wakes the first copy; other settings
+// run alongside. Settings whose folder cannot hold the lock (as root every folder takes files; a
+// file where the folder should be does not) are guarded from the fallback folder, which is made
+// only then: a portable copy writes nothing outside its folder.
 TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherSettingsRunAlongside)
 {
     const QString settings = SettingsIn("portable");
@@ -48,200 +61,137 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
     ASSERT_EQ(first->Claim(), Outcome::Runs);
     EXPECT_EQ(QFileInfo(first->lockFile()), QFileInfo(settings + ".lock"));
     QSignalSpy woken(first.get(), &SingleInstance::AnotherStart);
-
-    // The same file, reached another way. The first copy answers while the second waits.
-    SingleInstance second(SettingsIn("portable/../portable"), fallback_);
-    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyCameForward);
+    // The first copy answers while the second waits.
+    EXPECT_EQ(SingleInstance(SettingsIn("portable/../portable"), fallback_).Claim(),
+              Outcome::AnotherCopyCameForward);
     EXPECT_EQ(woken.count(), 1);
+    EXPECT_EQ(SingleInstance(SettingsIn("another copy"), fallback_).Claim(), Outcome::Runs);
+    EXPECT_FALSE(QFileInfo::exists(fallback_));
 
-    SingleInstance another(SettingsIn("another copy"), fallback_);
-    EXPECT_EQ(another.Claim(), Outcome::Runs);
-
-    first.reset();  // the first copy ends
-    EXPECT_FALSE(QFileInfo::exists(settings + ".lock"));
-    SingleInstance next(settings, fallback_);
-    EXPECT_EQ(next.Claim(), Outcome::Runs);
-    EXPECT_EQ(woken.count(), 1);
-}
-
-TEST_F(SingleInstanceTest, SettingsWhoseFolderCannotHoldTheLockAreGuardedFromTheFallbackFolder)
-{
-    // As root every folder takes files; a file where the folder should be does not.
     const auto blocked = [this](const std::string& name) {
         test::WriteFile(temp_.path() / name, "");
         return QString::fromStdString((temp_.path() / name / "Settings.ini").string());
     };
-    SingleInstance first(blocked("blocked"), fallback_);
-    ASSERT_EQ(first.Claim(), Outcome::Runs);
-    EXPECT_EQ(QFileInfo(first.lockFile()).absolutePath(), QDir::fromNativeSeparators(fallback_));
+    SingleInstance guarded(blocked("blocked"), fallback_);
+    ASSERT_EQ(guarded.Claim(), Outcome::Runs);
+    EXPECT_EQ(QFileInfo(guarded.lockFile()).absolutePath(), QDir::fromNativeSeparators(fallback_));
     EXPECT_EQ(SingleInstance(blocked("blocked"), fallback_).Claim(),
               Outcome::AnotherCopyCameForward);
     EXPECT_EQ(SingleInstance(blocked("blocked too"), fallback_).Claim(), Outcome::Runs)
         << "each settings file has a lock of its own there";
+
+    first.reset();  // the first copy ends
+    EXPECT_FALSE(QFileInfo::exists(settings + ".lock"));
+    EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::Runs);
+    EXPECT_EQ(woken.count(), 1);
 }
 
-// What a copy that is not running here can leave where the lock goes: a portable copy carried on
-// a stick or a synced folder after a crash, a lock cut short, a folder or a link.
-struct LeftBehind {
-    const char* what;
-    std::function<void(const fs::path& lock)> place;
-    bool lockBeside;  // taken over in place, or (where nothing can be removed) in the fallback
-};
-
-TEST_F(SingleInstanceTest, ALockWhoseHolderCannotBeConfirmedAliveIsTakenOver)
+// What can stand where the lock goes, and what a start makes of it. What a copy that is not
+// running here leaves (a portable copy carried on a stick after a crash, a lock cut short, a
+// folder or a link) is taken over, in place or, where nothing can be removed, in the fallback
+// folder. A lock whose holder runs on this machine is believed: when that copy does not answer
+// (stuck or stopped), the start says so and never takes a second lock.
+TEST_F(SingleInstanceTest, ALockIsTakenOverUnlessItsHolderRunsHere)
 {
     const std::string self = std::to_string(QCoreApplication::applicationPid());
-    const LeftBehind table[] = {
-        {"an empty lock", [](const fs::path& lock) { test::WriteFile(lock, ""); }, true},
-        {"a garbled lock",
-         [](const fs::path& lock) { test::WriteFile(lock, std::string("\xff\x01zz\n\0\n", 7)); },
-         true},
+    QLockFile running(SettingsIn("held") + ".lock");  // held by this process, which runs
+    ASSERT_TRUE(running.tryLock(0));
+    QLocalServer deaf;      // takes connections but never reads them
+    QLocalServer squatter;  // another user's
+    const auto write = [](std::string content) {
+        return [content](const fs::path& lock) { test::WriteFile(lock, content); };
+    };
+    std::vector<std::unique_ptr<QLockFile>> live;
+    const auto holdHere = [&live](const fs::path& lock) {
+        live.push_back(std::make_unique<QLockFile>(QString::fromStdString(lock.string())));
+        ASSERT_TRUE(live.back()->tryLock(0));
+    };
+    const auto folder = [](const fs::path& lock) { fs::create_directory(lock); };
+    enum Where { Beside, InFallback, Nowhere };
+    const std::tuple<const char*, std::function<void(const fs::path&)>, Where> table[] = {
+        {"an empty lock", write(""), Beside},
+        {"a garbled lock", write(std::string("\xff\x01zz\n\0\n", 7)), Beside},
         // The holder's number is a live process here (this test), but on another machine.
-        {"another machine's lock",
-         [&self](const fs::path& lock) {
-             test::WriteFile(lock, self + "\nquorrel\nanother-machine\n");
-         },
-         true},
-        {"an empty folder", [](const fs::path& lock) { fs::create_directory(lock); }, true},
+        {"another machine's lock", write(self + "\nquorrel\nother-pc\n"), Beside},
+        {"an empty folder", folder, Beside},
         {"a folder holding a file",
-         [](const fs::path& lock) {
-             fs::create_directory(lock);
-             test::WriteFile(lock / "kept", "a player's file");
+         [&](const fs::path& lock) { folder(lock), write("a player's file")(lock / "kept"); },
+         InFallback},
+        // A process number is used again: under Wine the first program of a prefix always has the
+        // same one. A lock naming this very process, left before it started, is no such sign.
+        {"a lock left by an earlier process with this number",
+         [&](const fs::path& lock) {
+             ASSERT_TRUE(QFile::copy(running.fileName(), QString::fromStdString(lock.string())));
+             fs::last_write_time(lock, fs::last_write_time(lock) - std::chrono::hours(1));
          },
-         false},
+         Beside},
 #ifndef _WIN32  // making a link takes a privilege on Windows
         {"a dangling link",
-         [](const fs::path& lock) { fs::create_symlink(lock.parent_path() / "gone", lock); }, true},
+         [](const fs::path& lock) { fs::create_symlink(lock.parent_path() / "gone", lock); },
+         Beside},
 #endif
+        {"a live holder that does not answer",
+         [&](const fs::path& lock) {
+             holdHere(lock);
+             ASSERT_TRUE(deaf.listen(
+                 SingleInstance::ServerName(QString::fromStdString(lock.string()).chopped(5))));
+         },
+         Nowhere},
+#ifndef _WIN32
+        // Another user can put a socket where this user's copies meet (only where the folder
+        // lets them, which ours does not); a start never talks to it.
+        {"a live holder whose socket another user put there",
+         [&](const fs::path& lock) {
+             holdHere(lock);
+             squatter.listen(
+                 SingleInstance::ServerName(QString::fromStdString(lock.string()).chopped(5)));
+             ASSERT_EQ(::chown(QFile::encodeName(squatter.fullServerName()), kNobody, kNobody), 0);
+         },
+         Nowhere},
+#endif
+        {"a live holder that never listens", holdHere, Nowhere},
     };
-    for (const LeftBehind& row : table) {
-        SCOPED_TRACE(row.what);
-        const QString settings = SettingsIn(row.what);
+    for (const auto& [what, place, where] : table) {
+        SCOPED_TRACE(what);
+        if (std::string_view(what) == "a live holder that never listens" &&
+            platform::HostOperatingSystem() == platform::OperatingSystem::Windows) {
+            GTEST_SKIP() << "known fault, seen under Wine: a lock held by another handle of this "
+                            "process is not taken for a running copy's, and the start takes a "
+                            "second lock in the fallback folder";
+        }
+        const QString settings = SettingsIn(what);
         const fs::path lock = settings.toStdString() + ".lock";
-        row.place(lock);
-
+        place(lock);
         SingleInstance instance(settings, fallback_);
-        EXPECT_EQ(instance.Claim(), Outcome::Runs);
-        const QString held = row.lockBeside ? settings + ".lock" : fallback_;
-        EXPECT_TRUE(QDir::fromNativeSeparators(instance.lockFile())
-                        .startsWith(QDir::fromNativeSeparators(held)))
+        EXPECT_EQ(instance.Claim(),
+                  where == Nowhere ? Outcome::AnotherCopyDoesNotAnswer : Outcome::Runs);
+        const QString held = where == Beside ? settings + ".lock" : fallback_;
+        EXPECT_TRUE(where == Nowhere || QDir::fromNativeSeparators(instance.lockFile())
+                                            .startsWith(QDir::fromNativeSeparators(held)))
             << instance.lockFile().toStdString();
         qint64 holder = 0;
-        QString host;
-        QString application;
+        QString host, application;
         EXPECT_TRUE(QLockFile(instance.lockFile()).getLockInfo(&holder, &host, &application));
         EXPECT_EQ(holder, QCoreApplication::applicationPid());
+        EXPECT_TRUE(live.empty() || live.back()->isLocked());
         EXPECT_FALSE(fs::exists(lock.parent_path() / "gone")) << "a link is not followed";
-        if (!row.lockBeside) {
-            EXPECT_EQ(test::ReadFile(lock / "kept"), "a player's file");
-        }
+        EXPECT_EQ(fs::is_directory(lock) ? test::ReadFile(lock / "kept") : "a player's file",
+                  "a player's file");
+        QTest::qWait(where == Nowhere ? 200 : 0);
+        EXPECT_EQ(deaf.hasPendingConnections(), deaf.isListening());
+        EXPECT_FALSE(squatter.hasPendingConnections());
+        EXPECT_EQ(NoLockInFallback(), where != InFallback) << "no second lock elsewhere";
     }
-}
-
-// A lock whose holder runs on this machine is believed. The start brings that copy forward, or,
-// when it does not answer (stuck or stopped), ends with that to say, never taking a second lock.
-TEST_F(SingleInstanceTest, ALiveHolderIsBroughtForwardOrReportedAsNotAnswering)
-{
-    const QString settings = SettingsIn("portable");
-    {
-        SingleInstance first(settings, fallback_);
-        ASSERT_EQ(first.Claim(), Outcome::Runs);
-        EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::AnotherCopyCameForward);
-    }
-
-    QLockFile running(settings + ".lock");  // held by this process, which runs
-    ASSERT_TRUE(running.tryLock(0));
-    QLocalServer deaf;  // takes connections but never reads them
-    ASSERT_TRUE(deaf.listen(SingleInstance::ServerName(settings)));
-    SingleInstance second(settings, fallback_);
-    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyDoesNotAnswer) << "a copy that does not answer";
-    EXPECT_TRUE(deaf.hasPendingConnections());
-    EXPECT_TRUE(running.isLocked());
-    EXPECT_TRUE(QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty())
-        << "no second lock elsewhere";
-}
-
-// A holder that runs but never listens is reported too, rather than passed over.
-TEST_F(SingleInstanceTest, ALiveHolderThatNeverListensIsReportedAsNotAnswering)
-{
-    if (platform::HostOperatingSystem() == platform::OperatingSystem::Windows) {
-        GTEST_SKIP() << "known fault, seen under Wine: a lock held by another handle of this "
-                        "process is not taken for a running copy's, and the start takes a "
-                        "second lock in the fallback folder";
-    }
-    const QString settings = SettingsIn("portable");
-    QLockFile running(settings + ".lock");  // held by this process, which runs
-    ASSERT_TRUE(running.tryLock(0));
-    EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::AnotherCopyDoesNotAnswer);
-    EXPECT_TRUE(QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty())
-        << "no second lock elsewhere";
-}
-
-// A process number is used again: under Wine the first program of a prefix always has the same
-// one. A lock naming this very process, left before it started, is no sign of a running copy.
-TEST_F(SingleInstanceTest, ALockLeftByAnEarlierProcessWithTheSameNumberIsTakenOver)
-{
-    const QString settings = SettingsIn("portable");
-    {
-        QLockFile model(SettingsIn("model") + ".lock");
-        ASSERT_TRUE(model.tryLock(0));
-        ASSERT_TRUE(QFile::copy(model.fileName(), settings + ".lock"));
-    }
-    QFile left(settings + ".lock");
-    ASSERT_TRUE(left.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(left.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                 QFileDevice::FileModificationTime));
-    left.close();
-
-    SingleInstance start(settings, fallback_);
-    EXPECT_EQ(start.Claim(), Outcome::Runs);
-    EXPECT_EQ(QFileInfo(start.lockFile()), QFileInfo(settings + ".lock"));
 }
 
 #ifndef _WIN32
-
-constexpr uid_t kNobody = 65534;
-
-// Another user on the same machine can put a socket where this user's copies meet (only where
-// the folder lets them, which ours does not); a start never talks to it.
-TEST_F(SingleInstanceTest, AStartNeverTalksToAnotherUsersSocket)
-{
-    const QString settings = SettingsIn("portable");
-    QLockFile running(settings + ".lock");  // a live copy here holds the lock
-    ASSERT_TRUE(running.tryLock(0));
-
-    QLocalServer squatter;
-    squatter.listen(SingleInstance::ServerName(settings));
-    ASSERT_TRUE(squatter.isListening()) << squatter.errorString().toStdString();
-    const QByteArray socketFile = QFile::encodeName(squatter.fullServerName());
-    ASSERT_EQ(::chown(socketFile.constData(), kNobody, kNobody), 0);
-
-    SingleInstance second(settings, fallback_);
-    EXPECT_EQ(second.Claim(), Outcome::AnotherCopyDoesNotAnswer);
-    QTest::qWait(200);
-    EXPECT_FALSE(squatter.hasPendingConnections());
-}
-
-// The folder that holds the socket is the user's own, and nobody else may create in it.
-TEST_F(SingleInstanceTest, TheSocketLivesInAFolderOnlyTheUserCanCreateIn)
-{
-    const QFileInfo socket(SingleInstance::ServerName(SettingsIn("portable")));
-    ASSERT_TRUE(socket.isAbsolute()) << socket.filePath().toStdString();
-    struct stat folder {};
-    ASSERT_EQ(::lstat(QFile::encodeName(socket.absolutePath()).constData(), &folder), 0);
-    EXPECT_TRUE(S_ISDIR(folder.st_mode));
-    EXPECT_EQ(folder.st_uid, ::geteuid());
-    EXPECT_EQ(folder.st_mode & 07777, 0700u);
-}
 
 // Which folder takes the socket: the session's runtime folder only when it is the user's own with
 // mode 0700 (it is never changed), otherwise the first own folder that is or can be made so.
 TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
 {
     const auto path = [this](const std::string& name) { return temp_.path() / name; };
-    const auto text = [](const fs::path& folder) {
-        return QString::fromStdString(folder.string());
-    };
+    const auto text = [](const fs::path& folder) { return QString::fromStdString(folder); };
     const auto folderWith = [&](const std::string& name, fs::perms mode, uid_t owner) {
         fs::create_directory(path(name));
         fs::permissions(path(name), mode);
@@ -257,14 +207,7 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
     const QString ownOpen = folderWith("own 0777", fs::perms::all, ::geteuid());  // put back
     const QString squatted = folderWith("squatted", fs::perms::owner_all, kNobody);
     const QString tooLong = text(path(std::string(150, 'x')));
-
-    struct Row {
-        const char* what;
-        QString runtime;
-        QStringList own;
-        QString chosen;
-    };
-    const Row table[] = {
+    const std::tuple<const char*, QString, QStringList, QString> table[] = {
         {"the runtime folder", good, {ownMissing}, good},
         {"a runtime folder others may enter", open, {ownMissing}, ownMissing},
         {"another user's runtime folder", theirs, {ownMissing}, ownMissing},
@@ -275,16 +218,23 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
         {"a path with no room for the socket", QString(), {tooLong, ownMissing}, ownMissing},
         {"nothing will do", open, {squatted}, QString()},
     };
-    for (const Row& row : table) {
-        SCOPED_TRACE(row.what);
+    for (const auto& [what, runtime, own, chosen] : table) {
+        SCOPED_TRACE(what);
         // A short socket name, so that only the long path runs out of room.
-        EXPECT_EQ(PrivateSocketFolder(row.runtime, row.own, 8).toStdString(),
-                  row.chosen.toStdString());
+        EXPECT_EQ(PrivateSocketFolder(runtime, own, 8).toStdString(), chosen.toStdString());
     }
     EXPECT_EQ(fs::status(path("runtime 0755")).permissions(), fs::perms(0755)) << "left as it was";
     EXPECT_EQ(fs::status(path("own/sockets")).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(path("own 0777")).permissions(), fs::perms::owner_all);
     EXPECT_FALSE(fs::exists(path(std::string(150, 'x'))));
+
+    // The folder that holds this session's sockets.
+    struct stat folder {};
+    const QFileInfo socket(SingleInstance::ServerName(SettingsIn("portable")));
+    ASSERT_EQ(::lstat(QFile::encodeName(socket.absolutePath()).constData(), &folder), 0);
+    EXPECT_TRUE(S_ISDIR(folder.st_mode));
+    EXPECT_EQ(folder.st_uid, ::geteuid());
+    EXPECT_EQ(folder.st_mode & 07777, 0700u);
 }
 
 #endif

@@ -1,10 +1,12 @@
-// Players whose folders carry names outside the ANSI code page (Jörg, Дмитрий), or lie deeper
-// than Windows' old limit of 260 characters: the settings name the folders, a check takes a
-// snapshot there, and a restore puts it back, byte for byte.
+// Players whose folders carry names outside the ANSI code page (Jörg, Дмитрий), lie deeper than
+// Windows' old limit of 260 characters, or keep the history at the root of a drive: the settings
+// name the folders, a check takes a snapshot there, the Load dialog lists it, a restore puts it
+// back byte for byte, and a restore that fails names the file it failed on.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -24,22 +26,6 @@ namespace fs = std::filesystem;
 using platform::JoinPath;
 using platform::ToPath;
 
-const std::string kUmlaut = "J\xc3\xb6rg";  // Jörg
-const std::string kCyrillic =
-    "\xd0\x94\xd0\xbc\xd0\xb8\xd1\x82\xd1\x80\xd0\xb8\xd0\xb9";  // Дмитрий
-const wchar_t* const kWideUmlaut = L"J\u00f6rg";
-const wchar_t* const kWideCyrillic = L"\u0414\u043c\u0438\u0442\u0440\u0438\u0439";
-
-// Folders below `folder`, each level made, until the path is longer than `length` characters.
-std::string DeepFolder(std::string folder, std::size_t length, const std::string& level)
-{
-    while (ToPath(folder).native().size() <= length) {
-        folder = JoinPath(folder, level);
-        platform::CreateOneDirectory(folder);
-    }
-    return folder;
-}
-
 std::string Read(const std::string& file)
 {
     return test::ReadFile(ToPath(file));
@@ -50,12 +36,21 @@ void Write(const std::string& file, const std::string& content)
     platform::SystemFiles().Write(ToPath(file), content);
 }
 
+const std::string kUmlaut = "J\xc3\xb6rg";  // Jörg
+const std::string kCyrillic =
+    "\xd0\x94\xd0\xbc\xd0\xb8\xd1\x82\xd1\x80\xd0\xb8\xd0\xb9";  // Дмитрий
+const std::string kAccent = "H\xc3\xa9ros";                      // Héros
+const wchar_t* const kWideUmlaut = L"J\u00f6rg";
+const wchar_t* const kWideAccent = L"H\u00e9ros";
+const wchar_t* const kWideCyrillic = L"\u0414\u043c\u0438\u0442\u0440\u0438\u0439";
+
 struct Player {
     const char* what;
     std::string name;        // a folder under the temporary folder
     const wchar_t* wide;     // the same as Windows names it
     std::size_t deeperThan;  // 0: right there
     bool devicePrefix;       // the folders given as "\\?\C:\..."
+    bool historyAtRoot;      // the history and the settings at the root of drive Q:
 };
 
 class WindowsNamesTest : public ::testing::TestWithParam<Player> {};
@@ -67,16 +62,21 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     std::string home = JoinPath(temp.text(), player.name);
     platform::CreateOneDirectory(home);
     ASSERT_TRUE(fs::is_directory(temp.path() / player.wide)) << "named as the player sees it";
-    if (player.deeperThan > 0) {
-        home = DeepFolder(home, player.deeperThan, player.name + std::string(60, 'x'));
+    while (ToPath(home).native().size() <= player.deeperThan) {  // each level made
+        home = JoinPath(home, player.name + std::string(60, 'x'));
+        platform::CreateOneDirectory(home);
     }
-    if (player.devicePrefix) {
-        home = "\\\\?\\" + home;
-    }
+    home = player.devicePrefix ? "\\\\?\\" + home : home;
     const std::string save = JoinPath(home, "Saved Games " + player.name);
-    const std::string history = JoinPath(home, "History");
     platform::CreateOneDirectory(save);
-    platform::CreateOneDirectory(history);
+    const std::string root = test::ScratchDriveRoot();
+    if (player.historyAtRoot && root.empty()) {
+        GTEST_SKIP() << "no drive root to write at; scripts/test-windows.sh maps one";
+    }
+    const std::string history = player.historyAtRoot ? root : JoinPath(home, "History");
+    if (!player.historyAtRoot) {
+        platform::CreateOneDirectory(history);
+    }
     const std::string hero = player.name + "Hero";
     const std::vector<std::string> names = {hero + ".d2s", hero + ".key", hero + ".map"};
     for (const std::string& name : names) {
@@ -84,7 +84,7 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     }
 
     const Settings written{save, history, "1"};
-    const std::string settingsFile = SettingsFilePath(home);
+    const std::string settingsFile = SettingsFilePath(player.historyAtRoot ? root : home);
     WriteSettingsFile(written, settingsFile);
     Settings state;
     ReadSettingsFile(state, settingsFile);
@@ -103,8 +103,17 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     EXPECT_EQ(beeper.beeps, 1);
     EXPECT_FALSE(fs::exists(ToPath(log))) << Read(log);
 
-    const std::string snapshot = JoinPath(history, hero + "-06-12-2026-15-04-09");
-    ASSERT_EQ(test::ListedNames(snapshot), names);
+    const std::string snapshotName = hero + "-06-12-2026-15-04-09";
+    const std::string snapshot = JoinPath(history, snapshotName);
+    const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {  // what the C runtime cannot reach
+        platform::RemoveTree(snapshot);
+        platform::RemoveTree(JoinPath(temp.text(), player.name));
+        fs::remove(ToPath(settingsFile));
+    });
+    // As the Load dialog lists it: the folder box's chain, its sub-folders, the snapshot's files.
+    const std::string listed = platform::FolderChain(history).back().path;
+    EXPECT_EQ(platform::ListSubFolders(listed), std::vector<std::string>{snapshotName});
+    ASSERT_EQ(test::ListedNames(JoinPath(listed, snapshotName)), names);
     EXPECT_EQ(Read(JoinPath(snapshot, names[0])), "saved: " + names[0]);
     EXPECT_EQ(Read(JoinPath(snapshot, names[1])), "before: " + names[1]);
 
@@ -116,64 +125,91 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     for (const std::string& name : names) {
         EXPECT_EQ(Read(JoinPath(save, name)), Read(JoinPath(snapshot, name))) << name;
     }
+
+    // A folder where a save file should be: the restore stops there and names it.
+    fs::remove(ToPath(JoinPath(save, names[1])));
+    platform::CreateOneDirectory(JoinPath(save, names[1]));
+    try {
+        RestoreFolder(snapshot, save, platform::SystemFiles());
+        ADD_FAILURE() << "the restore went through";
+    } catch (const RestoreError& failure) {
+        EXPECT_EQ(platform::FullPath(failure.file()), platform::FullPath(JoinPath(save, names[1])));
+        EXPECT_EQ(failure.state(), SaveFolderState::AsBefore);
+    }
+}
+
+// Files hidden or marked as the system's are no save files: not listed, not copied.
+TEST(WindowsNamesTest, HiddenAndSystemFilesAreNotListed)
+{
+    const test::TempFolder folder;
+    const std::tuple<const char*, bool, bool> files[] = {{"Hero.d2s", false, false},
+                                                         {"Hero.key", false, false},
+                                                         {"Hero.map", true, false},
+                                                         {"Thumbs.db", false, true},
+                                                         {"desktop.ini", true, true}};
+    for (const auto& [name, hidden, system] : files) {
+        test::WriteFile(folder.path() / name, "x");
+        test::SetHiddenAndSystem(folder.path() / name, hidden, system);
+    }
+    EXPECT_EQ(test::ListedNames(folder.text()), (std::vector<std::string>{"Hero.d2s", "Hero.key"}));
+    for (const auto& [name, hidden, system] : files) {
+        EXPECT_EQ(platform::IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system);
+        EXPECT_EQ(platform::IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
+    }
 }
 
 // Settings.ini stays in the ANSI code page while that holds every character, as Windows tools of
 // the program's age read it; a folder beyond it makes the file UTF-8 with a byte-order mark.
 TEST(WindowsSettingsTest, TheFileIsAnsiWhereItCanBeAndUtf8WithAMarkWhereNot)
 {
-    const bool cp1252 = test::AnsiCodePage() == 1252;
-    if (!cp1252) {
+    if (test::AnsiCodePage() != 1252) {
         GTEST_SKIP() << "the rows are written for code page 1252, this system has "
                      << test::AnsiCodePage();
     }
+    // A drive root ends with a backslash, so a name joined to it follows a second one.
+    EXPECT_EQ(JoinPath("C:\\", "Hero"), "C:\\\\Hero");
     const test::TempFolder temp;
     const std::string file = SettingsFilePath(temp.text());
-    struct Row {
-        Settings settings;
-        std::string bytes;
+    // The bytes that the program writes for the settings, or (false) that a player wrote by hand.
+    const std::tuple<Settings, std::string, bool> table[] = {
+        {{"C:\\save", "D:\\History", "60"}, "C:\\save\r\nD:\\History\r\n60\r\n", true},
+        {{"C:\\" + kUmlaut, "D:\\H", "1"}, "C:\\J\xf6rg\r\nD:\\H\r\n1\r\n", true},
+        {{"C:\\" + kUmlaut, "D:\\" + kCyrillic, "1"},
+         "\xef\xbb\xbf"
+         "C:\\" +
+             kUmlaut + "\r\nD:\\" + kCyrillic + "\r\n1\r\n",
+         true},
+        // Best fit would write "a" for "ā", and name another folder.
+        {{"C:\\\xc4\x81", "D:\\H", "1"},
+         "\xef\xbb\xbf"
+         "C:\\\xc4\x81\r\nD:\\H\r\n1\r\n",
+         true},
+        {{"C:\\" + kUmlaut, "D:\\\xc3\xa9t\xc3\xa9", "60"},
+         "C:\\J\xf6rg\r\nD:\\\xe9t\xe9\r\n60\r\n",
+         false},
     };
-    for (const Row& row : {
-             Row{{"C:\\save", "D:\\History", "60"}, "C:\\save\r\nD:\\History\r\n60\r\n"},
-             Row{{"C:\\" + kUmlaut, "D:\\H", "1"}, "C:\\J\xf6rg\r\nD:\\H\r\n1\r\n"},
-             Row{{"C:\\" + kUmlaut, "D:\\" + kCyrillic, "1"},
-                 "\xef\xbb\xbf"
-                 "C:\\" +
-                     kUmlaut + "\r\nD:\\" + kCyrillic + "\r\n1\r\n"},
-             // Best fit would write "a" for "ā", and name another folder.
-             Row{{"C:\\\xc4\x81", "D:\\H", "1"},
-                 "\xef\xbb\xbf"
-                 "C:\\\xc4\x81\r\nD:\\H\r\n1\r\n"},
-         }) {
-        SCOPED_TRACE(row.bytes);
-        WriteSettingsFile(row.settings, file);
-        EXPECT_EQ(Read(file), row.bytes);
+    for (const auto& [settings, bytes, written] : table) {
+        SCOPED_TRACE(bytes);
+        if (written) {
+            WriteSettingsFile(settings, file);
+            EXPECT_EQ(Read(file), bytes);
+        } else {
+            test::WriteFile(ToPath(file), bytes);
+        }
         Settings read;
         ReadSettingsFile(read, file);
-        EXPECT_EQ(read, row.settings);
+        EXPECT_EQ(read, settings);
     }
-
-    // Written by hand: in the code page, or as UTF-8 with a mark by an editor.
-    test::WriteFile(ToPath(file), "C:\\J\xf6rg\r\nD:\\\xe9t\xe9\r\n60\r\n");
-    Settings ansi;
-    ReadSettingsFile(ansi, file);
-    EXPECT_EQ(ansi, (Settings{"C:\\" + kUmlaut, "D:\\\xc3\xa9t\xc3\xa9", "60"}));
-    test::WriteFile(ToPath(file),
-                    "\xef\xbb\xbf"
-                    "C:\\" +
-                        kCyrillic + "\r\nD:\\H\r\n60\r\n");
-    Settings utf8;
-    ReadSettingsFile(utf8, file);
-    EXPECT_EQ(utf8, (Settings{"C:\\" + kCyrillic, "D:\\H", "60"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Players, WindowsNamesTest,
-    ::testing::Values(Player{"Umlaut", kUmlaut, kWideUmlaut, 0, false},
-                      Player{"Cyrillic", kCyrillic, kWideCyrillic, 0, false},
-                      Player{"LongUmlaut", kUmlaut, kWideUmlaut, 270, false},
-                      Player{"LongCyrillic", kCyrillic, kWideCyrillic, 400, false},
-                      Player{"LongPrefixed", kCyrillic, kWideCyrillic, 270, true}),
+    ::testing::Values(Player{"Umlaut", kUmlaut, kWideUmlaut, 0, false, false},
+                      Player{"Cyrillic", kCyrillic, kWideCyrillic, 0, false, false},
+                      Player{"AccentAtADriveRoot", kAccent, kWideAccent, 0, false, true},
+                      Player{"LongUmlaut", kUmlaut, kWideUmlaut, 270, false, false},
+                      Player{"LongCyrillic", kCyrillic, kWideCyrillic, 400, false, false},
+                      Player{"LongPrefixed", kCyrillic, kWideCyrillic, 270, true, false}),
     [](const ::testing::TestParamInfo<Player>& info) { return info.param.what; });
 
 }  // namespace
