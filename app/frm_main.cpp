@@ -90,7 +90,8 @@ void frmMain::Form_Load()
 
 void frmMain::itmLoad_Click()
 {
-    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this);
+    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this,
+                   services_.logFile);
     dialog.exec();
     // The restored files are a snapshot in the history already: the next check takes none.
     state_.engine().TakeAsKnown(dialog.restored());

@@ -66,14 +66,15 @@ QString RestoreFailure(const RestoreError& error)
 }  // namespace
 
 frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
-                 platform::Dialogs& dialogs, QWidget* parent)
+                 platform::Dialogs& dialogs, QWidget* parent, std::string logFile)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       settings_(settings),
       clock_(clock),
       files_(files),
-      dialogs_(dialogs)
+      dialogs_(dialogs),
+      logFile_(std::move(logFile))
 {
     setWindowTitle("Load Game");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
@@ -181,8 +182,9 @@ void frmLoad::cmdLoad_Click()
         // One hand on the save folder from the safety snapshot to the end of the restore: no
         // other copy of Quorrel restores into it, or takes a snapshot from it, meanwhile.
         const platform::FolderLock lock = LockForRestore(settings_.SaveGameDir);
-        const std::vector<Filenames> kept = TakeSafetySnapshot(
-            File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir, clock_.now(), files_);
+        const std::vector<Filenames> kept =
+            TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
+                               clock_.now(), files_, logFile_);
         restored_ = RestoreFolder(File1_.path(), settings_.SaveGameDir, files_, lock, kept);
         accept();
     } catch (const RestoreError& error) {

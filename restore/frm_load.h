@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -8,6 +9,7 @@
 #include "platform/file_ops.h"
 #include "platform/qt/dialogs.h"
 #include "settings/settings.h"
+#include "snapshot/error_log.h"
 #include "snapshot/filenames.h"
 
 class QPushButton;
@@ -25,9 +27,10 @@ class DriveListBox;
 class frmLoad final : public QDialog {
     Q_OBJECT
 public:
-    // The clock names the safety snapshot; the file operations do all of the restore's work.
+    // The clock names the safety snapshot; the file operations do all of the restore's work, and
+    // write the history's index. What goes wrong with the history's upkeep goes to `logFile`.
     frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
-            platform::Dialogs& dialogs, QWidget* parent);
+            platform::Dialogs& dialogs, QWidget* parent, std::string logFile = kLogFile);
 
     // The controls, for the keyboard and for tests.
     platform::DirListBox& Dir1() { return *Dir1_; }
@@ -59,6 +62,7 @@ private:
     platform::Clock& clock_;
     platform::FileOps& files_;
     platform::Dialogs& dialogs_;
+    const std::string logFile_;
 
     platform::DirListBox* Dir1_ = nullptr;      // the snapshot folder to restore
     platform::DriveListBox* Drive1_ = nullptr;  // Dir1's drive
