@@ -11,6 +11,7 @@
 #include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "restore/history_menu.h"
 #include "restore/recovery_box.h"
 #include "restore/restore_folder.h"
 #include "restore/safety_snapshot.h"
@@ -95,8 +96,9 @@ void frmLoad::createControls()
 {
     Dir1_ = new platform::DirListBox(this);
     platform::SetBoxColours(*Dir1_, platform::kLightYellow);
-    // Which character each snapshot holds, read only when the player points at it.
-    Dir1_->setTipSource(&SnapshotTip);
+    // Which character each snapshot holds, read only when the player points at it, and the pins.
+    history_ = new HistoryMenu(*Dir1_, settings_.SnapshotDir, clock_, files_, dialogs_, logFile_,
+                               &SnapshotTip, this);
     Drive1_ = new platform::DriveListBox(this);
     platform::SetBoxColours(*Drive1_, platform::kLightYellow);
     cmdLoad_ = new QPushButton("&Load", this);

@@ -15,6 +15,9 @@
 class QPushButton;
 
 namespace quorrel {
+class HistoryMenu;
+}
+namespace quorrel {
 
 namespace platform {
 class DirListBox;
@@ -37,6 +40,7 @@ public:
     platform::DriveListBox& Drive1() { return *Drive1_; }
     QPushButton& cmdLoad() { return *cmdLoad_; }
     QPushButton& cmdCancel() { return *cmdCancel_; }
+    HistoryMenu& Dir1Menu() { return *history_; }
 
     // The files that Load put in place, with their stamps; empty unless it restored.
     const std::vector<Filenames>& restored() const { return restored_; }
@@ -68,6 +72,7 @@ private:
     platform::DriveListBox* Drive1_ = nullptr;  // Dir1's drive
     QPushButton* cmdLoad_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
+    HistoryMenu* history_ = nullptr;  // Dir1's context menu: pins and thinning
     // Never shown: it only lists the files of the folder open in Dir1 for the check in Load.
     platform::FileLister File1_;
     std::vector<Filenames> restored_;

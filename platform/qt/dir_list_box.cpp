@@ -156,10 +156,33 @@ bool DirListBox::fill(const std::filesystem::path& folder)
     }
     list_->setCurrentRow(list_->count() - 1);
     for (const std::string& child : children) {
+        const fs::path path = folder / ToPath(child);
         list_->addItem(
-            NewItem(ToQString(child), folder / ToPath(child), level, closedIcon, tipSource_));
+            NewItem(shownName(ToQString(ToText(path))), path, level, closedIcon, tipSource_));
     }
     return true;
+}
+
+void DirListBox::refresh()
+{
+    fill(ToPath(ToStdString(path_)));
+}
+
+QString DirListBox::pathOf(const QListWidgetItem& item)
+{
+    return item.data(kPathRole).toString();
+}
+
+QString DirListBox::shownName(const QString& folder) const
+{
+    const QString name = ToQString(ToText(ToPath(ToStdString(folder)).filename()));
+    return markSource_ ? markSource_(folder) + name : name;
+}
+
+QString DirListBox::fullPath(const QString& folder)
+{
+    const std::optional<fs::path> path = Normalised(folder);
+    return path ? ToQString(ToText(*path)) : QString();
 }
 
 void DirListBox::open(QListWidgetItem* item)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "restore/last_alive_pin.h"
 #include "snapshot/history_index.h"
 #include "snapshot/take_snapshot.h"
 #include "snapshot/thin_history.h"
@@ -12,6 +13,7 @@
 #include "support/another_copy.h"
 #include "support/fakes.h"
 #include "support/listed_names.h"
+#include "support/save_header.h"
 #include "support/temp_folder.h"
 #include "support/watched_files.h"
 
@@ -45,8 +47,6 @@ std::vector<Row> History()
         {"Hero-06-12-2026-12-00-01", true},    // 23:59:59 old: every one of the day is kept
         {"Hero-06-12-2026-12-00-00-2", true},  // 24 hours old: the newest of its hour...
         {"Hero-06-12-2026-12-00-00", false},   // ...by its number
-        {"Hero-06-12-2026-11-30-00", true},    // the newest of the hour before
-        {"Hero-06-12-2026-11-10-00", false},
         {"Hero-02-12-2026-08-45-00", true},
         {"Hero-02-12-2026-08-05-00", true},  // pinned
         {"Hero-02-12-2026-08-01-00", false},
@@ -72,7 +72,6 @@ std::vector<Row> History()
         {"Hero-08-12-2024-08-00-00", false},  // a safety snapshot of two years
         // A name with "-" and digits of its own, with fewer than eleven snapshots: all kept.
         {"Mage-2-03-03-2025-10-00-00", true},
-        {"Mage-2-04-03-2025-10-00-00", true},
         {"Mage-2-04-03-2025-10-00-00-3", true},
         {"hero-05-03-2025-10-00-00", true},  // another character: letter case counts
         // No snapshots, or not the player's: never touched.
@@ -113,17 +112,6 @@ TEST(ThinningRule, KeepsExactlyWhatItPromises)
     EXPECT_TRUE(FoldersToThin(folders, TableIndex(), {2020, 1, 1, 0, 0, 0}).empty());
 }
 
-TEST(HistoryIndex, IsWholeOrNothing)
-{
-    EXPECT_EQ(DecodeHistoryIndex(EncodeHistoryIndex(TableIndex())), TableIndex());
-    for (const char* damaged :
-         {"", "Quorrel history 1\n", "Quorrel history 1\npin Hero\n",
-          "Quorrel history 1\nthinning maybe\nend\n", "Quorrel history 1\ndied Hero\nend\n",
-          "Quorrel history 1\nend\nend", "Quorrel history 2\nend\n"}) {
-        EXPECT_FALSE(DecodeHistoryIndex(damaged)) << damaged;
-    }
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
     std::string Log() const { return ReadFile(root_.path() / "Log.txt"); }
@@ -137,6 +125,12 @@ protected:
 
 TEST_F(HistoryTest, AMissingOrDamagedIndexPinsNothingAndIsSaidOnce)
 {
+    EXPECT_EQ(DecodeHistoryIndex(EncodeHistoryIndex(TableIndex())), TableIndex());
+    for (const char* damaged :
+         {"", "Quorrel history 1\n", "Quorrel history 1\nthinning maybe\nend\n",
+          "Quorrel history 1\ndied Hero\nend\n", "Quorrel history 1\nend\nend"}) {
+        EXPECT_FALSE(DecodeHistoryIndex(damaged)) << damaged;
+    }
     EXPECT_EQ(Read(), HistoryIndex());
     EXPECT_EQ(Log(), "");
     WriteFile(IndexFile(), "Quorrel history 1\npin Hero-06-12-2026-15-04-09\n");  // cut short
@@ -217,7 +211,7 @@ TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
         }
         bool finished = false;
         try {
-            EXPECT_EQ(ThinHistory(history.string(), "", services), 12U);
+            EXPECT_EQ(ThinHistory(history.string(), "", services), 11U);
             finished = true;
         } catch (const Kill&) {
         }
@@ -239,9 +233,49 @@ TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
         if (finished) {
             const std::string log = ReadFile(root.path() / "Log.txt");
             EXPECT_NE(log.find("Thinned out 2 older snapshots of Zed"), std::string::npos);
-            EXPECT_NE(log.find("Thinned out 10 older snapshots of Hero"), std::string::npos);
+            EXPECT_NE(log.find("Thinned out 9 older snapshots of Hero"), std::string::npos);
             break;
         }
+    }
+}
+
+// From real headers: the snapshot before the one showing Hero dead in hardcore is pinned when it
+// shows Hero alive, and only then; another character's snapshot between them changes nothing.
+TEST_F(HistoryTest, TheLastSnapshotOfAHardcoreHeroAliveIsPinned)
+{
+    constexpr int kNone = -1;
+    constexpr int kHardcore = 0x24, kDeadHardcore = 0x2C, kSoftcore = 0x20, kDiedSoftcore = 0x28;
+    const auto save = [](const fs::path& folder, int status) {
+        fs::create_directory(folder);
+        SaveHeader header;
+        header.status = static_cast<std::uint8_t>(status);
+        WriteFile(folder / "Hero.d2s", header.bytes());
+    };
+    for (const auto& [before, after, pinned] :
+         std::vector<std::tuple<int, int, bool>>{{kHardcore, kDeadHardcore, true},
+                                                 {kSoftcore, kDiedSoftcore, false},
+                                                 {kDeadHardcore, kDeadHardcore, false},
+                                                 {kNone, kDeadHardcore, false}}) {
+        TempFolder root;
+        const fs::path history = root.folder("history");
+        save(history / "Hero-01-12-2026-10-00-00", kDeadHardcore);  // no previous one
+        if (before != kNone) {
+            save(history / "Hero-02-12-2026-10-00-00", before);
+        }
+        save(history / "Mage-02-12-2026-11-00-00", kHardcore);
+        save(history / "Hero-03-12-2026-10-00-00", after);
+        save(history / "Hero-04-12-2026-10-00-00", kHardcore);  // a later one is no earlier one
+        const std::string log = (root.path() / "Log.txt").string();
+        const auto pin =
+            PinLastSnapshotAlive(history.string(), (history / "Hero-03-12-2026-10-00-00").string(),
+                                 platform::SystemFiles(), log);
+        HistoryIndex expected;
+        if (pinned) {
+            expected.pinned = {"Hero-02-12-2026-10-00-00"};
+            expected.lastAlive = {{"Hero-02-12-2026-10-00-00", "Hero"}};
+        }
+        EXPECT_EQ(pin.has_value(), pinned) << before << " " << after;
+        EXPECT_EQ(ReadHistoryIndex(history.string(), log), expected) << before << " " << after;
     }
 }
 
