@@ -214,6 +214,31 @@ void BM_Check(benchmark::State& state)
     }
 }
 
+// Quiet checks of two scenes, `ours` against `baseline`, turn about which goes first, so that
+// neither always finds the folder as the other left it in the caches.
+void QuietChecksTurnAbout(benchmark::State& state, test::SnapshotScene& ours,
+                          test::SnapshotScene& baseline)
+{
+    QuietDisk();
+    {
+        bench::Pair pair(state);
+        bool oursFirst = true;
+        for (auto _ : state) {
+            if (oursFirst) {
+                pair.Ours([&] { ours.cycle.Timer1_Timer(); });
+            }
+            pair.Baseline([&] { baseline.cycle.Timer1_Timer(); });
+            if (!oursFirst) {
+                pair.Ours([&] { ours.cycle.Timer1_Timer(); });
+            }
+            oursFirst = !oursFirst;
+        }
+    }
+    if (ours.beeper.beeps + baseline.beeper.beeps != 0 || Logged(ours) || Logged(baseline)) {
+        state.SkipWithError("a check was not a quiet one");
+    }
+}
+
 // A check of an unchanged folder with 10,000 snapshots in the history against the same check
 // with none: a check never looks at the history, so its cost does not grow with it.
 constexpr int kHistorySnapshots = 10000;
@@ -226,26 +251,7 @@ void BM_CheckWithLongHistory(benchmark::State& state)
     for (int i = 0; i < kHistorySnapshots; ++i) {
         fs::create_directory(many.history / (CharacterName(i) + "-06-12-2026-15-04-09"));
     }
-    QuietDisk();
-    {
-        // Turn about which goes first, so that neither always finds the folder as the other
-        // left it in the caches.
-        bench::Pair pair(state);
-        bool manyFirst = true;
-        for (auto _ : state) {
-            if (manyFirst) {
-                pair.Ours([&] { many.cycle.Timer1_Timer(); });
-            }
-            pair.Baseline([&] { none.cycle.Timer1_Timer(); });
-            if (!manyFirst) {
-                pair.Ours([&] { many.cycle.Timer1_Timer(); });
-            }
-            manyFirst = !manyFirst;
-        }
-    }
-    if (none.beeper.beeps + many.beeper.beeps != 0 || Logged(none) || Logged(many)) {
-        state.SkipWithError("a check was not a quiet one");
-    }
+    QuietChecksTurnAbout(state, many, none);
 }
 
 // A check that snapshots one changed character against the same copy by hand.
@@ -387,24 +393,7 @@ void BM_CheckWithThinningOn(benchmark::State& state)
     HistoryIndex index;
     index.thinning = true;
     test::WriteFile(on.history / kHistoryIndexName, EncodeHistoryIndex(index));
-    QuietDisk();
-    {
-        bench::Pair pair(state);
-        bool onFirst = true;
-        for (auto _ : state) {
-            if (onFirst) {
-                pair.Ours([&] { on.cycle.Timer1_Timer(); });
-            }
-            pair.Baseline([&] { off.cycle.Timer1_Timer(); });
-            if (!onFirst) {
-                pair.Ours([&] { on.cycle.Timer1_Timer(); });
-            }
-            onFirst = !onFirst;
-        }
-    }
-    if (on.beeper.beeps + off.beeper.beeps != 0 || Logged(on) || Logged(off)) {
-        state.SkipWithError("a check was not a quiet one");
-    }
+    QuietChecksTurnAbout(state, on, off);
 }
 
 BENCHMARK(BM_Check)->Arg(10)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMicrosecond);
