@@ -1,6 +1,7 @@
 #include "restore/history_menu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 
@@ -131,8 +132,11 @@ void HistoryMenu::itmThin_Click(bool on)
     }
     if (dialogs_.AskYesNo(parent_, ThinningQuestion(count)) &&
         Change([](HistoryIndex& index) { return !std::exchange(index.thinning, true); })) {
+        // The first thinning of a long history may send thousands of folders to the bin.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         ThinHistory(snapshotDir_, "", {files_, &platform::MoveToRecycleBin, clock_, logFile_});
         Dir1_.refresh();
+        QApplication::restoreOverrideCursor();
     }
     itmThin_->setChecked(index_.thinning);
 }
