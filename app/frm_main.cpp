@@ -9,6 +9,7 @@
 #include "platform/path_text.h"
 #include "platform/qt/background.h"
 #include "platform/qt/text.h"
+#include "platform/qt/trash.h"
 #include "platform/qt/twips.h"
 #include "restore/frm_load.h"
 #include "restore/recovery_box.h"
@@ -24,8 +25,12 @@ frmMain::frmMain(Services& services, QWidget* parent)
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services),
       failureNotice_(services.notifyArea, services.logFile),
+      keeper_(services.files, services.clock, services.logFile, &platform::MoveToRecycleBin),
       state_(Timer1_, {services.clock, services.beeper, services.files, services.logFile,
-                       [this](bool succeeded) { failureNotice_.CheckFinished(succeeded); }})
+                       [this](bool succeeded) { failureNotice_.CheckFinished(succeeded); },
+                       [this](const std::string& character, const std::string& folder) {
+                           keeper_.AfterSnapshot(state_.settings().SnapshotDir, character, folder);
+                       }})
 {
     setWindowTitle("Quorrel");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
@@ -72,6 +77,7 @@ void frmMain::Form_Load()
     try {
         ReadSettingsFile(state_.settings(), services_.settingsFile);
         RemoveUnfinishedSnapshots(state_.settings().SnapshotDir);
+        keeper_.ThinAll(state_.settings().SnapshotDir);
         // A restore cut short is put in order before the save folder is first listed. It says
         // itself what it did, or what is left, so its failure is no first run.
         RecoverSaveFolder(this, state_.settings().SaveGameDir, services_.files, services_.dialogs);
@@ -90,7 +96,8 @@ void frmMain::Form_Load()
 
 void frmMain::itmLoad_Click()
 {
-    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this);
+    frmLoad dialog(state_.settings(), services_.clock, services_.files, services_.dialogs, this,
+                   services_.logFile);
     dialog.exec();
     // The restored files are a snapshot in the history already: the next check takes none.
     state_.engine().TakeAsKnown(dialog.restored());

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/failure_notice.h"
+#include "app/history_keeper.h"
 #include "app/module1.h"
 #include "app/services.h"
 #include "platform/qt/qt_timer.h"
@@ -57,6 +58,7 @@ private:
     Services& services_;
     platform::QtTimer Timer1_;
     FailureNotice failureNotice_;
+    HistoryKeeper keeper_;  // before the engine, which hands it each snapshot
     Module1 state_;
     // Whether settings are in place: read at start-up, with the save folder recorded, or saved
     // by the options dialog since. Load and Run are enabled from then on.

@@ -25,6 +25,9 @@
 #include <vector>
 
 #include "paired_runs.h"
+#include "snapshot/history_index.h"
+#include "snapshot/snapshot_folder.h"
+#include "snapshot/thin_history.h"
 #include "support/file_times.h"
 #include "support/save_bytes.h"
 #include "support/snapshot_scene.h"
@@ -211,6 +214,31 @@ void BM_Check(benchmark::State& state)
     }
 }
 
+// Quiet checks of two scenes, `ours` against `baseline`, turn about which goes first, so that
+// neither always finds the folder as the other left it in the caches.
+void QuietChecksTurnAbout(benchmark::State& state, test::SnapshotScene& ours,
+                          test::SnapshotScene& baseline)
+{
+    QuietDisk();
+    {
+        bench::Pair pair(state);
+        bool oursFirst = true;
+        for (auto _ : state) {
+            if (oursFirst) {
+                pair.Ours([&] { ours.cycle.Timer1_Timer(); });
+            }
+            pair.Baseline([&] { baseline.cycle.Timer1_Timer(); });
+            if (!oursFirst) {
+                pair.Ours([&] { ours.cycle.Timer1_Timer(); });
+            }
+            oursFirst = !oursFirst;
+        }
+    }
+    if (ours.beeper.beeps + baseline.beeper.beeps != 0 || Logged(ours) || Logged(baseline)) {
+        state.SkipWithError("a check was not a quiet one");
+    }
+}
+
 // A check of an unchanged folder with 10,000 snapshots in the history against the same check
 // with none: a check never looks at the history, so its cost does not grow with it.
 constexpr int kHistorySnapshots = 10000;
@@ -223,26 +251,7 @@ void BM_CheckWithLongHistory(benchmark::State& state)
     for (int i = 0; i < kHistorySnapshots; ++i) {
         fs::create_directory(many.history / (CharacterName(i) + "-06-12-2026-15-04-09"));
     }
-    QuietDisk();
-    {
-        // Turn about which goes first, so that neither always finds the folder as the other
-        // left it in the caches.
-        bench::Pair pair(state);
-        bool manyFirst = true;
-        for (auto _ : state) {
-            if (manyFirst) {
-                pair.Ours([&] { many.cycle.Timer1_Timer(); });
-            }
-            pair.Baseline([&] { none.cycle.Timer1_Timer(); });
-            if (!manyFirst) {
-                pair.Ours([&] { many.cycle.Timer1_Timer(); });
-            }
-            manyFirst = !manyFirst;
-        }
-    }
-    if (none.beeper.beeps + many.beeper.beeps != 0 || Logged(none) || Logged(many)) {
-        state.SkipWithError("a check was not a quiet one");
-    }
+    QuietChecksTurnAbout(state, many, none);
 }
 
 // A check that snapshots one changed character against the same copy by hand.
@@ -308,6 +317,85 @@ void BM_ThousandChanged(benchmark::State& state)
     }
 }
 
+// A history already thinned, as thinning finds it after each snapshot: 125 characters with 400
+// snapshots each, one for each span that thinning keeps (every hour of the last week, then every
+// day to 90 days, then every week for three years), 50,000 folders in all.
+constexpr int kThinnedCharacters = 125;
+constexpr int kSnapshotsEach = 400;
+const platform::LocalDateTime kBenchNow{2026, 12, 6, 15, 4, 9};
+
+const fs::path& ThinnedHistory()
+{
+    static const fs::path history = [] {
+        using namespace std::chrono;
+        const fs::path folder = NewFolder("thinned");
+        const sys_seconds now = sys_days(year(2026) / 12 / 6) + hours(15) + minutes(4) + seconds(9);
+        for (int i = 0; i < kSnapshotsEach; ++i) {
+            const hours age = i < 168   ? hours(i)
+                              : i < 251 ? days(i - 168 + 7)
+                                        : weeks(i - 251 + 13);
+            const sys_seconds taken = now - age;
+            const year_month_day date(floor<days>(taken));
+            const hh_mm_ss time(taken - floor<days>(taken));
+            const platform::LocalDateTime moment{static_cast<int>(date.year()),
+                                                 static_cast<int>(unsigned(date.month())),
+                                                 static_cast<int>(unsigned(date.day())),
+                                                 static_cast<int>(time.hours().count()),
+                                                 static_cast<int>(time.minutes().count()),
+                                                 static_cast<int>(time.seconds().count())};
+            for (int c = 0; c < kThinnedCharacters; ++c) {
+                fs::create_directory(folder / SnapshotFolderName({CharacterName(c), moment}));
+            }
+        }
+        HistoryIndex index;
+        index.thinning = true;
+        test::WriteFile(folder / kHistoryIndexName, EncodeHistoryIndex(index));
+        ::sync();
+        return folder;
+    }();
+    return history;
+}
+
+// Thinning out that history (which finds nothing to remove) against listing it by hand.
+void BM_Thinning(benchmark::State& state)
+{
+    const fs::path& history = ThinnedHistory();
+    test::FakeClock clock;
+    clock.moment = kBenchNow;
+    const fs::path log = NewFolder("log") / "Log.txt";
+    const ThinningServices services{platform::SystemFiles(), nullptr, clock, log.string()};
+    std::size_t thinned = 0;
+    QuietDisk();
+    {
+        bench::Pair pair(state);
+        for (auto _ : state) {
+            pair.Ours([&] { thinned += ThinHistory(history.string(), "", services); });
+            pair.Baseline([&] { ListByHand(history); });
+        }
+    }
+    if (thinned != 0 || fs::exists(log)) {
+        state.SkipWithError("the thinned history was thinned again");
+    }
+}
+
+// A quiet check with thinning on against the same check with thinning off: a quiet check takes
+// no snapshot, so thinning never runs in it, whatever the history holds.
+void BM_CheckWithThinningOn(benchmark::State& state)
+{
+    const fs::path& save = SmallFilesFolder(static_cast<int>(state.range(0)));
+    test::SnapshotScene& off = Scene(save);
+    test::SnapshotScene& on = Scene(save);
+    for (test::SnapshotScene* scene : {&off, &on}) {
+        for (int i = 0; i < kHistorySnapshots; ++i) {
+            fs::create_directory(scene->history / (CharacterName(i) + "-06-12-2026-15-04-09"));
+        }
+    }
+    HistoryIndex index;
+    index.thinning = true;
+    test::WriteFile(on.history / kHistoryIndexName, EncodeHistoryIndex(index));
+    QuietChecksTurnAbout(state, on, off);
+}
+
 BENCHMARK(BM_Check)->Arg(10)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CheckWithLongHistory)
     ->Arg(1000)
@@ -316,6 +404,12 @@ BENCHMARK(BM_CheckWithLongHistory)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Snapshot)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ThousandChanged)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thinning)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckWithThinningOn)
+    ->Arg(1000)
+    ->MinTime(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -337,6 +431,10 @@ int main(int argc, char** argv)
                         1.3);
     reporter.PrintRatio("check with 1,000 changed of 100,000 files vs by hand",
                         "BM_ThousandChanged/iterations:5/manual_time", 2.0);
+    reporter.PrintRatio("thinning 50,000 folders (none to remove) vs listing them by hand",
+                        "BM_Thinning/iterations:10/manual_time", 1.5);
+    reporter.PrintRatio("check of 1000 files with thinning on vs off",
+                        "BM_CheckWithThinningOn/1000/min_time:2.000/manual_time", 1.05);
     benchmark::Shutdown();
     return 0;
 }

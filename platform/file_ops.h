@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace quorrel::platform {
@@ -61,6 +62,19 @@ protected:
 
 // The real operations, for callers that are given none.
 FileOps& SystemFiles();
+
+// Whether ReplaceWhole hides the new file before it takes its name (see HideFile).
+enum class Visibility { Shown, Hidden };
+
+// Replaces `file` with `content` whole or not at all, whenever a kill or a power cut comes: the
+// content is written and flushed under the name + ".new", which is then renamed over `file`, and
+// the folder is flushed last. On a failure what is left of the ".new" file is removed before the
+// error is thrown, and `file` is as it was, unless `inPlace` was called: it is called as soon as
+// `file` holds the new content, before the folder is flushed, whose failure is still thrown. For
+// the program's own small files only.
+void ReplaceWhole(FileOps& files, const std::filesystem::path& file, std::string_view content,
+                  Visibility visibility = Visibility::Shown,
+                  const std::function<void()>& inPlace = {});
 
 // Gives a file or a folder the hidden attribute, so that listings leave it out. Windows keeps that
 // attribute through a rename; elsewhere a name starting with "." is what hides a file, and this

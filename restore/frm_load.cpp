@@ -11,6 +11,7 @@
 #include "platform/qt/drives.h"
 #include "platform/qt/text.h"
 #include "platform/qt/twips.h"
+#include "restore/history_menu.h"
 #include "restore/recovery_box.h"
 #include "restore/restore_folder.h"
 #include "restore/safety_snapshot.h"
@@ -66,14 +67,15 @@ QString RestoreFailure(const RestoreError& error)
 }  // namespace
 
 frmLoad::frmLoad(const Settings& settings, platform::Clock& clock, platform::FileOps& files,
-                 platform::Dialogs& dialogs, QWidget* parent)
+                 platform::Dialogs& dialogs, QWidget* parent, std::string logFile)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       settings_(settings),
       clock_(clock),
       files_(files),
-      dialogs_(dialogs)
+      dialogs_(dialogs),
+      logFile_(std::move(logFile))
 {
     setWindowTitle("Load Game");
     setWindowIcon(QIcon(":/quorrel/quorrel.png"));
@@ -94,8 +96,9 @@ void frmLoad::createControls()
 {
     Dir1_ = new platform::DirListBox(this);
     platform::SetBoxColours(*Dir1_, platform::kLightYellow);
-    // Which character each snapshot holds, read only when the player points at it.
-    Dir1_->setTipSource(&SnapshotTip);
+    // Which character each snapshot holds, read only when the player points at it, and the pins.
+    history_ = new HistoryMenu(*Dir1_, settings_.SnapshotDir, clock_, files_, dialogs_, logFile_,
+                               &SnapshotTip, this);
     Drive1_ = new platform::DriveListBox(this);
     platform::SetBoxColours(*Drive1_, platform::kLightYellow);
     cmdLoad_ = new QPushButton("&Load", this);
@@ -181,8 +184,9 @@ void frmLoad::cmdLoad_Click()
         // One hand on the save folder from the safety snapshot to the end of the restore: no
         // other copy of Quorrel restores into it, or takes a snapshot from it, meanwhile.
         const platform::FolderLock lock = LockForRestore(settings_.SaveGameDir);
-        const std::vector<Filenames> kept = TakeSafetySnapshot(
-            File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir, clock_.now(), files_);
+        const std::vector<Filenames> kept =
+            TakeSafetySnapshot(File1_.path(), settings_.SaveGameDir, settings_.SnapshotDir,
+                               clock_.now(), files_, logFile_);
         restored_ = RestoreFolder(File1_.path(), settings_.SaveGameDir, files_, lock, kept);
         accept();
     } catch (const RestoreError& error) {

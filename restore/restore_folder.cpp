@@ -53,7 +53,6 @@ public:
         }
         try {
             WriteJournal(save_, journal_, ops_);
-            ops_.SyncFolder(save_);
             Stage();
             CheckUnchanged();
             PutInPlace();
@@ -139,7 +138,6 @@ private:
             restored_.push_back({platform::ToText(file.target), file.stamp});
         }
         WriteJournal(save_, journal_, ops_);
-        ops_.SyncFolder(save_);
     }
 
     // Before the first earlier file is moved aside: a save file that the game wrote since the
@@ -181,9 +179,7 @@ private:
         ops_.SyncFolder(save_);
         RestoreJournal committed = journal_;
         committed.committed = true;
-        WriteJournal(save_, committed, ops_);
-        journal_ = std::move(committed);
-        ops_.SyncFolder(save_);
+        WriteJournal(save_, committed, ops_, [&] { journal_ = committed; });
     }
 
     // "." + name + suffix, numbered when that is taken, on disk or by this restore.

@@ -28,7 +28,8 @@ namespace quorrel {
 // stamp as the listing gives it (see platform::FileStamp), written the same way: empty until the
 // copy is made. A journal of another version is one that cannot be read.
 inline constexpr const char* kJournalName = ".quorrel-restore.journal";
-// The journal's next version: written whole under this name, then renamed over the journal.
+// The journal's next version: written whole under this name, then renamed over the journal (the
+// name platform::ReplaceWhole gives it).
 inline constexpr const char* kNextJournalName = ".quorrel-restore.journal.new";
 
 // The endings of the temporary names, hidden by a leading ".": a staged copy of Hero.d2s is

@@ -120,12 +120,11 @@ std::vector<fs::path> JournalFilesIn(const fs::path& saveFolder)
     return files;
 }
 
-void WriteJournal(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops)
+void WriteJournal(const fs::path& saveFolder, const RestoreJournal& journal, platform::FileOps& ops,
+                  const std::function<void()>& inPlace)
 {
-    const fs::path next = saveFolder / kNextJournalName;
-    ops.Write(next, EncodeJournal(journal));
-    platform::HideFile(next);
-    ops.Rename(next, saveFolder / kJournalName);
+    platform::ReplaceWhole(ops, saveFolder / kJournalName, EncodeJournal(journal),
+                           platform::Visibility::Hidden, inPlace);
 }
 
 std::optional<RestoreJournal> ReadJournal(const fs::path& saveFolder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,10 +23,11 @@ std::vector<std::filesystem::path> JournalFilesIn(const std::filesystem::path& s
 // there is none. Throws std::filesystem::filesystem_error when it cannot be read.
 std::string StampOrNone(const std::filesystem::path& file);
 
-// Writes the journal whole under its next name, hides it and renames it over the journal. The
-// caller flushes the folder.
+// Puts the journal in place whole and on disk, hidden (see platform::ReplaceWhole), its next
+// version's name being kNextJournalName. `inPlace` is called once it is the journal, even when
+// the flush that follows fails.
 void WriteJournal(const std::filesystem::path& saveFolder, const RestoreJournal& journal,
-                  platform::FileOps& ops);
+                  platform::FileOps& ops, const std::function<void()>& inPlace = {});
 
 // The journal in the save folder, if there is one. Only a plain file is read, never through a
 // link, never waited on, and never beyond kLargestJournal. Throws JournalUnreadable, or

@@ -8,7 +8,9 @@
 #include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "restore/restore_error.h"
+#include "snapshot/error_log.h"
 #include "snapshot/filenames.h"
+#include "snapshot/history_index.h"
 #include "snapshot/snapshot_folder.h"
 #include "snapshot/take_snapshot.h"
 
@@ -25,13 +27,34 @@ RestoreError SafetySnapshotFailed(std::string file, std::string reason)
                         RestoreStage::SafetySnapshot);
 }
 
+// A safety snapshot without its mark is still a snapshot: thinning only keeps it for less long.
+void MarkAsSafety(const std::string& snapshotDir, const std::string& folder, platform::FileOps& ops,
+                  const std::string& logFile) noexcept
+{
+    const std::string name = platform::ToText(platform::ToPath(folder).filename());
+    try {
+        if (ChangeHistoryIndex(snapshotDir, logFile, ops, [&name](HistoryIndex& index) {
+                if (!CanBeIndexed(name)) {
+                    return false;
+                }
+                index.safety.insert(name);
+                return true;
+            })) {
+            return;
+        }
+    } catch (const std::exception&) {
+    }
+    AppendLogNote(logFile, platform::SystemClock().now(),
+                  "Could not mark " + name + " as a safety snapshot in the history's index");
+}
+
 }  // namespace
 
 std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
                                           const std::string& saveFolder,
                                           const std::string& snapshotDir,
                                           const platform::LocalDateTime& taken,
-                                          platform::FileOps& ops)
+                                          platform::FileOps& ops, const std::string& logFile)
 {
     std::error_code error;
     if (!fs::is_directory(platform::ToPath(snapshotDir), error)) {
@@ -58,7 +81,9 @@ std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
     std::vector<Filenames> kept;
     for (const CharacterFiles& group : groups) {
         try {
-            TakeSnapshot(saveFolder, group.files, snapshotDir, group.character, taken, ops);
+            const std::string folder =
+                TakeSnapshot(saveFolder, group.files, snapshotDir, group.character, taken, ops);
+            MarkAsSafety(snapshotDir, folder, ops, logFile);
             kept.insert(kept.end(), group.files.begin(), group.files.end());
         } catch (const SourceChanged& changed) {
             throw SafetySnapshotFailed(saveFolder, std::string(changed.what()) +

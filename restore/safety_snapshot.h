@@ -17,11 +17,13 @@ namespace quorrel {
 // cycle is. Returns the files it copied,
 // with their stamps, so that the restore can tell a save written after them. Throws RestoreError,
 // of the stage SafetySnapshot, when snapshotDir is missing or a snapshot fails, a file changing
-// while it is copied included; a snapshot already complete for another character stays.
+// while it is copied included; a snapshot already complete for another character stays. The
+// snapshots are marked as safety snapshots in the history's index, so that thinning keeps them a
+// while; a mark that cannot be written is said in `logFile` and stops nothing.
 std::vector<Filenames> TakeSafetySnapshot(const std::string& sourceFolder,
                                           const std::string& saveFolder,
                                           const std::string& snapshotDir,
                                           const platform::LocalDateTime& taken,
-                                          platform::FileOps& ops);
+                                          platform::FileOps& ops, const std::string& logFile);
 
 }  // namespace quorrel

@@ -128,22 +128,12 @@ void ReadSettings(std::istream& in, Settings& settings)
 void WriteSettingsFile(const Settings& settings, const std::string& file, platform::FileOps& files)
 {
     const fs::path target = platform::ToPath(file);
-    fs::path temporary = target;
-    temporary += ".new";
     const std::string text = settings.SaveGameDir + "\r\n" + settings.SnapshotDir + "\r\n" +
                              settings.RefreshTime + "\r\n";
     const std::optional<std::string> inCodePage = platform::ToCodePage(text);
     const std::string content = inCodePage ? *inCodePage : std::string(kUtf8Mark) + text;
     CreateMissingFolders(target.parent_path(), files);
-    try {
-        files.Write(temporary, content);
-        files.Rename(temporary, target);
-    } catch (const std::system_error&) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);  // whatever is left of it is of no use
-        throw;
-    }
-    files.SyncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    platform::ReplaceWhole(files, target, content);
 }
 
 }  // namespace quorrel

@@ -17,4 +17,16 @@ void AppendErrorEntry(const std::string& logFile, const platform::LocalDateTime&
     }
 }
 
+void AppendLogNote(const std::string& logFile, const platform::LocalDateTime& when,
+                   const std::string& text) noexcept
+{
+    try {
+        platform::AppendInOneWrite(
+            platform::ToPath(logFile),
+            platform::ShortDateText(when) + " " + platform::TimeText(when) + " " + text + "\r\n");
+    } catch (...) {
+        // Nowhere left to report to.
+    }
+}
+
 }  // namespace quorrel

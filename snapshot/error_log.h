@@ -18,4 +18,9 @@ inline constexpr const char* kLogFile = "Log.txt";
 // written loses the entry; the check goes on regardless.
 void AppendErrorEntry(const std::string& logFile, const platform::LocalDateTime& when) noexcept;
 
+// Appends one line on the history's upkeep (a thinning, a damaged index), dated as the entries
+// are: "<short date> <time> <text>". Written as the entries are; never throws.
+void AppendLogNote(const std::string& logFile, const platform::LocalDateTime& when,
+                   const std::string& text) noexcept;
+
 }  // namespace quorrel

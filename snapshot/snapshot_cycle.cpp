@@ -154,9 +154,17 @@ void SnapshotCycle::Check()
                 retry.insert(character);  // caught while the game writes it: no failure either
                 continue;
             }
-            TakeSnapshot(settings_.SaveGameDir, group.files, settings_.SnapshotDir, character,
-                         services_.clock.now(), services_.files);
+            const std::string folder =
+                TakeSnapshot(settings_.SaveGameDir, group.files, settings_.SnapshotDir, character,
+                             services_.clock.now(), services_.files);
             tookSnapshot = true;
+            if (services_.snapshotTaken) {
+                try {
+                    services_.snapshotTaken(character, folder);
+                } catch (...) {
+                    // Only the history's upkeep after this snapshot is lost, not the snapshot.
+                }
+            }
         } catch (const SourceChanged&) {
             retry.insert(character);  // saved again while copied: no failure, just too early
         } catch (...) {

@@ -24,6 +24,9 @@ struct SnapshotServices {
     std::string logFile;  // see kLogFile
     // Told at the end of every check whether it went without an error entry. Optional.
     std::function<void(bool succeeded)> checkFinished = {};
+    // Told of each snapshot as soon as it is in the history, with the character and the folder.
+    // Optional; it must not keep the check waiting.
+    std::function<void(const std::string& character, const std::string& folder)> snapshotTaken = {};
 };
 
 // The heart of the program. While a run is active the snapshot timer ticks; every

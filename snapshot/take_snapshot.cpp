@@ -10,6 +10,7 @@
 #include "platform/folder_lock.h"
 #include "platform/path_text.h"
 #include "snapshot/snapshot_folder.h"
+#include "snapshot/thin_history.h"
 
 namespace quorrel {
 
@@ -126,7 +127,8 @@ void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept
     try {
         std::vector<std::string> leftovers;
         platform::WalkFolder(snapshotDir, [&leftovers](const platform::FolderEntry& entry) {
-            if (entry.kind == platform::EntryKind::Folder && entry.name.starts_with(kUnfinished)) {
+            if (entry.kind == platform::EntryKind::Folder &&
+                (entry.name.starts_with(kUnfinished) || entry.name.starts_with(kThinnedPrefix))) {
                 leftovers.emplace_back(entry.name);
             }
         });

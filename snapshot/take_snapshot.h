@@ -32,11 +32,12 @@ std::string TakeSnapshot(const std::string& saveFolder, const std::vector<Filena
                          const std::string& snapshotDir, const std::string& character,
                          const platform::LocalDateTime& taken, platform::FileOps& ops);
 
-// Removes what snapshots cut short by a kill or a power cut left in SnapshotDir: the hidden
-// folders they were being copied into, but for those that another running copy still holds
-// locked. Nothing else is touched, neither a link nor a file of such a name. Run at start-up only,
-// so that a check's cost does not grow with the history. Never throws; what cannot be removed now
-// is tried again the next time.
+// Removes what snapshots and thinnings cut short by a kill or a power cut left in SnapshotDir: the
+// hidden folders snapshots were being copied into, but for those that another running copy still
+// holds locked, and the hidden folders of thinned snapshots (see kThinnedPrefix). Nothing else is
+// touched, neither a link nor a file of such a name. Run at start-up only, so that a check's cost
+// does not grow with the history. Never throws; what cannot be removed now is tried again the next
+// time.
 void RemoveUnfinishedSnapshots(const std::string& snapshotDir) noexcept;
 
 }  // namespace quorrel

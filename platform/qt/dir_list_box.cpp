@@ -137,9 +137,32 @@ bool DirListBox::fill(const std::vector<FolderLink>& chain)
     // A root ends with its separator already.
     const std::string parent = folder.back() == kPathSeparator ? folder : folder + kPathSeparator;
     for (const std::string& child : children) {
-        list_->addItem(NewItem(child, parent + child, level, closedIcon, tipSource_));
+        const std::string path = parent + child;
+        list_->addItem(
+            NewItem(ToStdString(shownName(ToQString(path))), path, level, closedIcon, tipSource_));
     }
     return true;
+}
+
+void DirListBox::refresh()
+{
+    fill(FolderChain(ToStdString(path_)));
+}
+
+QString DirListBox::pathOf(const QListWidgetItem& item)
+{
+    return item.data(kPathRole).toString();
+}
+
+QString DirListBox::shownName(const QString& folder) const
+{
+    const QString name = ToQString(ToText(ToPath(ToStdString(folder)).filename()));
+    return markSource_ ? markSource_(folder) + name : name;
+}
+
+QString DirListBox::fullPath(const QString& folder)
+{
+    return ToQString(FullPath(ToStdString(folder)));
 }
 
 void DirListBox::open(QListWidgetItem* item)

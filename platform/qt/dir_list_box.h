@@ -39,6 +39,21 @@ public:
     using TipSource = std::function<QString(const QString& folder)>;
     void setTipSource(TipSource source) { tipSource_ = std::move(source); }
 
+    // A mark shown before a sub-folder's name (a pin, say), asked for each sub-folder from its
+    // full path when the list is filled; an empty text shows the name alone.
+    using MarkSource = std::function<QString(const QString& folder)>;
+    void setMarkSource(MarkSource source) { markSource_ = std::move(source); }
+
+    // Lists the open folder again, with the marks as they are now.
+    void refresh();
+
+    // The full path of an entry, and the name that the box shows for it, with its mark.
+    static QString pathOf(const QListWidgetItem& item);
+    QString shownName(const QString& folder) const;
+
+    // A folder's full path as path() reports it; empty when it cannot be made absolute.
+    static QString fullPath(const QString& folder);
+
 signals:
     void Change();
 
@@ -52,6 +67,7 @@ private:
     QListWidget* list_;
     QString path_;
     TipSource tipSource_;
+    MarkSource markSource_;
 };
 
 }  // namespace quorrel::platform

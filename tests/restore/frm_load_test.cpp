@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDateTime>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "restore/history_menu.h"
 #include "restore/restore_journal.h"
 #include "restore/snapshot_tip.h"
+#include "snapshot/history_index.h"
 #include "support/another_copy.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
@@ -363,6 +366,73 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
                                             own[2].translated(0, 200), own[3].translated(0, 200)}));
     dialog->resize(size - QSize(50, 50));
     EXPECT_EQ(places(), own);
+}
+
+// The folder list's menu pins and unpins the highlighted snapshot, marked before its name and in
+// its tip, and turns thinning on only when the player says Yes to what it would remove.
+TEST(FrmLoadTest, PinsAndThinningAreChosenFromTheFolderListsMenu)
+{
+    LoadScene s;
+    const fs::path history = s.scene.root.path();
+    const fs::path index = history / kHistoryIndexName;
+    HistoryIndex died;
+    died.pinned = {"Hero-28-11-2026-10-00-00"};
+    died.lastAlive = {{"Hero-28-11-2026-10-00-00", "Hero"}};
+    WriteFile(index, EncodeHistoryIndex(died));
+    s.Folder("Hero-28-11-2026-10-00-00", {});
+    for (int hour = 10; hour < 22; ++hour) {  // twelve in one day of last year: two would go
+        s.Folder("Zed-03-03-2025-" + std::to_string(hour) + "-00-00", {});
+    }
+    const auto dialog = s.Open();
+    HistoryMenu& menu = dialog->Dir1Menu();
+    QListWidget& list = dialog->Dir1().list();
+    const auto entry = [&list](const std::string& name) {
+        const auto found = list.findItems(QString::fromStdString(name), Qt::MatchEndsWith);
+        return found.size() == 1 ? found[0] : nullptr;
+    };
+    const auto tip = [&list](QListWidgetItem* item) {
+        return list.model()->data(list.indexFromItem(item), Qt::ToolTipRole).toString();
+    };
+    const QString pin = QString::fromUtf8("\xF0\x9F\x93\x8C ");
+    EXPECT_EQ(entry("Hero-28-11-2026-10-00-00")->text(), pin + "Hero-28-11-2026-10-00-00");
+    EXPECT_TRUE(tip(entry("Hero-28-11-2026-10-00-00"))
+                    .contains("\nPinned: the last snapshot before Hero died"));
+
+    QListWidgetItem* hero = entry("Hero-29-11-2026-20-15-00");
+    list.setCurrentItem(hero);
+    menu.menu();
+    ASSERT_TRUE(menu.itmPin().isEnabled());
+    EXPECT_FALSE(menu.itmUnpin().isEnabled());
+    menu.itmPin().trigger();
+    EXPECT_EQ(hero->text(), pin + "Hero-29-11-2026-20-15-00");
+    EXPECT_TRUE(tip(hero).startsWith("Hero-29-11-2026-20-15-00\nPinned\nno character summary"));
+    EXPECT_EQ(DecodeHistoryIndex(ReadFile(index))->pinned.size(), 2U);
+    menu.menu();
+    EXPECT_FALSE(menu.itmPin().isEnabled());
+    menu.itmUnpin().trigger();
+    EXPECT_EQ(hero->text(), "Hero-29-11-2026-20-15-00");
+    EXPECT_EQ(DecodeHistoryIndex(ReadFile(index))->pinned, died.pinned);
+    list.setCurrentRow(0);  // a folder above the history
+    menu.menu();
+    EXPECT_FALSE(menu.itmPin().isEnabled());
+
+    s.dialogs.yesNoAnswers = {false, true};
+    menu.itmThin().trigger();  // No
+    ASSERT_EQ(s.dialogs.questions.size(), 1U);
+    EXPECT_TRUE(s.dialogs.questions[0].contains("This would remove 2 snapshot folders now."));
+    EXPECT_FALSE(menu.itmThin().isChecked());
+    EXPECT_FALSE(DecodeHistoryIndex(ReadFile(index))->thinning);
+    for (int hour = 10; hour < 22; ++hour) {
+        fs::remove(history / ("Zed-03-03-2025-" + std::to_string(hour) + "-00-00"));
+    }
+    menu.itmThin().trigger();  // Yes
+    EXPECT_TRUE(s.dialogs.questions[1].contains("Nothing would be removed now."));
+    EXPECT_TRUE(menu.itmThin().isChecked());
+    EXPECT_TRUE(DecodeHistoryIndex(ReadFile(index))->thinning);
+    menu.itmThin().trigger();  // off again, without a question
+    EXPECT_EQ(s.dialogs.questions.size(), 2U);
+    EXPECT_FALSE(DecodeHistoryIndex(ReadFile(index))->thinning);
+    EXPECT_TRUE(s.dialogs.boxes.empty());
 }
 
 }  // namespace
