@@ -40,19 +40,18 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
 
     // 32 more zero bytes rotate the sum back to where it was: only the length tells.
     EXPECT_TRUE(InProgress(save + std::string(32, '\0'))) << "the checksum matches, the length not";
-    std::string changed = save;
-    changed[4000] ^= 0x10;
+    const auto flip = [](std::string bytes, std::size_t at) {
+        return bytes.replace(at, 1, 1, ~bytes[at]);
+    };
+    std::string changed = flip(save, 4000);
     EXPECT_TRUE(InProgress(changed)) << "a checksum that does not match";
     EXPECT_TRUE(InProgress(save.substr(0, 4096))) << "cut short";
     EXPECT_TRUE(InProgress(save.substr(0, 15))) << "not even a whole header";
     EXPECT_TRUE(InProgress("")) << "emptied before the game writes it again";
 
-    std::string old = SaveBytes(8192, 91);
-    old[4000] ^= 0x10;
-    EXPECT_FALSE(InProgress(old)) << "before version 92 there is nothing to check";
-    std::string unsigned_ = changed;
-    unsigned_[0] = 0;
-    EXPECT_FALSE(InProgress(unsigned_)) << "no signature: not a save the check knows";
+    EXPECT_FALSE(InProgress(flip(SaveBytes(8192, 91), 4000)))
+        << "before version 92 there is nothing to check";
+    EXPECT_FALSE(InProgress(flip(changed, 0))) << "no signature: not a save it knows";
 }
 
 TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseAndASaveSetHasThreeExactEndings)
