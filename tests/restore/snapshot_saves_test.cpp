@@ -26,7 +26,8 @@ TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardco
     put("Able.d2s", SaveHeader{.status = 0x28}.bytes());   // died in softcore: plays on
     put("Baker.d2s", SaveHeader{.status = 0x24}.bytes());  // hardcore, alive
     put("Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
-    for (const char* other : {"Hero.key", "Hero.map", "Other.D2S", "notes.d2s.txt"}) {
+    for (const char* other :
+         {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "x.d2S", "notes.d2s.txt"}) {
         put(other, SaveHeader().bytes());
     }
     folder.folder("Sub.d2s");
@@ -41,7 +42,7 @@ TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardco
     EXPECT_FALSE(fifo.version || fifo.summary);
 #endif
     EXPECT_EQ(SaveFileNames(folder.text()),
-              (Names{"Able.d2s", "Baker.d2s", "Charlie.d2s", "Dog.d2s", "Hero.d2s", "Other.D2S"}));
+              (Names{"Able.d2s", "Baker.d2s", "Charlie.d2s", "Dog.d2s", "Hero.d2s", "x.d2S"}));
     EXPECT_EQ(SaveFileNames((folder.path() / "missing").string()), Names{});
 
     const SnapshotSave able = ReadSnapshotSave(folder.text(), "Able.d2s");
