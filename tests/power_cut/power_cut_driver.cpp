@@ -1,14 +1,6 @@
 // Drives the engine on a file system that scripts/power-cut.sh then cuts off as a power cut
-// would. Each subcommand does one step the way the program does it and returns only when the
-// step says it is done, so that whatever it reports done must survive the cut.
-//
-//   quorrel_power_cut snapshot <new save files> <save folder> <snapshot folder>
-//   quorrel_power_cut settings <Settings.ini> <save folder> <snapshot folder> <refresh time>
-//   quorrel_power_cut restore <snapshot folder> <save folder>
-//   quorrel_power_cut recover <save folder>
-//   quorrel_power_cut cut <mount point>
-//
-// A new scenario is one more function and one more row in kCommands.
+// would. Each subcommand does one step the way the program does it and returns only once the step
+// says it is done, so that whatever it reports done must survive the cut.
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -19,7 +11,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "restore/recover_restore.h"
 #include "restore/restore_folder.h"
@@ -33,19 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace quorrel;
 
-// The game saves: each new file replaces its save file, written as a game writes, without any
-// flush.
-void SaveAsTheGame(const fs::path& newFiles, const fs::path& saveFolder)
-{
-    for (const fs::directory_entry& file : fs::directory_iterator(newFiles)) {
-        std::ifstream in(file.path(), std::ios::binary);
-        std::ofstream out(saveFolder / file.path().filename(), std::ios::binary | std::ios::trunc);
-        out << in.rdbuf();
-    }
-}
-
-// Records the save folder, lets the game save, and runs one check, which must take exactly one
-// snapshot. Prints the snapshot's folder.
+// Records the save folder, lets the game save the new files (written as a game writes, without a
+// flush), and runs one check, which must take exactly one snapshot. Prints the snapshot's folder.
 int Snapshot(char** arguments)
 {
     Settings settings{arguments[1], arguments[2], "1"};
@@ -55,9 +35,11 @@ int Snapshot(char** arguments)
     SnapshotCycle cycle(settings, timer, {clock, beeper, platform::SystemFiles(), kLogFile});
     cycle.SetCheckPeriod();
     cycle.RecordSaveFolder();
-    // A new second, so that the stamps differ however coarse the file system's clock.
-    ::sleep(1);
-    SaveAsTheGame(arguments[0], settings.SaveGameDir);
+    ::sleep(1);  // a new second, so that the stamps differ however coarse the file system's clock
+    for (const fs::directory_entry& file : fs::directory_iterator(arguments[0])) {
+        std::ofstream(fs::path(arguments[1]) / file.path().filename(), std::ios::binary)
+            << std::ifstream(file.path(), std::ios::binary).rdbuf();
+    }
     cycle.Timer1_Timer();
     if (beeper.beeps != 1 || fs::exists(kLogFile)) {
         std::fprintf(stderr, "the check took no snapshot (see %s)\n", kLogFile);
@@ -75,44 +57,28 @@ int WriteSettings(char** arguments)
     return 0;
 }
 
-// Restores a snapshot over the save folder as Load does, and returns once it reports the restore
-// done.
 int Restore(char** arguments)
 {
     RestoreFolder(arguments[0], arguments[1], platform::SystemFiles());
     return 0;
 }
 
-// What the program does at its next start: puts a restore that was cut short in order. Prints
-// what it did.
+// What the program does at its next start: puts a restore that was cut short in order.
 int Recover(char** arguments)
 {
-    switch (RecoverRestore(arguments[0], platform::SystemFiles()).how) {
-        case Recovery::NothingToDo:
-            std::printf("nothing to do\n");
-            break;
-        case Recovery::RolledBack:
-            std::printf("rolled back\n");
-            break;
-        case Recovery::RolledForward:
-            std::printf("rolled forward\n");
-            break;
-        case Recovery::InOtherHands:
-            std::printf("left to the copy that holds the folder\n");
-            break;
-    }
+    const char* said[] = {"nothing to do", "rolled back", "rolled forward", "in other hands"};
+    std::printf("%s\n",
+                said[static_cast<int>(RecoverRestore(arguments[0], platform::SystemFiles()).how)]);
     return 0;
 }
 
-// The power cut: the file system stops at once, and what its journal had not yet written is
-// lost, as on a machine whose power fails.
+// The power cut: the file system stops at once, and what its journal had not yet written is lost.
 int Cut(char** arguments)
 {
     constexpr unsigned long kShutdown = _IOR('X', 125, std::uint32_t);  // EXT4_IOC_SHUTDOWN
-    constexpr std::uint32_t kWithoutFlushingTheLog = 2;  // EXT4_GOING_FLAGS_NOLOGFLUSH
+    std::uint32_t withoutFlushingTheLog = 2;  // EXT4_GOING_FLAGS_NOLOGFLUSH
     const int fd = ::open(arguments[0], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    std::uint32_t flags = kWithoutFlushingTheLog;
-    if (fd < 0 || ::ioctl(fd, kShutdown, &flags) != 0) {
+    if (fd < 0 || ::ioctl(fd, kShutdown, &withoutFlushingTheLog) != 0) {
         std::perror("EXT4_IOC_SHUTDOWN");
         return 1;
     }

@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 using platform::MsgBoxIcon;
-using Hook = WatchedFiles::Hook;
+using When = std::function<bool(std::string_view operation, const fs::path& file)>;
 
 // The dialog over Hero's scene (see HeroScene), whose folder is SnapshotDir. The clock names a
 // safety snapshot Hero-06-12-2026-15-04-09.
@@ -43,9 +43,7 @@ struct LoadScene {
     {
         auto dialog = std::make_unique<frmLoad>(settings, clock, files, dialogs, &parent);
         dialog->show();
-        if (!folder.empty()) {
-            EXPECT_TRUE(dialog->Dir1().setPath(QString::fromStdString(folder.string())));
-        }
+        EXPECT_TRUE(folder.empty() || dialog->Dir1().setPath(QString::fromStdString(folder)));
         return dialog;
     }
 
@@ -66,27 +64,25 @@ struct LoadScene {
         }
         return folder;
     }
+
+    // The game saves Hero.d2s, once, as the first operation for which `when` holds begins.
+    WatchedFiles::Hook GameSaves(const When& when)
+    {
+        return [this, when, saved = false](std::string_view op, const fs::path& file) mutable {
+            if (!saved && when(op, file)) {
+                WriteFile(scene.save / "Hero.d2s", "saved by the game");
+                saved = true;
+            }
+        };
+    }
 };
 
 // From the first operation for which `from` holds on, every operation fails.
-Hook FailFrom(const std::function<bool(std::string_view, const fs::path&)>& from)
+WatchedFiles::Hook FailFrom(const When& from)
 {
     return [from, failing = false](std::string_view operation, const fs::path& file) mutable {
-        failing = failing || from(operation, file);
-        if (failing) {
+        if ((failing = failing || from(operation, file))) {
             throw fs::filesystem_error("", file, std::make_error_code(std::errc::io_error));
-        }
-    };
-}
-
-// The game saves Hero.d2s, once, before the first operation for which `when` holds.
-Hook GameSaves(const fs::path& save,
-               const std::function<bool(std::string_view, const fs::path&)>& when)
-{
-    return [save, when, saved = false](std::string_view operation, const fs::path& file) mutable {
-        if (!saved && when(operation, file)) {
-            WriteFile(save / "Hero.d2s", "saved by the game");
-            saved = true;
         }
     };
 }
@@ -96,14 +92,15 @@ bool Placing(std::string_view operation, const fs::path& file)
     return operation == "Move" && file.filename().string().ends_with(kStagedEnding);
 }
 
-// What goes wrong, and what the boxes say: their words in this order, and the last one's icon.
+enum Outcome : unsigned { kCritical = 0, kInformation = 1, kChanged = 2, kSafetySnapshot = 4 };
+
+// What goes wrong; the boxes' words in this order, the last one's icon, whether the save folder
+// changed (a save of the game's aside) and whether a safety snapshot was kept.
 struct Refusal {
     const char* what;
     std::function<void(LoadScene&)> prepare;
     std::vector<std::string> words;
-    MsgBoxIcon icon = MsgBoxIcon::Critical;
-    bool asBefore = true;  // the save folder is as it was, but for a save of the game's
-    bool safetySnapshot = false;
+    unsigned outcome = kCritical;
 };
 
 TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
@@ -112,6 +109,7 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
     const std::string asItWas = "\n\nThe save game directory was left as it was.";
     const std::string interrupted = "Quorrel was interrupted while restoring a snapshot";
     const std::string invalid = "Please select a valid save game directory";
+    const auto reason = [](std::errc code) { return std::make_error_code(code).message(); };
     const std::vector<Refusal> refusals = {
         {"no save set, or a snapshot merely highlighted: SnapshotDir itself is checked",
          [](LoadScene& s) {
@@ -123,14 +121,11 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
              dialog->cmdLoad().click();
          },
          {invalid, invalid, invalid},
-         MsgBoxIcon::Information},
+         kInformation},
         {"the disk fills up",
          [](LoadScene& s) { FillUp(s.files, s.scene.save, "Hero.map"); },
-         {notRestored,
-          "Hero.map\n" + std::make_error_code(std::errc::no_space_on_device).message() + asItWas},
-         MsgBoxIcon::Critical,
-         true,
-         true},
+         {notRestored, "Hero.map\n" + reason(std::errc::no_space_on_device) + asItWas},
+         kSafetySnapshot},
         {"another copy restores into the save folder",
          [](LoadScene& s) {
              s.otherCopy = std::make_unique<AnotherCopy>(s.scene.save.string(),
@@ -147,52 +142,43 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
          },
          {"The snapshot directory ", "moved cannot be found.",
           "Quorrel could not first keep a copy of the save files that it would replace.",
-          "moved\n" + std::make_error_code(std::errc::no_such_file_or_directory).message() +
-              asItWas}},
+          "moved\n" + reason(std::errc::no_such_file_or_directory) + asItWas}},
         {"the game saves while the safety snapshot is taken",
          [](LoadScene& s) {
-             s.files.before = GameSaves(s.scene.save, [&s](std::string_view, const fs::path& file) {
+             s.files.before = s.GameSaves([&s](std::string_view, const fs::path& file) {
                  return file.parent_path() != s.scene.save;
              });
          },
          {"could not first keep a copy", "the game may be saving", asItWas}},
         {"the game saves once the safety snapshot is in place, before the restore begins",
          [](LoadScene& s) {
-             s.files.after =
-                 GameSaves(s.scene.save, [&s](std::string_view op, const fs::path& file) {
-                     return op == "Move" && file.parent_path() == s.scene.root.path();
-                 });
+             s.files.after = s.GameSaves([&s](std::string_view op, const fs::path& file) {
+                 return op == "Move" && file.parent_path() == s.scene.root.path();
+             });
          },
          {notRestored, "Hero.d2s\nThe game saved it meanwhile", asItWas},
-         MsgBoxIcon::Critical,
-         true,
-         true},
+         kSafetySnapshot},
         {"the restore fails, and so does the way back",
          [](LoadScene& s) { s.files.before = FailFrom(Placing); },
          {"could not be restored, and the save game directory could not be put back as it was",
           "Left in the save game directory:", "the journal of the restore",
           "Quorrel tries again to put it back the next time it starts"},
-         MsgBoxIcon::Critical,
-         false,
-         true},
+         kChanged | kSafetySnapshot},
         {"an interrupted restore that cannot be put in order",
          [](LoadScene& s) {
              KillRestore(s.scene.snapshot, s.scene.save, Placing);
-             s.files.before =
-                 FailFrom([](std::string_view op, const fs::path&) { return op == "Move"; });
+             s.files.before = FailFrom([](std::string_view op, auto&) { return op == "Move"; });
          },
          {interrupted, "could not put that directory in order", "It tries again the next time",
           ".Hero.d2s.quorrel-old: the save file Hero.d2s as it was before the restore"},
-         MsgBoxIcon::Critical,
-         false},
+         kChanged},
         {"an interrupted restore whose journal cannot be read",
          [](LoadScene& s) {
              WriteFile(s.scene.save / kJournalName, "Quorrel restore journal 2\n");
          },
          {interrupted, "Its journal cannot be read", "until you have put it in order yourself",
           std::string(kJournalName) + ": the journal of the restore: delete it last"},
-         MsgBoxIcon::Critical,
-         false},
+         kChanged},
 #ifndef _WIN32
         {"a save folder that cannot be read",
          [](LoadScene& s) {
@@ -200,7 +186,7 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
              fs::create_symlink(s.settings.SaveGameDir, s.settings.SaveGameDir);
          },
          {"Quorrel cannot read the save game directory\n",
-          std::make_error_code(std::errc::too_many_symbolic_link_levels).message()}},
+          reason(std::errc::too_many_symbolic_link_levels)}},
 #endif
     };
     for (const Refusal& refusal : refusals) {
@@ -212,24 +198,22 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
             EXPECT_FALSE(s.Load(s.scene.snapshot)->isVisible());
         }
         ASSERT_FALSE(s.dialogs.boxes.empty());
-        std::string said;
-        for (const RecordingDialogs::Box& box : s.dialogs.boxes) {
-            said += box.prompt.toStdString() + "\n";
-        }
+        const std::string said = s.dialogs.prompts().join("\n").toStdString();
         std::size_t at = 0;
         for (const std::string& words : refusal.words) {
             at = said.find(words, at);
             ASSERT_NE(at, std::string::npos) << "\"" << words << "\" is not in:\n" << said;
         }
-        EXPECT_EQ(s.dialogs.boxes.back().icon, refusal.icon);
+        const unsigned icon = s.dialogs.boxes.back().icon == MsgBoxIcon::Information;
+        EXPECT_EQ(icon, refusal.outcome & kInformation);
         EXPECT_EQ(s.dialogs.boxes.back().title, "Error");
         FolderImage now = ImageOf(s.scene.save);
         if (ReadFile(s.scene.save / "Hero.d2s") == "saved by the game") {
             now.erase("Hero.d2s");
             before.erase("Hero.d2s");
         }
-        EXPECT_EQ(now == before, refusal.asBefore);
-        EXPECT_EQ(fs::exists(s.safetySnapshot), refusal.safetySnapshot);
+        EXPECT_EQ(now != before, (refusal.outcome & kChanged) != 0);
+        EXPECT_EQ(fs::exists(s.safetySnapshot), (refusal.outcome & kSafetySnapshot) != 0);
     }
 }
 
@@ -257,8 +241,7 @@ TEST(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstThenTheSnapshotReplacesIt
     FolderImage restored = s.scene.after;
     restored["Hero.txt"] = kept["Hero.txt"];
     EXPECT_EQ(ImageOf(s.scene.save), restored);
-    // The safety snapshot holds every file of Hero's as the recovery put it back: a wrong restore
-    // can be undone from the same dialog.
+    // The safety snapshot holds every file of Hero's as the recovery put it back.
     EXPECT_EQ(ImageOf(s.safetySnapshot), kept);
     EXPECT_TRUE(s.dialogs.questions.empty()) << "a living character is restored without asking";
 }
@@ -308,23 +291,18 @@ TEST(FrmLoadTest, ASharedStashIsRestoredAfterASafetySnapshotOfTheStashAlone)
 TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTheFrame)
 {
     LoadScene s;
-    SaveHeader hardcore;
-    hardcore.status = 0x04;  // hardcore, classic
     const QDateTime saved(QDate(2026, 12, 6), QTime(15, 4, 9));
+    SaveHeader hardcore{.status = 0x04};  // hardcore, classic
     hardcore.savedAt = static_cast<std::uint32_t>(saved.toSecsSinceEpoch());
-    SaveHeader dead;
-    dead.version = 99;
-    dead.status = 0x6C;  // expansion, ladder, hardcore, died
-    dead.characterClass = 6;
-    dead.level = 99;
-    SaveHeader old;
-    old.version = 71;
+    // Expansion, ladder, hardcore, died.
+    const SaveHeader dead{.version = 99, .status = 0x6C, .characterClass = 6, .level = 99};
     for (const auto& [files, tip] :
          std::vector<std::pair<std::map<std::string, std::string>, QString>>{
              {{{"Hero.d2s", dead.bytes()}, {"Hero.key", ""}},
               "Hero — level 99 Assassin, Expansion, Hardcore, Ladder — dead\nsaved 01-02-2027 "
               "03:04:05"},
-             {{{"Old.d2s", old.bytes()}}, "no character summary (save format 71)"},
+             {{{"Old.d2s", SaveHeader{.version = 71}.bytes()}},
+              "no character summary (save format 71)"},
              {{{"Hero.d2s", "now"}, {"_LOD_SharedStashSave.sss", ""}},
               "no character summary (Hero.d2s is no save file or cannot be read)\nShared stash "
               "(softcore)\nsaved 06-12-2026 15:04:09"},
@@ -352,8 +330,8 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
               "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\nsaved 06-12-2026 "
               "15:04:09");
 
-    // The folder box takes the room of a larger frame, the drive box keeps below it as wide, the
-    // buttons below; smaller than its own size, the form keeps its layout.
+    // The folder box takes the room of a larger frame, the drive box and the buttons keep below
+    // it; smaller than its own size, the form keeps its layout.
     const auto places = [&dialog] {
         return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
                                   dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};

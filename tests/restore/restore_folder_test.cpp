@@ -36,15 +36,6 @@ Names Differing(const FolderImage& a, const FolderImage& b)
     return names;
 }
 
-Names LeftoverNames(const RestoreError& error)
-{
-    Names names;
-    for (const Leftover& file : error.leftovers()) {
-        names.insert(fs::path(file.file).filename().string());
-    }
-    return names;
-}
-
 enum class Fault {
     Once,        // one step fails
     FromThenOn,  // that step and every later one fail, as when the folder turns read-only
@@ -85,7 +76,11 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
         const FolderImage left = ImageOf(scene.save);
         const bool restored = reported->state() == SaveFolderState::Restored;
         EXPECT_EQ(reported->state() == SaveFolderState::AsBefore, left == scene.before);
-        EXPECT_EQ(LeftoverNames(*reported), Differing(left, restored ? scene.after : scene.before));
+        Names leftovers;
+        for (const Leftover& file : reported->leftovers()) {
+            leftovers.insert(fs::path(file.file).filename().string());
+        }
+        EXPECT_EQ(leftovers, Differing(left, restored ? scene.after : scene.before));
         EXPECT_EQ(reported->reason(), broken.message());
         // A copy is named after the save file that it was to replace.
         EXPECT_TRUE(reported->file().starts_with(scene.root.text())) << reported->file();
@@ -199,33 +194,30 @@ TEST(RestoreFolderTest, EachStepIsOnDiskBeforeTheStepThatCountsOnItAndNoOtherCop
     };
     RestoreFolder(scene.snapshot.string(), scene.save.string(), files);
     EXPECT_EQ(ImageOf(scene.save), scene.after);
-    const std::string journal = (scene.save / kJournalName).string();
-    const std::string next = (scene.save / kNextJournalName).string();
-    const std::string sync = "SyncFolder " + scene.save.string();
-    const std::vector<std::string> journalWritten = {"Write " + next, "SyncFile " + next,
-                                                     "Rename " + next + " -> " + journal, sync};
-    const auto temporary = [&](const std::string& name, const char* ending) {
-        return (scene.save / ("." + name + ending)).string();
-    };
-    std::vector<std::string> expected = journalWritten;  // the plan, before the first copy
-    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
-        expected.push_back("SyncFile " + temporary(name, kStagedEnding));
+    const auto in = [&](const std::string& name) { return (scene.save / name).string(); };
+    const std::string sync = "SyncFolder " + scene.save.string(), next = in(kNextJournalName);
+    const std::vector<std::string> journal = {"Write " + next, "SyncFile " + next,
+                                              "Rename " + next + " -> " + in(kJournalName), sync};
+    const std::vector<std::string> names = {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"};
+    std::vector<std::string> expected = journal;  // the plan, before the first copy
+    for (const std::string& name : names) {
+        expected.push_back("SyncFile " + in("." + name + kStagedEnding));
     }
-    expected.insert(expected.end(), journalWritten.begin(), journalWritten.end());  // stamps
-    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map", "notes.txt"}) {
+    expected.insert(expected.end(), journal.begin(), journal.end());  // the copies' stamps
+    for (const std::string& name : names) {
         if (name != "notes.txt") {
-            expected.push_back("Move " + (scene.save / name).string() + " -> " +
-                               temporary(name, kAsideEnding));
+            expected.push_back("Move " + in(name) + " -> " + in("." + name + kAsideEnding));
         }
-        expected.push_back("Move " + temporary(name, kStagedEnding) + " -> " +
-                           (scene.save / name).string());
+        expected.push_back("Move " + in("." + name + kStagedEnding) + " -> " + in(name));
     }
     expected.push_back(sync);  // every copy in place on disk before the commit
-    expected.insert(expected.end(), journalWritten.begin(), journalWritten.end());
-    for (const std::string name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-        expected.push_back("Remove " + temporary(name, kAsideEnding));
+    expected.insert(expected.end(), journal.begin(), journal.end());
+    for (const std::string& name : names) {
+        if (name != "notes.txt") {
+            expected.push_back("Remove " + in("." + name + kAsideEnding));
+        }
     }
-    expected.insert(expected.end(), {sync, "Remove " + journal, sync});
+    expected.insert(expected.end(), {sync, "Remove " + in(kJournalName), sync});
     EXPECT_TRUE(InOrder(files.calls, expected));
     EXPECT_EQ(files.calls.back(), sync);
 }

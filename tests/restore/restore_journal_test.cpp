@@ -13,9 +13,8 @@
 #include <sys/stat.h>
 #endif
 
-// The journal is read at every start from a folder that anything may have written into: what
-// cannot be followed is refused unread, never waited on or read without end, and the recovery
-// then touches nothing and names each leftover with what the player can do with it.
+// The journal is read at every start from a folder anything may have written into: what cannot be
+// followed is refused unread, and the recovery touches nothing and says what to do with each file.
 namespace quorrel {
 namespace {
 

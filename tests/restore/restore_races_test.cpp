@@ -26,8 +26,8 @@ TEST(GameSavesTest, ASaveWrittenWhileARestoreOrItsRecoveryRunsIsKept)
         const char* ending;  // of the file the operation is on
         const char* saved;
     };
-    // Just before the restore makes its first copy, moves Hero.d2s aside, or puts a copy in
-    // place; just before the recovery takes a copy back, or puts an earlier file back.
+    // Before the restore's first copy, Hero.d2s moved aside, or a copy put in place; before the
+    // recovery takes a copy back, or puts an earlier file back.
     for (const Moment& moment : {Moment{false, "Copy", ".Hero.d2s.quorrel-new", "Hero.d2s"},
                                  Moment{false, "Copy", ".Hero.d2s.quorrel-new", "notes.txt"},
                                  Moment{false, "Move", "Hero.d2s", "Hero.d2s"},
@@ -79,18 +79,15 @@ TEST(GameSavesTest, ASaveWrittenWhileARestoreOrItsRecoveryRunsIsKept)
         }
         // As before the restore, nothing of ours left, but for the game's save.
         EXPECT_EQ(ReadFile(saved), kGameSave);
-        FolderImage now = ImageOf(scene.save);
-        FolderImage before = scene.before;
-        now.erase(moment.saved);
-        before.erase(moment.saved);
+        FolderImage now = ImageOf(scene.save), before = scene.before;
+        now[moment.saved] = before[moment.saved] = {};
         EXPECT_EQ(now, before);
     }
 }
 
 TEST(CoarseStampsTest, OnAFileSystemWithCoarserTimesTheRecoveryKnowsItsCopies)
 {
-    // The file system of a memory stick: each copy's time is cut down to 2 s, as FAT keeps it.
-    const HeroScene scene;
+    const HeroScene scene;  // on a memory stick: each copy's time cut down to 2 s, as FAT keeps it
     WatchedFiles files;
     files.after = [](std::string_view operation, const fs::path& file) {
         if (operation == "Copy") {

@@ -15,66 +15,46 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using test::SaveHeader;
-using test::TempFolder;
-using test::WriteFile;
 
-SaveHeader DeadHero()
+TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardcoreIsFound)
 {
-    SaveHeader header;
-    header.status = 0x2C;
-    return header;
-}
-
-TEST(SnapshotSavesTest, OnlyThePlainCharacterSavesOfTheFolderAreRead)
-{
-    TempFolder folder;
-    WriteFile(folder.path() / "Zed.d2s", SaveHeader().bytes());
-    WriteFile(folder.path() / "Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
-    for (const char* other :
-         {"Hero.key", "Hero.map", "Other.D2S", "notes.d2s.txt", "_LOD_SharedStashSave.sss"}) {
-        WriteFile(folder.path() / other, SaveHeader().bytes());
+    test::TempFolder folder;
+    const auto put = [&](const char* name, const std::string& bytes) {
+        test::WriteFile(folder.path() / name, bytes);
+    };
+    EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
+    put("Able.d2s", SaveHeader{.status = 0x28}.bytes());   // died in softcore: plays on
+    put("Baker.d2s", SaveHeader{.status = 0x24}.bytes());  // hardcore, alive
+    put("Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
+    for (const char* other : {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "x.d2S", "notes.d2s.txt",
+                              "_LOD_SharedStashSave.sss"}) {
+        put(other, SaveHeader().bytes());
     }
     folder.folder("Sub.d2s");
+    EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
+    put("Charlie.d2s", SaveHeader{.name = "Charlie", .status = 0x2C}.bytes());
+    put("Dog.d2s", SaveHeader{.status = 0x2C}.bytes());
+    EXPECT_EQ(DeadHardcoreCharacter(folder.text())->name, "Charlie");
 #ifndef _WIN32
-    fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "Link.d2s");
+    fs::create_symlink(folder.path() / "Able.d2s", folder.path() / "Link.d2s");
     ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
-    EXPECT_EQ(SaveFileNames(folder.text()), (Names{"Hero.d2s", "Other.D2S", "Zed.d2s"}));
-    fs::create_symlink(folder.path() / "Zed.d2s", folder.path() / "SharedStashSoftCoreV2.d2i");
+    fs::create_symlink(folder.path() / "Able.d2s", folder.path() / "SharedStashSoftCoreV2.d2i");
     EXPECT_EQ(StashFileNames(folder.text()), Names{"_LOD_SharedStashSave.sss"});
     const SnapshotSave fifo = ReadSnapshotSave(folder.text(), "Fifo.d2s");
     EXPECT_FALSE(fifo.version || fifo.summary);
 #endif
+    EXPECT_EQ(SaveFileNames(folder.text()),
+              (Names{"Able.d2s", "Baker.d2s", "Charlie.d2s", "Dog.d2s", "Hero.d2s", "x.d2S"}));
     EXPECT_EQ(SaveFileNames((folder.path() / "missing").string()), Names{});
 
-    const SnapshotSave zed = ReadSnapshotSave(folder.text(), "Zed.d2s");
-    EXPECT_EQ(zed.version, 96u);
-    EXPECT_EQ(zed.summary, ReadCharacterSummary(SaveHeader().bytes()));
+    const SnapshotSave able = ReadSnapshotSave(folder.text(), "Able.d2s");
+    EXPECT_EQ(able.version, 96u);
+    EXPECT_EQ(able.summary, ReadCharacterSummary(SaveHeader{.status = 0x28}.bytes()));
     const SnapshotSave old = ReadSnapshotSave(folder.text(), "Hero.d2s");
     EXPECT_EQ(old.version, 71u);
     EXPECT_EQ(old.summary, std::nullopt);
     const SnapshotSave gone = ReadSnapshotSave(folder.text(), "Gone.d2s");
     EXPECT_FALSE(gone.version || gone.summary);
-}
-
-TEST(SnapshotSavesTest, TheFirstDeadHardcoreCharacterIsFound)
-{
-    TempFolder folder;
-    EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
-    SaveHeader died = DeadHero();
-    died.status = 0x28;  // died in softcore: plays on
-    WriteFile(folder.path() / "Able.d2s", died.bytes());
-    SaveHeader hardcore;
-    hardcore.status = 0x24;  // alive
-    WriteFile(folder.path() / "Baker.d2s", hardcore.bytes());
-    EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
-
-    SaveHeader charlie = DeadHero();
-    charlie.name = "Charlie";
-    WriteFile(folder.path() / "Charlie.d2s", charlie.bytes());
-    WriteFile(folder.path() / "Dog.d2s", DeadHero().bytes());
-    const auto dead = DeadHardcoreCharacter(folder.text());
-    ASSERT_TRUE(dead);
-    EXPECT_EQ(dead->name, "Charlie");
 }
 
 }  // namespace

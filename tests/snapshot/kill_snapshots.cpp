@@ -1,9 +1,9 @@
 // Kills the snapshot cycle with SIGKILL at random moments while it takes a snapshot:
 //   quorrel_kill_snapshots <rounds> [seed]
-// Each round forks a child that starts up as the program does (the sweep, the save folder
-// recorded), lets the game save and runs one check. The parent kills it at a random moment up to
-// a little later than an undisturbed check ends, then looks at every folder that File > Load
-// would offer. Exits 1 when one is partial, or when a hidden folder outlives the next start-up.
+// Each round forks a child that starts up as the program does, lets the game save and runs one
+// check; the parent kills it at a random moment up to a little later than an undisturbed check
+// ends. Exits 1 when a folder that File > Load would offer is partial, or when a hidden folder
+// outlives the next start-up.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,12 +23,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace quorrel;
-using Names = std::vector<std::string>;
+using namespace quorrel::test;
 
-const Names kFiles{"Hero.d2s", "Hero.key", "Hero.map"};
+const std::vector<std::string> kFiles{"Hero.d2s", "Hero.key", "Hero.map"};
 
-// Runs a round in a child, and returns once its check has begun.
-pid_t StartRound(test::SnapshotScene& scene, int round)
+// Runs a round in a child, and returns its status once it ends, or `kill` microseconds after its
+// check has begun.
+int Round(SnapshotScene& scene, int round, long kill = -1)
 {
     int ready[2];
     if (::pipe(ready) != 0) {
@@ -39,10 +40,9 @@ pid_t StartRound(test::SnapshotScene& scene, int round)
         RemoveUnfinishedSnapshots(scene.history.string());
         scene.Start();
         for (const std::string& name : kFiles) {
-            test::SetModified(scene.save / name, test::kSomeSecond + round, 0);
+            SetModified(scene.save / name, kSomeSecond + round, 0);
         }
-        const char begun = 1;
-        if (::write(ready[1], &begun, 1) != 1) {
+        if (::write(ready[1], "", 1) != 1) {
             std::_Exit(4);
         }
         scene.cycle.Timer1_Timer();
@@ -54,11 +54,10 @@ pid_t StartRound(test::SnapshotScene& scene, int round)
     }
     ::close(ready[0]);
     ::close(ready[1]);
-    return child;
-}
-
-int Wait(pid_t child)
-{
+    if (kill >= 0) {
+        ::usleep(static_cast<useconds_t>(kill));
+        ::kill(child, SIGKILL);
+    }
     int status = 0;
     ::waitpid(child, &status, 0);
     return status;
@@ -72,23 +71,22 @@ int main(int argc, char** argv)
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))
                                    : static_cast<unsigned>(std::random_device()());
     std::mt19937 random(seed);
-    test::SnapshotScene scene;
+    SnapshotScene scene;
     // Large enough that a kill can land inside a copy, not only between two.
     for (const std::string& name : kFiles) {
         std::string content(std::uniform_int_distribution<int>(100000, 400000)(random), '\0');
         std::generate(content.begin(), content.end(), [&] { return static_cast<char>(random()); });
-        test::WriteFile(scene.save / name, content);
+        WriteFile(scene.save / name, content);
     }
     // How long an undisturbed check takes: the middle of nine, as a busy machine makes some long.
     std::vector<long> takes;
     for (int round = 1; round <= 9; ++round) {
         const auto start = std::chrono::steady_clock::now();
-        if (Wait(StartRound(scene, round)) != 0) {
+        if (Round(scene, round) != 0) {
             std::fprintf(stderr, "an undisturbed round took no snapshot\n");
             return 2;
         }
-        takes.push_back(static_cast<long>((std::chrono::steady_clock::now() - start) /
-                                          std::chrono::microseconds(1)));
+        takes.push_back((std::chrono::steady_clock::now() - start) / std::chrono::microseconds(1));
         fs::remove_all(scene.history / "Hero-06-12-2026-15-04-09");
     }
     std::sort(takes.begin(), takes.end());
@@ -96,25 +94,20 @@ int main(int argc, char** argv)
 
     int partial = 0;
     for (int round = 10; round < 10 + rounds; ++round) {
-        const pid_t child = StartRound(scene, round);
-        ::usleep(static_cast<useconds_t>(delay(random)));
-        ::kill(child, SIGKILL);
-        Wait(child);
-        for (const std::string& name : test::Entries(scene.history)) {
+        Round(scene, round, delay(random));
+        for (const std::string& name : Entries(scene.history)) {
             const fs::path folder = scene.history / name;
-            if (name.front() == '.') {
-                continue;  // hidden: never offered
+            if (name.front() != '.') {  // hidden ones are never offered
+                partial += Entries(folder) != kFiles ||
+                           std::any_of(kFiles.begin(), kFiles.end(), [&](const std::string& file) {
+                               return ReadFile(folder / file) != ReadFile(scene.save / file);
+                           });
+                fs::remove_all(folder);
             }
-            partial +=
-                test::Entries(folder) != kFiles ||
-                std::any_of(kFiles.begin(), kFiles.end(), [&](const std::string& file) {
-                    return test::ReadFile(folder / file) != test::ReadFile(scene.save / file);
-                });
-            fs::remove_all(folder);
         }
     }
-    Wait(StartRound(scene, 10 + rounds));  // what the last kill left is for it to clear
-    const Names left = test::Entries(scene.history);
+    Round(scene, 10 + rounds);  // what the last kill left is for it to clear
+    const std::vector<std::string> left = Entries(scene.history);
     const long hidden = std::count_if(left.begin(), left.end(),
                                       [](const std::string& name) { return name.front() == '.'; });
     std::printf(

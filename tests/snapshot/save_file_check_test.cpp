@@ -40,29 +40,22 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
 
     // 32 more zero bytes rotate the sum back to where it was: only the length tells.
     EXPECT_TRUE(InProgress(save + std::string(32, '\0'))) << "the checksum matches, the length not";
-    std::string changed = save;
-    changed[4000] ^= 0x10;
+    const auto flip = [](std::string bytes, std::size_t at) {
+        return bytes.replace(at, 1, 1, ~bytes[at]);
+    };
+    std::string changed = flip(save, 4000);
     EXPECT_TRUE(InProgress(changed)) << "a checksum that does not match";
     EXPECT_TRUE(InProgress(save.substr(0, 4096))) << "cut short";
     EXPECT_TRUE(InProgress(save.substr(0, 15))) << "not even a whole header";
     EXPECT_TRUE(InProgress("")) << "emptied before the game writes it again";
 
-    std::string old = SaveBytes(8192, 91);
-    old[4000] ^= 0x10;
-    EXPECT_FALSE(InProgress(old)) << "before version 92 there is nothing to check";
-    std::string unsigned_ = changed;
-    unsigned_[0] = 0;
-    EXPECT_FALSE(InProgress(unsigned_)) << "no signature: not a save the check knows";
+    EXPECT_FALSE(InProgress(flip(SaveBytes(8192, 91), 4000)))
+        << "before version 92 there is nothing to check";
+    EXPECT_FALSE(InProgress(flip(changed, 0))) << "no signature: not a save it knows";
 }
 
-TEST(SaveFileCheckTest, ASaveEndsInD2sInAnyCaseASaveSetHasThreeExactEndingsAndAStashItsOwnName)
+TEST(SaveFileCheckTest, ASaveSetHasThreeExactEndingsAndAStashItsOwnName)
 {
-    for (const char* name : {"Hero.d2s", "Hero.D2S", "x.d2S", ".d2s"}) {
-        EXPECT_TRUE(IsSaveFileName(name)) << name;
-    }
-    for (const char* name : {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "Hero.d3s"}) {
-        EXPECT_FALSE(IsSaveFileName(name)) << name;
-    }
     using Names = std::vector<std::string>;
     EXPECT_TRUE(IsSaveSet(Names{"notes.txt", "Hero.d2s", "Hero.key", "Hero.map"}));
     EXPECT_TRUE(IsSaveSet(Names{"Hero.d2s", "Mage.d2s", "xkey"})) << "no dot is looked for";

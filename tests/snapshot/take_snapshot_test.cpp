@@ -47,8 +47,7 @@ protected:
     // Whether a folder holds Hero's three files as they are in the save folder.
     bool Whole(const fs::path& folder) const
     {
-        return Entries(folder) == kHero &&
-               std::all_of(kHero.begin(), kHero.end(), [&](const std::string& name) {
+        return Entries(folder) == kHero && std::all_of(kHero.begin(), kHero.end(), [&](auto& name) {
                    return ReadFile(folder / name) == ReadFile(save_ / name);
                });
     }
@@ -60,16 +59,27 @@ protected:
 };
 
 // The kill loop (kill_snapshots.cpp) shows that no partial folder is ever offered.
-TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
+TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeedsAndAFailedOneLeavesNothing)
 {
+    // Each of the six steps fails in turn: three copies, two flushes of a folder and the rename.
+    for (int failing = 1; failing <= 6; ++failing) {
+        WatchedFiles files;
+        files.before = [&](std::string_view, const fs::path& file) {
+            if (files.steps == failing) {
+                throw fs::filesystem_error("", file, std::make_error_code(std::errc::io_error));
+            }
+        };
+        EXPECT_THROW(Take(files), fs::filesystem_error) << failing;
+        EXPECT_EQ(Entries(history_), Names{}) << failing;
+    }
     WatchedFiles files;
     EXPECT_EQ(fs::path(Take(files)), final_);
     const fs::path unfinished = history_ / ".quorrel-new-Hero-06-12-2026-15-04-09";
     Names expected;
     for (const std::string& name : kHero) {
-        expected.push_back("Copy " + (save_ / name).string() + " -> " +
-                           (unfinished / name).string());
-        expected.push_back("SyncFile " + (unfinished / name).string());
+        const std::string copy = (unfinished / name).string();
+        expected.push_back("Copy " + (save_ / name).string() + " -> " + copy);
+        expected.push_back("SyncFile " + copy);
     }
     expected.push_back("SyncFolder " + unfinished.string());
     expected.push_back("Move " + unfinished.string() + " -> " + final_.string());
@@ -79,22 +89,6 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeeds)
     EXPECT_TRUE(Whole(final_));
     EXPECT_FALSE(platform::IsHiddenOrSystem(history_.string(), final_.filename().string()));
     EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
-}
-
-TEST_F(TakeSnapshotTest, AFailedStepLeavesNothingBehind)
-{
-    // Each of the six steps fails in turn: three copies, two flushes of a folder and the rename.
-    for (int failing = 1; failing <= 6; ++failing) {
-        WatchedFiles files;
-        files.before = [&](std::string_view, const fs::path& file) {
-            if (files.steps == failing) {
-                throw fs::filesystem_error("Cannot", file,
-                                           std::make_error_code(std::errc::io_error));
-            }
-        };
-        EXPECT_THROW(Take(files), fs::filesystem_error) << failing;
-        EXPECT_EQ(Entries(history_), Names{}) << failing;
-    }
 }
 
 TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeName)
@@ -125,17 +119,14 @@ TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWri
     // What a kill leaves: hidden folders with part of a snapshot.
     for (const char* leftover :
          {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-new-Mage-06-12-2026-15-04-09"}) {
-        fs::create_directory(history_ / leftover);
-        WriteFile(history_ / leftover / "Hero.d2s", "half");
+        WriteFile(root_.folder("history/" + std::string(leftover)) / "Hero.d2s", "half");
     }
-    // What is not: another copy's snapshot in progress, a snapshot, a hidden folder of the
-    // player's, a file and a link.
+    // What is not: another copy's snapshot in progress, a file, a link, a hidden folder of the
+    // player's and a snapshot.
     const Names kept{".quorrel-new-Mage-06-12-2026-15-04-09-2", ".quorrel-new-file",
                      ".quorrel-new-link", ".quorrel-notes", "Hero-06-12-2026-15-04-08"};
     const AnotherCopy writing(root_.folder("history/" + kept[0]).string(),
                               platform::FolderLock::Kind::Exclusive);
-    fs::create_directory(history_ / kept[4]);
-    fs::create_directory(history_ / kept[3]);
     WriteFile(history_ / kept[1], "a file, not a folder of ours");
     const fs::path elsewhere = root_.folder("elsewhere");
     WriteFile(elsewhere / "kept", "kept");
@@ -144,6 +135,8 @@ TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWri
 #else
     WriteFile(history_ / kept[2], "a file: no link without privileges");
 #endif
+    root_.folder("history/" + kept[3]);
+    root_.folder("history/" + kept[4]);
     RemoveUnfinishedSnapshots(history_.string());
     EXPECT_EQ(Entries(history_), kept);
     EXPECT_EQ(ReadFile(elsewhere / "kept"), "kept");

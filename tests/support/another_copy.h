@@ -11,9 +11,24 @@
 
 namespace quorrel::test {
 
-// Another copy of the program holding a folder's lock until it goes. It takes the lock in a
-// thread of its own: on Windows a mutex held by one thread does not stand in that thread's own
-// way, as another copy's does.
+// Runs `act` as another copy of the program would, in a thread of its own (on Windows a mutex
+// does not stand in its own thread's way), and waits for it; what it throws is thrown here.
+inline void AsAnotherCopy(const std::function<void()>& act)
+{
+    std::exception_ptr failure;
+    std::thread([&] {
+        try {
+            act();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }).join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// Another copy of the program holding a folder's lock, in a thread of its own, until it goes.
 class AnotherCopy {
 public:
     AnotherCopy(const std::string& folder, platform::FolderLock::Kind kind)
@@ -34,9 +49,6 @@ public:
         letGo_.set_value();
         thread_.join();
     }
-    AnotherCopy(const AnotherCopy&) = delete;
-    AnotherCopy& operator=(const AnotherCopy&) = delete;
-
     bool holds() const { return holds_; }
 
 private:
@@ -45,22 +57,5 @@ private:
     std::thread thread_;
     bool holds_;
 };
-
-// Runs `act` as another copy of the program would, in a thread of its own, and waits for it; what
-// it throws is thrown here.
-inline void AsAnotherCopy(const std::function<void()>& act)
-{
-    std::exception_ptr failure;
-    std::thread([&] {
-        try {
-            act();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }).join();
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-}
 
 }  // namespace quorrel::test

@@ -28,10 +28,9 @@ inline FolderImage ImageOf(const std::filesystem::path& folder)
     return image;
 }
 
-// In a fresh folder: a snapshot of Hero from last week, with a note of the player's, and a save
-// folder where Hero has moved on since and another character lives. Restoring the snapshot
-// replaces three save files, brings notes.txt, new to the save folder, and leaves Other.d2s
-// alone; `before` and `after` are the save folder as it is and as a whole restore leaves it.
+// A snapshot of Hero from last week with a note of the player's, and a save folder where Hero has
+// moved on and Other lives: a restore replaces three files, brings notes.txt and leaves Other.d2s
+// alone. `before` and `after` are the save folder as it is and as a whole restore leaves it.
 struct HeroScene {
     TempFolder root;
     std::filesystem::path snapshot = root.folder("Hero-29-11-2026-20-15-00");
@@ -58,8 +57,7 @@ struct HeroScene {
     }
 };
 
-// Restores snapshot into save and kills the restore at the first file operation for which `at`
-// holds.
+// Restores snapshot into save, killed at the first file operation for which `at` holds.
 inline void KillRestore(
     const std::filesystem::path& snapshot, const std::filesystem::path& save,
     const std::function<bool(std::string_view operation, const std::filesystem::path& file)>& at)
@@ -78,8 +76,8 @@ inline void KillRestore(
     throw std::logic_error("the restore ran to its end");
 }
 
-// The disk of `folder` fills up while the copy of `name` is written into it: part of the copy is
-// written, then the writer fails with "No space left on device", naming the file it was writing.
+// The disk of `folder` fills up while the copy of `name` is written into it: part of it written,
+// the copy fails with "No space left on device".
 inline void FillUp(WatchedFiles& files, const std::filesystem::path& folder,
                    const std::string& name)
 {

@@ -19,8 +19,7 @@ inline std::vector<std::string> ListedNames(const std::string& folder)
     return names;
 }
 
-// Everything in a folder, hidden names, folders and links included, sorted by bytes: what a
-// listing would not show as well as what it would.
+// Everything in a folder, hidden names, folders and links included, sorted by bytes.
 inline std::vector<std::string> Entries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;

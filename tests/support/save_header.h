@@ -1,14 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "support/save_bytes.h"
 
 namespace quorrel::test {
 
 // The 765-byte header of a Diablo II save, as the game writes it, with the fields that tell the
-// character apart; every other byte 0. Written here from the format's description, apart from
-// the program's own reading. The remastered game keeps the name at 0x14 up to version 97, and
-// from version 98 at 0x10B, leaving the old field empty.
+// character apart; every other byte 0. Written from the format's description, apart from the
+// program's own reading. The remastered game keeps the name at 0x14 up to version 97, and from
+// version 98 at 0x10B, leaving the old field empty.
 struct SaveHeader {
     std::uint32_t version = 96;
     std::string name = "Hero";        // written as it is, however long
@@ -20,19 +19,14 @@ struct SaveHeader {
     std::string bytes() const
     {
         std::string header(765, '\0');
-        const auto put = [&header](std::size_t at, std::uint32_t value) {
-            for (std::size_t i = 0; i < 4; ++i) {
-                header[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-            }
-        };
-        put(0, 0xAA55AA55u);
-        put(4, version);
-        put(8, 765);
+        PutNumber(header, 0, 0xAA55AA55u);
+        PutNumber(header, 4, version);
+        PutNumber(header, 8, 765);
         header.replace(version >= 98 ? 0x10B : 0x14, name.size(), name);
         header[0x24] = static_cast<char>(status);
         header[0x28] = static_cast<char>(characterClass);
         header[0x2B] = static_cast<char>(level);
-        put(0x30, savedAt);
+        PutNumber(header, 0x30, savedAt);
         return header;
     }
 };

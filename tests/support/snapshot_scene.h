@@ -11,10 +11,9 @@
 
 namespace quorrel::test {
 
-// The snapshot cycle as the program runs it, in a fresh folder: the save folder save/, the
-// history history/, the log Log.txt, a check at every tick, a clock that stands at 06-12-2026
-// 15:04:09 until it is moved on, and the file operations watched (see WatchedFiles). Start() does
-// what the program does at start-up. How each check went is kept in `outcomes`.
+// The snapshot cycle as the program runs it in a fresh folder: save/, history/, Log.txt, a check
+// at every tick, a clock at 06-12-2026 15:04:09 until moved on, the file operations watched, and
+// how each check went in `outcomes`. Start() does what the program does at start-up.
 struct SnapshotScene {
     TempFolder root;
     std::filesystem::path save = root.folder("save");
@@ -36,20 +35,14 @@ struct SnapshotScene {
         cycle.RecordSaveFolder();
     }
 
-    // Moves the clock on, up to the hour.
-    void Later(int seconds)
+    // A check, `seconds` later by the clock (within the day).
+    void CheckLater(int seconds = 60)
     {
         platform::LocalDateTime& now = clock.moment;
         const int total = now.second + 60 * now.minute + seconds;
         now.second = total % 60;
         now.minute = total / 60 % 60;
         now.hour += total / 3600;
-    }
-
-    // A check, `seconds` later by the clock.
-    void CheckLater(int seconds = 60)
-    {
-        Later(seconds);
         cycle.Timer1_Timer();
     }
 

@@ -13,63 +13,60 @@
 
 namespace quorrel::test {
 
-// The real file operations, watched: each is written down as it begins, the flushes inside Write
-// and Copy included ("Write <file>", "SyncFile <file>", "Copy <from> -> <to>", "Rename <from> ->
-// <to>", "Move <from> -> <to>", "Remove <file>", "SyncFolder <folder>"), and each runs hooks
-// before and after it, given its name and the file it writes or flushes (a copy's target, a
-// rename's source). A hook can throw to make that step fail, or to stop there as a kill would
-// (see Kill), or change the files meanwhile, as the game or a full disk would.
+// The real file operations, watched: each is logged as it begins ("Write <file>", "SyncFile
+// <file>", "Copy <from> -> <to>", "Move ...", "Rename ...", "Remove ...", "SyncFolder ...") and
+// runs the hooks before and after it with the file it writes (a copy's target, a rename's
+// source). A hook may throw to fail the step or to stop as a kill would, or change the files.
 class WatchedFiles : public platform::SystemFileOps {
 public:
     using Hook = std::function<void(std::string_view operation, const std::filesystem::path& file)>;
+    using Path = std::filesystem::path;
     Hook before;
     Hook after;
     std::vector<std::string> calls;
-    int steps = 0;  // operations begun so far, flushes inside Write and Copy not counted
+    int steps = 0;  // operations begun so far, the flushes inside Write and Copy not counted
 
-    void Write(const std::filesystem::path& file, std::string_view content) override
+    void Write(const Path& file, std::string_view content) override
     {
-        Run("Write", file, file.string(), [&] { SystemFileOps::Write(file, content); });
+        Run("Write", file, {}, [&] { SystemFileOps::Write(file, content); });
     }
-    void Copy(const std::filesystem::path& from, const std::filesystem::path& to) override
+    void Copy(const Path& from, const Path& to) override
     {
-        Run("Copy", to, Two(from, to), [&] { SystemFileOps::Copy(from, to); });
+        Run("Copy", to, from, [&] { SystemFileOps::Copy(from, to); });
     }
-    void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
+    void Rename(const Path& from, const Path& to) override
     {
-        Run("Rename", from, Two(from, to), [&] { SystemFileOps::Rename(from, to); });
+        Run("Rename", from, to, [&] { SystemFileOps::Rename(from, to); });
     }
-    void Move(const std::filesystem::path& from, const std::filesystem::path& to) override
+    void Move(const Path& from, const Path& to) override
     {
-        Run("Move", from, Two(from, to), [&] { SystemFileOps::Move(from, to); });
+        Run("Move", from, to, [&] { SystemFileOps::Move(from, to); });
     }
-    void Remove(const std::filesystem::path& file) override
+    void Remove(const Path& file) override
     {
-        Run("Remove", file, file.string(), [&] { SystemFileOps::Remove(file); });
+        Run("Remove", file, {}, [&] { SystemFileOps::Remove(file); });
     }
-    void SyncFolder(const std::filesystem::path& folder) override
+    void SyncFolder(const Path& folder) override
     {
-        Run("SyncFolder", folder, folder.string(), [&] { SystemFileOps::SyncFolder(folder); });
+        Run("SyncFolder", folder, {}, [&] { SystemFileOps::SyncFolder(folder); });
     }
 
 protected:
-    void SyncFile(const std::filesystem::path& file, platform::OpenFile& open) override
+    void SyncFile(const Path& file, platform::OpenFile& open) override
     {
         calls.push_back("SyncFile " + file.string());
         SystemFileOps::SyncFile(file, open);
     }
 
 private:
-    static std::string Two(const std::filesystem::path& from, const std::filesystem::path& to)
-    {
-        return from.string() + " -> " + to.string();
-    }
-
-    void Run(std::string_view operation, const std::filesystem::path& file, const std::string& what,
+    // `file` is the one the hooks are given; `other` is a copy's source or a rename's target.
+    void Run(std::string_view operation, const Path& file, const Path& other,
              const std::function<void()>& step)
     {
         ++steps;
-        calls.push_back(std::string(operation) + " " + what);
+        const bool copy = operation == "Copy";
+        calls.push_back(std::string(operation) + " " + (copy ? other : file).string() +
+                        (other.empty() ? "" : " -> " + (copy ? file : other).string()));
         if (before) {
             before(operation, file);
         }
@@ -80,19 +77,17 @@ private:
     }
 };
 
-// Stands for the program being killed. It is no std::exception, so nothing in the program
-// catches it: nothing after it runs.
+// Stands for the program being killed: no std::exception, so nothing in the program catches it.
 struct Kill {};
 
-// Whether `calls` holds each of `expected` in this order, with any other calls between them.
-// EXPECT_TRUE(InOrder(...)) names the first one missing or out of order.
+// Whether `calls` holds `expected` in this order, other calls between them allowed.
 inline ::testing::AssertionResult InOrder(const std::vector<std::string>& calls,
                                           const std::vector<std::string>& expected)
 {
     auto next = calls.begin();
     for (const std::string& call : expected) {
         next = std::find(next, calls.end(), call);
-        if (next == calls.end()) {
+        if (next++ == calls.end()) {
             ::testing::AssertionResult failure = ::testing::AssertionFailure();
             failure << "\"" << call << "\" is missing or out of order in:";
             for (const std::string& made : calls) {
@@ -100,7 +95,6 @@ inline ::testing::AssertionResult InOrder(const std::vector<std::string>& calls,
             }
             return failure;
         }
-        ++next;
     }
     return ::testing::AssertionSuccess();
 }
