@@ -375,7 +375,8 @@ class Suite:
         with open(stash) as f:
             if f.read() != "the stash with a rune in it\n":
                 raise Failure("the stash was not restored")
-        safety = [name for name in os.listdir(history) if name != snapshot]
+        safety = [name for name in os.listdir(history)
+                  if name != snapshot and not name.startswith(".")]  # not the index
         if len(safety) != 1 or not STASH_SNAPSHOT.match(safety[0]):
             raise Failure(f"beside the snapshot: {safety}, expected one safety snapshot")
         with open(os.path.join(history, safety[0], STASH)) as f:

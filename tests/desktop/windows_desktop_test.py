@@ -238,8 +238,9 @@ class Suite:
             with open(os.path.join(self.game_save, name), "rb") as f:
                 if f.read() != content:
                     raise Failure(f"{name} was not restored")
-        safety = [name for name in os.listdir(self.drive_q)
-                  if os.path.join(self.drive_q, name) != self.snapshot]
+        safety = [name for name in os.listdir(self.drive_q)  # not the history's hidden index
+                  if os.path.join(self.drive_q, name) != self.snapshot
+                  and not name.startswith(".")]
         if len(safety) != 1 or not SNAPSHOT_NAME.match(safety[0]):
             raise Failure(f"beside the snapshot: {safety}, expected one safety snapshot")
         with open(os.path.join(self.drive_q, safety[0], "Hero.d2s"), "rb") as f:
