@@ -18,7 +18,8 @@ namespace {
 using platform::ToQString;
 using platform::ToStdString;
 
-const QString kPinMark = QString::fromUtf8("\xF0\x9F\x93\x8C ");  // a pushpin
+// A bullet: every font that Windows and the desktops ship has one (a pushpin is a box in many).
+const QString kPinMark = QString::fromUtf8("\xE2\x80\xA2 ");
 
 QString ThinningQuestion(std::size_t count)
 {

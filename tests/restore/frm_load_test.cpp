@@ -371,7 +371,7 @@ TEST(FrmLoadTest, PinsAndThinningAreChosenFromTheFolderListsMenu)
     const auto tip = [&list](QListWidgetItem* item) {
         return list.model()->data(list.indexFromItem(item), Qt::ToolTipRole).toString();
     };
-    const QString pin = QString::fromUtf8("\xF0\x9F\x93\x8C ");
+    const QString pin = QString::fromUtf8("\xE2\x80\xA2 ");
     EXPECT_EQ(entry("Hero-28-11-2026-10-00-00")->text(), pin + "Hero-28-11-2026-10-00-00");
     EXPECT_TRUE(tip(entry("Hero-28-11-2026-10-00-00"))
                     .contains("\nPinned: the last snapshot before Hero died"));
