@@ -7,8 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "platform/path_text.h"
 #include "platform/qt/dir_list_box.h"
 #include "platform/qt/drive_list_box.h"
+#include "platform/qt/text.h"
 #include "restore/history_menu.h"
 #include "restore/restore_journal.h"
 #include "restore/snapshot_tip.h"
@@ -43,7 +45,8 @@ struct LoadScene {
     {
         auto dialog = std::make_unique<frmLoad>(settings, clock, files, dialogs, &parent);
         dialog->show();
-        EXPECT_TRUE(folder.empty() || dialog->Dir1().setPath(QString::fromStdString(folder)));
+        EXPECT_TRUE(folder.empty() ||
+                    dialog->Dir1().setPath(platform::ToQString(platform::ToText(folder))));
         return dialog;
     }
 
@@ -316,7 +319,7 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
                 fs::file_time_type::clock::from_sys(
                     std::chrono::system_clock::from_time_t(saved.toSecsSinceEpoch())));
         }
-        EXPECT_EQ(SnapshotTip(QString::fromStdString(folder.string())), tip);
+        EXPECT_EQ(SnapshotTip(platform::ToQString(platform::ToText(folder))), tip);
         fs::remove_all(folder);
     }
     // The list's tip, read when the pointer rests on an entry, not when the list was filled.
