@@ -3,11 +3,12 @@
 applied in turn to a scratch copy of the source, which is built, and the Linux tests are run
 against it. A mutant that every test survives is a fault that the tests would let through.
 
-    scripts/mutate.py [--list] [--only TEXT] [--keep]
+    scripts/mutate.py [--list] [--only TEXT]... [--keep]
 
 --list prints the mutants and checks that each still applies; --only runs the mutants whose
-title contains TEXT; --keep leaves the scratch copy in build-mutate/. The scratch copy is made
-from the files git knows, as they are in the working tree, so uncommitted changes are tested.
+title contains TEXT (given more than once: any of them); --keep leaves the scratch copy in
+build-mutate/. The scratch copy is made from the files git knows, as they are in the working
+tree, so uncommitted changes are tested.
 
 tests/mutants.txt holds blocks of this form, separated by blank lines before "===":
 
@@ -90,12 +91,12 @@ def make_scratch():
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true")
-    parser.add_argument("--only", default="")
+    parser.add_argument("--only", action="append", default=[])
     parser.add_argument("--keep", action="store_true")
     options = parser.parse_args()
 
     mutants = [m for m in read_mutants(os.path.join(ROOT, "tests", "mutants.txt"))
-               if options.only in m.title]
+               if not options.only or any(text in m.title for text in options.only)]
     broken = [(m, why) for m in mutants for _, why in [apply(m, ROOT)] if _ is None]
     for mutant, why in broken:
         print(f"does not apply: {mutant.title}: {why}")
