@@ -4,8 +4,6 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
-#include <filesystem>
-#include <memory>
 
 #include "support/temp_folder.h"
 
@@ -36,11 +34,8 @@ public:
     qint64 LockHolder() const
     {
         qint64 pid = 0;
-        QString host, application;
-        return QLockFile(QString::fromStdString(Lock().string()))
-                       .getLockInfo(&pid, &host, &application)
-                   ? pid
-                   : 0;
+        QLockFile(QString::fromStdString(Lock().string())).getLockInfo(&pid, nullptr, nullptr);
+        return pid;
     }
 
     // Whether the process came up and holds the lock (false as soon as it ends).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include "platform/path_text.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/drives.h"
+#include "platform/qt/qt_timer.h"
 #include "platform/qt/text.h"
 #include "support/temp_folder.h"
 
@@ -101,6 +103,24 @@ TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
     }
 #endif
     QDir::setCurrent(before);  // a current folder cannot be removed
+}
+
+// A bare QTimer with interval 0 fires on every pass of the event loop; the snapshot timer must
+// never tick then, or a refresh time of 0 would check the save folder without pause.
+TEST(QtTimerTest, IntervalZeroNeverTicksAndRangeIsChecked)
+{
+    QtTimer timer;
+    int ticks = 0;
+    QObject::connect(&timer, &QtTimer::Tick, [&ticks] { ++ticks; });
+    timer.setInterval(0);
+    timer.setEnabled(true);
+    for (int pass = 0; pass < 100; ++pass) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(ticks, 0);
+    EXPECT_THROW(timer.setInterval(65536), std::out_of_range);
+    EXPECT_THROW(timer.setInterval(-1), std::out_of_range);
+    EXPECT_EQ(timer.interval(), 0);
 }
 
 }  // namespace

@@ -30,18 +30,15 @@ std::string Read(const std::string& file)
 {
     return test::ReadFile(ToPath(file));
 }
-
-void Write(const std::string& file, const std::string& content)
+void Write(const std::string& file, const std::string& text)
 {
-    platform::SystemFiles().Write(ToPath(file), content);
+    platform::SystemFiles().Write(ToPath(file), text);
 }
 
 const std::string kUmlaut = "J\xc3\xb6rg";  // Jörg
 const std::string kCyrillic =
     "\xd0\x94\xd0\xbc\xd0\xb8\xd1\x82\xd1\x80\xd0\xb8\xd0\xb9";  // Дмитрий
-const std::string kAccent = "H\xc3\xa9ros";                      // Héros
 const wchar_t* const kWideUmlaut = L"J\u00f6rg";
-const wchar_t* const kWideAccent = L"H\u00e9ros";
 const wchar_t* const kWideCyrillic = L"\u0414\u043c\u0438\u0442\u0440\u0438\u0439";
 
 struct Player {
@@ -206,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
     Players, WindowsNamesTest,
     ::testing::Values(Player{"Umlaut", kUmlaut, kWideUmlaut, 0, false, false},
                       Player{"Cyrillic", kCyrillic, kWideCyrillic, 0, false, false},
-                      Player{"AccentAtADriveRoot", kAccent, kWideAccent, 0, false, true},
+                      Player{"AccentAtADriveRoot", "H\xc3\xa9ros", L"H\u00e9ros", 0, false, true},
                       Player{"LongUmlaut", kUmlaut, kWideUmlaut, 270, false, false},
                       Player{"LongCyrillic", kCyrillic, kWideCyrillic, 400, false, false},
                       Player{"LongPrefixed", kCyrillic, kWideCyrillic, 270, true, false}),
