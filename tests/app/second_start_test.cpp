@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QLockFile>
 #include <QProcess>
@@ -57,9 +56,9 @@ void End(QProcess& process)
     process.waitForFinished(10000);
 }
 
-// A second start ends at once; one that finds the first stuck (stopped by a signal) says so in
-// a box that waits for the player, rather than ending in silence; a crash blocks nothing.
-TEST(SecondStartTest, ASecondStartEndsAtOnceOrReportsAStuckCopyAndACrashBlocksNothing)
+// A second start ends at once; a crash blocks nothing. (A stuck first copy is reported in a box,
+// as the desktop suite sees.)
+TEST(SecondStartTest, ASecondStartEndsAtOnceAndACrashBlocksNothing)
 {
     const PortableCopy copy;
     const auto first = copy.Start();
@@ -69,12 +68,6 @@ TEST(SecondStartTest, ASecondStartEndsAtOnceOrReportsAStuckCopyAndACrashBlocksNo
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(first->state(), QProcess::Running);
-    ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
-    const auto third = copy.Start();
-    EXPECT_FALSE(third->waitForFinished(10000))
-        << "ended with exit code " << third->exitCode() << " and nothing shown";
-    End(*third);
-    ::kill(static_cast<pid_t>(first->processId()), SIGCONT);
     // The first copy crashes and leaves its lock and its socket behind.
     const qint64 crashed = first->processId();
     End(*first);

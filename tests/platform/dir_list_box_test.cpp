@@ -26,8 +26,7 @@ QString Text(const std::filesystem::path& path)
     return ToQString(ToText(path));
 }
 
-// A snapshot still being copied sits in a hidden folder of the history: File > Load never offers
-// it.
+// A snapshot still being copied sits in a hidden folder: File > Load never offers it.
 TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnlyRealChanges)
 {
     const test::TempFolder temp;
@@ -59,8 +58,7 @@ TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnl
     EXPECT_EQ(box.path(), root) << "a root keeps its separator";
 }
 
-// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive;
-// one signals only a real change, and none when set quietly.
+// A drive box signals only a real change, and none when set quietly.
 TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
 {
     DriveListBox box;

@@ -133,9 +133,8 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(lister.count(), 0u);
 }
 
-// A save is read in pieces up to a limit, or copied with its stamp. Stamps tell apart saves within
-// one second: 100 ns later, the finest step Windows keeps, or at the same instant with another
-// size.
+// Stamps tell apart saves within one second: 100 ns later (the finest step Windows keeps), or at
+// the same instant with another size.
 TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplacedByAMove)
 {
     const TempFolder root;
@@ -193,9 +192,8 @@ TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplaced
     EXPECT_THROW(CreateOneDirectory(JoinPath(root.text(), "two/three")), std::system_error);
 }
 
-// Another copy's lock is taken through a link to the folder where there are links: two paths to
-// one folder take one lock. (That a killed copy's lock goes is seen in the snapshot kill loop,
-// whose sweep takes each killed round's unfinished folder.)
+// Another copy's lock is taken through a link: two paths to one folder take one lock. (That a
+// killed copy's lock goes is seen in the snapshot kill loop.)
 TEST(FolderLockTest, OnlySharedLocksStandBesideEachOtherAndALockGoesWithItsHolder)
 {
     const TempFolder root;

@@ -33,14 +33,12 @@ QString Text(const fs::path& path)
 // The dialog as the player opens it, from the main window, whose Apply takes effect at once.
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    // Set Options, with `act` done on the dialog while it is up.
     void WithOptions(const std::function<void(frmOptions&)>& act)
     {
         test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
         window_.itmOptions().trigger();
     }
 
-    // One box shown, whose text starts so.
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title = "Error")
     {
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
@@ -194,8 +192,8 @@ TEST(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFileUnl
     const test::TempFolder root;
     const fs::path program = root.folder("program");
     const std::string config = (root.path() / "config" / "Quorrel").string();
-    // A file beside the program, a program folder that takes files, the setup program's
-    // uninstaller beside the program, a configuration folder; whether the file goes beside.
+    // A file beside the program, a folder that takes files, the uninstaller beside the program,
+    // a configuration folder; whether the file goes beside.
     for (const auto& [fileThere, takesFiles, uninstaller, configKnown, beside] :
          {std::tuple{true, false, false, true, true}, std::tuple{false, false, false, true, false},
           std::tuple{false, false, false, false, true}, std::tuple{false, true, true, true, false},
