@@ -7,6 +7,8 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#else
+#include "windows_test_support.h"
 #endif
 
 #include "platform/file_content.h"
@@ -106,6 +108,16 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(ListSubFolders(folder.text()), (Names{"Alpha", "alpha2", "beta", "Link"}));
 #else
     EXPECT_EQ(ListSubFolders(folder.text()), (Names{"Alpha", "alpha2", "beta"}));
+    // Files hidden or marked as the system's are no save files either.
+    for (const auto& [name, hidden, system] : {std::tuple{"Hero.map", true, false},
+                                               {"Thumbs.db", false, true},
+                                               {"desktop.ini", true, true},
+                                               {"b.d2s", false, false}}) {
+        WriteFile(folder.path() / name, "x");
+        test::SetHiddenAndSystem(folder.path() / name, hidden, system);
+        EXPECT_EQ(IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system);
+        EXPECT_EQ(IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
+    }
 #endif
     EXPECT_EQ(ListSubFolders(JoinPath(folder.text(), "beta")), Names{});
     EXPECT_THROW(ListSubFolders(JoinPath(folder.text(), "b.d2s")), fs::filesystem_error);

@@ -4,10 +4,7 @@
 // back byte for byte, and a restore that fails names the file it failed on.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/path_text.h"
@@ -132,26 +129,6 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     } catch (const RestoreError& failure) {
         EXPECT_EQ(platform::FullPath(failure.file()), platform::FullPath(JoinPath(save, names[1])));
         EXPECT_EQ(failure.state(), SaveFolderState::AsBefore);
-    }
-}
-
-// Files hidden or marked as the system's are no save files: not listed, not copied.
-TEST(WindowsNamesTest, HiddenAndSystemFilesAreNotListed)
-{
-    const test::TempFolder folder;
-    const std::tuple<const char*, bool, bool> files[] = {{"Hero.d2s", false, false},
-                                                         {"Hero.key", false, false},
-                                                         {"Hero.map", true, false},
-                                                         {"Thumbs.db", false, true},
-                                                         {"desktop.ini", true, true}};
-    for (const auto& [name, hidden, system] : files) {
-        test::WriteFile(folder.path() / name, "x");
-        test::SetHiddenAndSystem(folder.path() / name, hidden, system);
-    }
-    EXPECT_EQ(test::ListedNames(folder.text()), (std::vector<std::string>{"Hero.d2s", "Hero.key"}));
-    for (const auto& [name, hidden, system] : files) {
-        EXPECT_EQ(platform::IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system);
-        EXPECT_EQ(platform::IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
     }
 }
 
