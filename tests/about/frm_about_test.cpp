@@ -54,7 +54,7 @@ std::string Record(const fs::path& folder)
     return record;
 }
 
-TEST(FrmAboutTest, TheBoxShowsWhereTheSettingsAreAndEnterOrEscClosesIt)
+TEST(FrmAboutTest, TheBoxShowsWhereTheSettingsAreEnterOrEscClosesItAndTheDesktopsToolStarts)
 {
     test::FakeServices fakes;
     // A folder too long for the line keeps its two ends, and the tip has all of it.
@@ -73,6 +73,20 @@ TEST(FrmAboutTest, TheBoxShowsWhereTheSettingsAreAndEnterOrEscClosesIt)
         EXPECT_FALSE(dialog.isVisible()) << key;
         EXPECT_EQ(dialog.result(), QDialog::Accepted) << key;
     }
+#ifndef Q_OS_WIN
+    // Linux and macOS have no registry: the desktop's own tool found on PATH is started.
+    const fs::path tools = fakes.folder.folder("tools");
+    WriteStandIn(tools / "hardinfo");
+    frmAbout box(nullptr, fakes.dialogs, "", nullptr);
+    const QByteArray path = qgetenv("PATH");
+    for (const fs::path& folder : {fakes.folder.path(), tools}) {
+        qputenv("PATH", QByteArray::fromStdString(folder.string()));
+        box.StartSysInfo();
+    }
+    qputenv("PATH", path);
+    EXPECT_EQ(fakes.dialogs.prompts(), QStringList{kSysInfoUnavailable}) << "none on the path";
+    EXPECT_EQ(Record(tools), kStarted);
+#endif
 }
 
 // The tool is started from a registry held in memory and, under Wine, from Wine's own, whose
@@ -161,25 +175,6 @@ TEST(FrmAboutTest, SystemInfoStartsTheToolThatTheRegistryNamesOrSaysItIsUnavaila
         GTEST_SKIP() << "the code page lacks a character of row " << untried.front();
     }
 }
-
-#ifndef Q_OS_WIN
-// Linux and macOS have no registry: the desktop's own tool found on PATH is started.
-TEST(FrmAboutTest, WithoutARegistrySystemInfoStartsTheDesktopsOwnTool)
-{
-    test::FakeServices fakes;
-    const fs::path tools = fakes.folder.folder("tools");
-    WriteStandIn(tools / "hardinfo");
-    frmAbout box(nullptr, fakes.dialogs, "", nullptr);
-    const QByteArray path = qgetenv("PATH");
-    for (const fs::path& folder : {fakes.folder.path(), tools}) {
-        qputenv("PATH", QByteArray::fromStdString(folder.string()));
-        box.StartSysInfo();
-    }
-    qputenv("PATH", path);
-    EXPECT_EQ(fakes.dialogs.prompts(), QStringList{kSysInfoUnavailable}) << "none on the path";
-    EXPECT_EQ(Record(tools), kStarted);
-}
-#endif
 
 }  // namespace
 }  // namespace quorrel

@@ -11,7 +11,6 @@
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
 #include "support/listed_names.h"
-#include "support/modal.h"
 #include "support/save_bytes.h"
 
 namespace quorrel {
@@ -22,27 +21,10 @@ using test::WriteFile;
 
 class FrmMainTest : public ::testing::Test {
 protected:
-    // A save set of Hero's in the folder, which is made.
-    fs::path SaveSet(const fs::path& folder)
-    {
-        fs::create_directories(folder);
-        for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-            WriteFile(folder / name, std::string("the game's ") + name);
-        }
-        return folder;
-    }
-
     void WriteSettings(const fs::path& saveDir)
     {
         WriteFile(fakes_.services.settingsFile,
                   saveDir.string() + "\r\n" + fakes_.folder.text() + "\r\n60\r\n");
-    }
-
-    // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
-    void Mouse(std::uint32_t mouseMessage)
-    {
-        fakes_.notifyArea.Mouse(mouseMessage);
-        QApplication::processEvents();
     }
 
     bool minimised() const { return window_.windowState() & Qt::WindowMinimized; }
@@ -54,13 +36,13 @@ protected:
 
 // No settings, or settings naming a folder that is gone, make a first run; readable ones arm the
 // timer without starting it.
-TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerOthersMakeAFirstRun)
+TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerAndHideAndStartWithdrawToTheIcon)
 {
     for (const int step : {0, 1, 2}) {
         if (step == 1) {
             WriteSettings(save_);
         } else if (step == 2) {
-            SaveSet(save_);
+            test::GameFolder(save_);
         }
         const bool usable = step == 2;
         fakes_.dialogs.boxes.clear();
@@ -74,6 +56,51 @@ TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerOthersMakeAFirstRun)
     }
     window_.Form_Load();
     EXPECT_EQ(window_.Timer1().interval(), 60000);
+
+    // Hide and Start withdraw to the icon, and only a left double click brings the window back.
+    // Without a notification area a hidden window could never be brought back: Hide only
+    // minimises.
+    window_.show();
+    window_.mnuHide().trigger();
+    EXPECT_FALSE(window_.isVisible());
+    EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
+    ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
+    // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
+    const auto Mouse = [this](std::uint32_t message) {
+        fakes_.notifyArea.Mouse(message);
+        QApplication::processEvents();
+    };
+    for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
+                                  platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
+        Mouse(message);
+        EXPECT_FALSE(window_.isVisible()) << message;
+    }
+    Mouse(platform::WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(minimised());
+
+    window_.itmStart().trigger();
+    EXPECT_TRUE(window_.Timer1().isEnabled());
+    EXPECT_FALSE(window_.itmStart().isEnabled());
+    EXPECT_TRUE(window_.itmStop().isEnabled());
+    EXPECT_FALSE(window_.isVisible());
+    EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u);
+    window_.AnotherStart();  // the player starts the program again
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(minimised());
+    EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run going";
+
+    window_.itmStop().trigger();
+    EXPECT_FALSE(window_.Timer1().isEnabled());
+    EXPECT_TRUE(window_.itmStart().isEnabled());
+    EXPECT_FALSE(window_.itmStop().isEnabled());
+
+    fakes_.notifyArea.available = false;
+    window_.mnuHide().trigger();
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_TRUE(minimised());
+    window_.AnotherStart();
+    EXPECT_FALSE(minimised());
 }
 
 TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
@@ -92,7 +119,7 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
                      "them as the game saved them:\n"},
           std::tuple{"Remove", "", "", "The restore has been completed"},
           std::tuple{"", "", "", "Quorrel cannot tell what to put back"}}) {
-        fs::remove(SaveSet(save_) / "notes.txt");
+        fs::remove(test::GameFolder(save_) / "notes.txt");
         bool placed = false;
         if (*operation) {
             test::KillRestore(snapshot, save_, [&](std::string_view at, const fs::path& file) {
@@ -127,55 +154,20 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
     }
 }
 
-// Without a notification area a hidden window could never be brought back: Hide only minimises.
-TEST_F(FrmMainTest, HideAndStartWithdrawToTheIconAndOnlyALeftDoubleClickBringsTheWindowBack)
+// A failing check shows one balloon until a check succeeds; the first check after a Load takes
+// no snapshot of the files that the Load restored.
+TEST_F(FrmMainTest, FailingChecksShowOneBalloonAndTheFirstCheckAfterALoadTakesNoSnapshot)
 {
-    WriteSettings(SaveSet(save_));
-    window_.Form_Load();
-    window_.show();
-    window_.mnuHide().trigger();
-    EXPECT_FALSE(window_.isVisible());
-    EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
-    ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
-    for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
-                                  platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
-        Mouse(message);
-        EXPECT_FALSE(window_.isVisible()) << message;
+    WriteSettings(test::GameFolder(save_));
+    const fs::path snapshot = fakes_.folder.folder("Hero-01-12-2026-10-00-00");
+    const auto lastWeek = fs::last_write_time(save_ / "Hero.d2s") - std::chrono::hours(24 * 7);
+    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
+        WriteFile(snapshot / name, "then");
+        fs::last_write_time(snapshot / name, lastWeek);
     }
-    Mouse(platform::WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_FALSE(minimised());
-
-    window_.itmStart().trigger();
-    EXPECT_TRUE(window_.Timer1().isEnabled());
-    EXPECT_FALSE(window_.itmStart().isEnabled());
-    EXPECT_TRUE(window_.itmStop().isEnabled());
-    EXPECT_FALSE(window_.isVisible());
-    EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u);
-    window_.AnotherStart();  // the player starts the program again
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_FALSE(minimised());
-    EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run going";
-
-    window_.itmStop().trigger();
-    EXPECT_FALSE(window_.Timer1().isEnabled());
-    EXPECT_TRUE(window_.itmStart().isEnabled());
-    EXPECT_FALSE(window_.itmStop().isEnabled());
-
-    fakes_.notifyArea.available = false;
-    window_.mnuHide().trigger();
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_TRUE(minimised());
-    window_.AnotherStart();
-    EXPECT_FALSE(minimised());
-}
-
-TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
-{
-    const fs::path moved = fakes_.folder.path() / "moved";
-    WriteSettings(SaveSet(save_));
     window_.Form_Load();
     window_.show();
+    const fs::path moved = fakes_.folder.path() / "moved";
     const auto check = [this](const fs::path& from, const fs::path& to) {
         if (!from.empty()) {
             fs::rename(from, to);
@@ -191,23 +183,11 @@ TEST_F(FrmMainTest, FailingChecksShowOneBalloonUntilACheckSucceeds)
     EXPECT_EQ(check({}, {}), 1u) << "the failures go on";
     EXPECT_EQ(check(moved, save_), 1u) << "a check that succeeds";
     EXPECT_EQ(check(save_, moved), 2u);
-    EXPECT_NE(test::ReadFile(fakes_.services.logFile).find("Error Could not save"),
-              std::string::npos)
+    const std::string log = test::ReadFile(fakes_.services.logFile);
+    EXPECT_NE(log.find("Error Could not save"), std::string::npos)
         << "the failures are logged where the balloon says";
-}
+    EXPECT_EQ(check(moved, save_), 2u);
 
-TEST_F(FrmMainTest, TheFirstCheckAfterALoadTakesNoSnapshotOfTheFilesThatTheLoadRestored)
-{
-    WriteSettings(SaveSet(save_));
-    const fs::path snapshot = fakes_.folder.folder("Hero-01-12-2026-10-00-00");
-    const auto lastWeek = fs::last_write_time(save_ / "Hero.d2s") - std::chrono::hours(24 * 7);
-    for (const char* name : {"Hero.d2s", "Hero.key", "Hero.map"}) {
-        WriteFile(snapshot / name, "then");
-        fs::last_write_time(snapshot / name, lastWeek);
-    }
-    window_.Form_Load();
-    window_.show();
-    window_.itmStart().trigger();
     test::OnNextModal([&snapshot](QDialog& dialog) {
         auto& load = static_cast<frmLoad&>(dialog);
         load.Dir1().setPath(QString::fromStdString(snapshot.string()));
@@ -219,18 +199,16 @@ TEST_F(FrmMainTest, TheFirstCheckAfterALoadTakesNoSnapshotOfTheFilesThatTheLoadR
         return std::distance(fs::directory_iterator(fakes_.folder.path()), {});
     };
     const auto before = snapshots();
-
     // In the same second as the safety snapshot: the restored files are a snapshot already.
     window_.state().engine().Timer1_Timer();
-    EXPECT_TRUE(fakes_.notifyArea.balloons.empty());
     EXPECT_EQ(snapshots(), before);
-
     // The next save is taken as ever.
     WriteFile(save_ / "Hero.d2s", test::SaveBytes(1024));
     fakes_.clock.moment.second = 30;
     window_.state().engine().Timer1_Timer();
     EXPECT_TRUE(fs::exists(fakes_.folder.path() / "Hero-06-12-2026-15-04-30"));
-    EXPECT_EQ(test::ReadFile(fakes_.services.logFile), "");
+    EXPECT_EQ(fakes_.notifyArea.balloons.size(), 2u);
+    EXPECT_EQ(test::ReadFile(fakes_.services.logFile), log);
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
-#include <filesystem>
-#include <memory>
 
 #include "support/temp_folder.h"
 
@@ -36,11 +33,8 @@ public:
     qint64 LockHolder() const
     {
         qint64 pid = 0;
-        QString host, application;
-        return QLockFile(QString::fromStdString(Lock().string()))
-                       .getLockInfo(&pid, &host, &application)
-                   ? pid
-                   : 0;
+        QLockFile(QString::fromStdString(Lock().string())).getLockInfo(&pid, nullptr, nullptr);
+        return pid;
     }
 
     // Whether the process came up and holds the lock (false as soon as it ends).
@@ -62,35 +56,10 @@ void End(QProcess& process)
     process.waitForFinished(10000);
 }
 
-// A second start ends at once; one that finds the first stuck (stopped by a signal) says so in
-// a box that waits for the player, rather than ending in silence; a crash blocks nothing.
-TEST(SecondStartTest, ASecondStartEndsAtOnceOrReportsAStuckCopyAndACrashBlocksNothing)
-{
-    const PortableCopy copy;
-    const auto first = copy.Start();
-    ASSERT_TRUE(copy.Running(*first));
-    const auto second = copy.Start();
-    ASSERT_TRUE(second->waitForFinished(20000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
-    EXPECT_EQ(first->state(), QProcess::Running);
-    ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
-    const auto third = copy.Start();
-    EXPECT_FALSE(third->waitForFinished(10000))
-        << "ended with exit code " << third->exitCode() << " and nothing shown";
-    End(*third);
-    ::kill(static_cast<pid_t>(first->processId()), SIGCONT);
-    // The first copy crashes and leaves its lock and its socket behind.
-    const qint64 crashed = first->processId();
-    End(*first);
-    EXPECT_EQ(copy.LockHolder(), crashed);
-    const auto fourth = copy.Start();
-    EXPECT_TRUE(copy.Running(*fourth));
-    End(*fourth);
-}
-
-// Two starts at once that both find a stale lock: one takes it over, the other brings it forward.
-TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
+// Two starts at once on a stale lock: one takes it over, the other brings it forward and ends at
+// once. A crash blocks nothing. (A stuck first copy is reported in a box, as the desktop suite
+// sees.)
+TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopyAndACrashBlocksNothing)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         SCOPED_TRACE(attempt);
@@ -102,9 +71,18 @@ TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopy)
         ASSERT_TRUE(QTest::qWaitFor([&] { return ended(*one) || ended(*other); }, 20000));
         QProcess& stopped = ended(*one) ? *one : *other;
         QProcess& running = &stopped == one.get() ? *other : *one;
+        EXPECT_EQ(stopped.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(stopped.exitCode(), 0);
-        EXPECT_TRUE(copy.Running(running));
+        ASSERT_TRUE(copy.Running(running));
+        // The copy crashes and leaves its lock and its socket behind.
+        const qint64 crashed = running.processId();
         End(running);
+        EXPECT_EQ(copy.LockHolder(), crashed);
+        if (attempt == 0) {
+            const auto next = copy.Start();
+            EXPECT_TRUE(copy.Running(*next));
+            End(*next);
+        }
     }
 }
 

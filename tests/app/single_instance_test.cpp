@@ -15,12 +15,6 @@
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QTest>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string_view>
-#include <tuple>
-#include <vector>
 
 #include "app/socket_folder.h"
 #include "platform/operating_system.h"
@@ -41,19 +35,12 @@ protected:
     {
         return QString::fromStdString((temp_.folder(folder) / "Settings.ini").string());
     }
-    bool NoLockInFallback() const
-    {
-        return QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty();
-    }
-
     test::TempFolder temp_;
     QString fallback_ = QString::fromStdString((temp_.path() / "runtime").string());
 };
 
-// A second start on the same settings file, reached any way, wakes the first copy; other settings
-// run alongside. Settings whose folder cannot hold the lock (as root every folder takes files; a
-// file where the folder should be does not) are guarded from the fallback folder, which is made
-// only then: a portable copy writes nothing outside its folder.
+// Settings whose folder cannot hold the lock (a file where the folder should be) are guarded from
+// the fallback folder, made only then: a portable copy writes nothing outside its folder.
 TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherSettingsRunAlongside)
 {
     const QString settings = SettingsIn("portable");
@@ -61,7 +48,6 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
     ASSERT_EQ(first->Claim(), Outcome::Runs);
     EXPECT_EQ(QFileInfo(first->lockFile()), QFileInfo(settings + ".lock"));
     QSignalSpy woken(first.get(), &SingleInstance::AnotherStart);
-    // The first copy answers while the second waits.
     EXPECT_EQ(SingleInstance(SettingsIn("portable/../portable"), fallback_).Claim(),
               Outcome::AnotherCopyCameForward);
     EXPECT_EQ(woken.count(), 1);
@@ -86,11 +72,8 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
     EXPECT_EQ(woken.count(), 1);
 }
 
-// What can stand where the lock goes, and what a start makes of it. What a copy that is not
-// running here leaves (a portable copy carried on a stick after a crash, a lock cut short, a
-// folder or a link) is taken over, in place or, where nothing can be removed, in the fallback
-// folder. A lock whose holder runs on this machine is believed: when that copy does not answer
-// (stuck or stopped), the start says so and never takes a second lock.
+// What a copy not running here leaves is taken over, in place or, where nothing can be removed, in
+// the fallback folder. A lock whose holder runs here is believed, even when it does not answer.
 TEST_F(SingleInstanceTest, ALockIsTakenOverUnlessItsHolderRunsHere)
 {
     const std::string self = std::to_string(QCoreApplication::applicationPid());
@@ -138,8 +121,7 @@ TEST_F(SingleInstanceTest, ALockIsTakenOverUnlessItsHolderRunsHere)
          },
          Nowhere},
 #ifndef _WIN32
-        // Another user can put a socket where this user's copies meet (only where the folder
-        // lets them, which ours does not); a start never talks to it.
+        // Another user's socket where this user's copies meet: a start never talks to it.
         {"a live holder whose socket another user put there",
          [&](const fs::path& lock) {
              holdHere(lock);
@@ -170,8 +152,7 @@ TEST_F(SingleInstanceTest, ALockIsTakenOverUnlessItsHolderRunsHere)
                                             .startsWith(QDir::fromNativeSeparators(held)))
             << instance.lockFile().toStdString();
         qint64 holder = 0;
-        QString host, application;
-        EXPECT_TRUE(QLockFile(instance.lockFile()).getLockInfo(&holder, &host, &application));
+        EXPECT_TRUE(QLockFile(instance.lockFile()).getLockInfo(&holder, nullptr, nullptr));
         EXPECT_EQ(holder, QCoreApplication::applicationPid());
         EXPECT_TRUE(live.empty() || live.back()->isLocked());
         EXPECT_FALSE(fs::exists(lock.parent_path() / "gone")) << "a link is not followed";
@@ -180,7 +161,8 @@ TEST_F(SingleInstanceTest, ALockIsTakenOverUnlessItsHolderRunsHere)
         QTest::qWait(where == Nowhere ? 200 : 0);
         EXPECT_EQ(deaf.hasPendingConnections(), deaf.isListening());
         EXPECT_FALSE(squatter.hasPendingConnections());
-        EXPECT_EQ(NoLockInFallback(), where != InFallback) << "no second lock elsewhere";
+        EXPECT_EQ(QDir(fallback_).entryList({"*.lock"}, QDir::Files).isEmpty(), where != InFallback)
+            << "no second lock elsewhere";
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include "platform/path_text.h"
 #include "platform/qt/drive_list_box.h"
 #include "platform/qt/drives.h"
+#include "platform/qt/qt_timer.h"
 #include "platform/qt/text.h"
 #include "support/temp_folder.h"
 
@@ -24,8 +26,7 @@ QString Text(const std::filesystem::path& path)
     return ToQString(ToText(path));
 }
 
-// A snapshot still being copied sits in a hidden folder of the history: File > Load never offers
-// it.
+// A snapshot still being copied sits in a hidden folder: File > Load never offers it.
 TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnlyRealChanges)
 {
     const test::TempFolder temp;
@@ -57,8 +58,7 @@ TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnl
     EXPECT_EQ(box.path(), root) << "a root keeps its separator";
 }
 
-// The drive boxes select DriveOf's answer among ListDrives() and open CurrentDirectoryOfDrive;
-// one signals only a real change, and none when set quietly.
+// A drive box signals only a real change, and none when set quietly.
 TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
 {
     DriveListBox box;
@@ -101,6 +101,24 @@ TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
     }
 #endif
     QDir::setCurrent(before);  // a current folder cannot be removed
+}
+
+// A bare QTimer with interval 0 fires on every pass of the event loop; the snapshot timer must
+// never tick then, or a refresh time of 0 would check the save folder without pause.
+TEST(QtTimerTest, IntervalZeroNeverTicksAndRangeIsChecked)
+{
+    QtTimer timer;
+    int ticks = 0;
+    QObject::connect(&timer, &QtTimer::Tick, [&ticks] { ++ticks; });
+    timer.setInterval(0);
+    timer.setEnabled(true);
+    for (int pass = 0; pass < 100; ++pass) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(ticks, 0);
+    EXPECT_THROW(timer.setInterval(65536), std::out_of_range);
+    EXPECT_THROW(timer.setInterval(-1), std::out_of_range);
+    EXPECT_EQ(timer.interval(), 0);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#else
+#include "windows_test_support.h"
 #endif
 
 #include "platform/file_content.h"
@@ -26,9 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-using test::ReadFile;
-using test::TempFolder;
-using test::WriteFile;
+using test::ReadFile, test::TempFolder, test::WriteFile;
 using Kind = FolderLock::Kind;
 
 TEST(FileServicesTest, WhatIsNoPlainFileIsWalkedAsWhatItIsAndNeverReadWrittenOrWaitedOn)
@@ -108,6 +108,16 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(ListSubFolders(folder.text()), (Names{"Alpha", "alpha2", "beta", "Link"}));
 #else
     EXPECT_EQ(ListSubFolders(folder.text()), (Names{"Alpha", "alpha2", "beta"}));
+    // Files hidden or marked as the system's are no save files either.
+    for (const auto& [name, hidden, system] : {std::tuple{"Hero.map", true, false},
+                                               {"Thumbs.db", false, true},
+                                               {"desktop.ini", true, true},
+                                               {"b.d2s", false, false}}) {
+        WriteFile(folder.path() / name, "x");
+        test::SetHiddenAndSystem(folder.path() / name, hidden, system);
+        EXPECT_EQ(IsOrdinaryFile(JoinPath(folder.text(), name)), !hidden && !system);
+        EXPECT_EQ(IsHiddenOrSystem(folder.text(), name), hidden || system) << name;
+    }
 #endif
     EXPECT_EQ(ListSubFolders(JoinPath(folder.text(), "beta")), Names{});
     EXPECT_THROW(ListSubFolders(JoinPath(folder.text(), "b.d2s")), fs::filesystem_error);
@@ -135,10 +145,9 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(lister.count(), 0u);
 }
 
-// A save is read in pieces up to a limit, or copied with its stamp. Stamps tell apart saves within
-// one second: 100 ns later, the finest step Windows keeps, or at the same instant with another
-// size.
-TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndAFailureNamesTheFileWritten)
+// Stamps tell apart saves within one second: 100 ns later (the finest step Windows keeps), or at
+// the same instant with another size.
+TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplacedByAMove)
 {
     const TempFolder root;
     const fs::path source = root.path() / "Hero.d2s";
@@ -164,7 +173,7 @@ TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndAFailureNames
     }
 
     for (const fs::path& written : {root.path() / "missing" / "copy", fs::path("/dev/full")}) {
-        if (written == "/dev/full" && !fs::exists(written)) {
+        if (!fs::exists(written.parent_path())) {
             continue;  // Windows has no full device
         }
         try {
@@ -174,40 +183,29 @@ TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndAFailureNames
             EXPECT_EQ(error.path1(), written);
         }
     }
-}
-
-// What the game wrote a moment ago, a file or an empty folder, is never replaced by a move. (A
-// rename that replaces is seen in the settings file's tests, successful moves in every snapshot.)
-TEST(FileServicesTest, AMoveNeverReplacesAndAFolderIsMadeOneLevelAtATime)
-{
-    const TempFolder root;
-    const fs::path file = root.path() / "Settings.ini";
-    WriteFile(file, "short");
-    WriteFile(root.path() / "staged", "ours");
+    // What the game wrote a moment ago, a file or an empty folder, is never replaced by a move.
+    // (A rename that replaces is seen in the settings file's tests.)
     root.folder("empty");
-    for (const char* taken : {"Settings.ini", "empty"}) {
+    for (const fs::path& taken : {source, root.path() / "empty"}) {
         try {
-            SystemFiles().Move(root.path() / "staged", root.path() / taken);
+            SystemFiles().Move(target, taken);
             ADD_FAILURE() << taken << " was replaced";
         } catch (const fs::filesystem_error& error) {
             EXPECT_EQ(error.code(), std::errc::file_exists) << taken;
         }
     }
-    EXPECT_EQ(ReadFile(file), "short");
-
-    SystemFiles().Remove(file);
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_THROW(SystemFiles().Remove(file), fs::filesystem_error);
-    EXPECT_THROW(SystemFiles().Rename(file, root.path() / "x"), fs::filesystem_error);
-    EXPECT_THROW(SystemFiles().Move(file, root.path() / "x"), fs::filesystem_error);
-
+    EXPECT_EQ(ReadFile(source), std::string(200000, 'n'));
+    SystemFiles().Remove(target);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_THROW(SystemFiles().Remove(target), fs::filesystem_error);
+    EXPECT_THROW(SystemFiles().Rename(target, root.path() / "x"), fs::filesystem_error);
+    EXPECT_THROW(SystemFiles().Move(target, root.path() / "x"), fs::filesystem_error);
     // New Direcory makes one folder inside the open one, never the folders above it.
     EXPECT_THROW(CreateOneDirectory(JoinPath(root.text(), "two/three")), std::system_error);
 }
 
-// Another copy's lock is taken through a link to the folder where there are links: two paths to
-// one folder take one lock. (That a killed copy's lock goes is seen in the snapshot kill loop,
-// whose sweep takes each killed round's unfinished folder.)
+// Another copy's lock is taken through a link: two paths to one folder take one lock. (That a
+// killed copy's lock goes is seen in the snapshot kill loop.)
 TEST(FolderLockTest, OnlySharedLocksStandBesideEachOtherAndALockGoesWithItsHolder)
 {
     const TempFolder root;

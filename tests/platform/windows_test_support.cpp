@@ -55,9 +55,4 @@ void DeleteMachineValue(const std::string& key, const std::string& name)
     ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str());
 }
 
-void DeleteMachineKey(const std::string& key)
-{
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
-}
-
 }  // namespace quorrel::test

@@ -26,6 +26,5 @@ void SetHiddenAndSystem(const std::filesystem::path& file, bool hidden, bool sys
 void SetMachineValue(const std::string& key, const std::string& name, std::uint32_t type,
                      std::string_view bytes);
 void DeleteMachineValue(const std::string& key, const std::string& name);
-void DeleteMachineKey(const std::string& key);
 
 }  // namespace quorrel::test

@@ -2,23 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
-#include <functional>
 
 #include "app/frm_main.h"
 #include "platform/qt/dir_list_box.h"
+#include "platform/qt/folder_probe.h"
 #include "platform/qt/text.h"
 #include "platform/qt/up_down.h"
 #include "settings/save_folder_search.h"
 #include "settings/settings_file.h"
+#include "settings/settings_location.h"
 #include "support/gui_fakes.h"
-#include "support/modal.h"
 
 namespace quorrel {
 namespace {
@@ -34,23 +33,12 @@ QString Text(const fs::path& path)
 // The dialog as the player opens it, from the main window, whose Apply takes effect at once.
 class FrmOptionsTest : public ::testing::Test {
 protected:
-    fs::path Folder(const fs::path& folder, std::initializer_list<const char*> files)
-    {
-        fs::create_directories(folder);
-        for (const char* file : files) {
-            test::WriteFile(folder / file, std::string("the game's ") + file);
-        }
-        return folder;
-    }
-
-    // Set Options, with `act` done on the dialog while it is up.
     void WithOptions(const std::function<void(frmOptions&)>& act)
     {
         test::OnNextModal([&act](QDialog& dialog) { act(dynamic_cast<frmOptions&>(dialog)); });
         window_.itmOptions().trigger();
     }
 
-    // One box shown, whose text starts so.
     void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title = "Error")
     {
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
@@ -86,9 +74,8 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
         EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
         EXPECT_TRUE(windowShownAgain.isEmpty());
     });
-    const fs::path game =
-        Folder(SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back(),
-               {"Hero.d2s", "Hero.key", "Hero.map"});
+    const fs::path game = test::GameFolder(
+        SaveFolderCandidates(fakes_.services.environment, &fakes_.registry).back());
     const Settings before = window_.state().settings();
     const int interval = window_.Timer1().interval();
     const std::string file = fakes_.services.settingsFile;
@@ -96,12 +83,12 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
         EXPECT_EQ(dialog.Dir1().path(), Text(game));
         ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
         // Letter case counts in the endings; any three files ending so make a save folder.
-        ASSERT_TRUE(dialog.Dir1().setPath(
-            Text(Folder(fakes_.folder.path() / "up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(
+            test::GameFolder(fakes_.folder.path() / "up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
         dialog.Command1_Click();
         ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
-        ASSERT_TRUE(dialog.Dir1().setPath(
-            Text(Folder(fakes_.folder.path() / "notes", {"A.d2s", "B.d2s", "notes.map"}))));
+        ASSERT_TRUE(dialog.Dir1().setPath(Text(
+            test::GameFolder(fakes_.folder.path() / "notes", {"A.d2s", "B.d2s", "notes.map"}))));
         dialog.Text1().selectAll();
         QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
         ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
@@ -112,7 +99,7 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
         ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
         // A folder where the file must go cannot be replaced; the failed Apply changes nothing.
         fakes_.services.settingsFile =
-            Folder(fakes_.folder.path() / "blocked", {"inside"}).string();
+            test::GameFolder(fakes_.folder.path() / "blocked", {"inside"}).string();
         dialog.Text1().setText("100");
         dialog.Command1_Click();
         ExpectOneBox("The settings could not be saved.\n", MsgBoxIcon::Critical);
@@ -137,8 +124,7 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
 // Apply, which re-arms the timer and records the new save folder at once.
 TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
 {
-    const fs::path save =
-        Folder(fakes_.folder.path() / "save", {"Hero.d2s", "Hero.key", "Hero.map"});
+    const fs::path save = test::GameFolder(fakes_.folder.path() / "save");
     const Settings stored{save.string(), history_.string(), "60"};
     WriteSettingsFile(stored, fakes_.services.settingsFile);
     window_.Form_Load();
@@ -184,8 +170,7 @@ TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
     EXPECT_TRUE(fs::exists(history_ / "Hero-06-12-2026-15-04-09")) << "the applied folder checked";
 
     // Another copy of Hero, saved at other times: nothing in it counts as changed.
-    const fs::path other =
-        Folder(fakes_.folder.path() / "other", {"Hero.d2s", "Hero.key", "Hero.map"});
+    const fs::path other = test::GameFolder(fakes_.folder.path() / "other");
     test::Touch(other / "Hero.d2s", 3600);
     fakes_.clock.moment.minute = 5;  // a snapshot now would have a name of its own
     WithOptions([&](frmOptions& dialog) {
@@ -200,6 +185,44 @@ TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
     }
     EXPECT_FALSE(fs::exists(history_ / "Hero-06-12-2026-15-05-09"))
         << "stamps of the old folder were compared";
+}
+
+TEST(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFileUnlessSetUpThere)
+{
+    const test::TempFolder root;
+    const fs::path program = root.folder("program");
+    const std::string config = (root.path() / "config" / "Quorrel").string();
+    // A file beside the program, a folder that takes files, the uninstaller beside the program,
+    // a configuration folder; whether the file goes beside.
+    for (const auto& [fileThere, takesFiles, uninstaller, configKnown, beside] :
+         {std::tuple{true, false, false, true, true}, std::tuple{false, false, false, true, false},
+          std::tuple{false, false, false, false, true}, std::tuple{false, true, true, true, false},
+          std::tuple{true, true, true, true, true}, std::tuple{false, true, false, true, true}}) {
+        fs::remove(program / "Settings.ini");
+        fs::remove(program / kUninstallerName);
+        if (fileThere) {
+            test::WriteFile(program / "Settings.ini", "");
+        }
+        if (uninstaller) {
+            test::WriteFile(program / kUninstallerName, "MZ");
+        }
+        EXPECT_EQ(SettingsFileLocation(program.string(), configKnown ? config : "",
+                                       [&](const std::string&) { return takesFiles; }),
+                  SettingsFilePath(beside ? program.string() : config))
+            << fileThere << takesFiles << uninstaller << configKnown;
+    }
+
+    // The probe leaves nothing behind. As root nothing is read-only to us, so an installed copy's
+    // folder that takes no files is a file; its settings go to a folder made on the first save.
+    EXPECT_TRUE(platform::CanCreateFilesIn(program.string()));
+    EXPECT_TRUE(fs::is_empty(program));
+    test::WriteFile(root.path() / "quorrel.exe", "a program");
+    const std::string file = SettingsFileLocation((root.path() / "quorrel.exe").string(), config,
+                                                  platform::CanCreateFilesIn);
+    ASSERT_EQ(file, SettingsFilePath(config));
+    EXPECT_FALSE(fs::exists(config)) << "nothing is made before the settings are saved";
+    WriteSettingsFile({"save", "history", "60"}, file);
+    EXPECT_TRUE(fs::exists(file));
 }
 
 }  // namespace

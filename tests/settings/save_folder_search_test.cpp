@@ -12,7 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using Folders = std::vector<std::string>;
 
-// A home folder of a player, made up in a temporary folder.
 class SaveFolderSearchTest : public ::testing::Test {
 protected:
     // A folder under the temporary root, made with its parents, holding these files.
@@ -39,11 +38,18 @@ protected:
         return relative;
     }
 
+    // Where the game keeps its saves under a user's folder.
+    static Folders Places(const std::string& user)
+    {
+        return {user + "/Saved Games/Diablo II Resurrected", user + "/Saved Games/Diablo II",
+                user + "/AppData/Local/VirtualStore/Program Files (x86)/Diablo II/Save"};
+    }
+
     test::TempFolder root_;
     std::string home_ = Plant("home");
 };
 
-TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
+TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesSavePathFirst)
 {
     SaveFolderEnvironment environment{home_, "", "", Plant("elsewhere")};
     EXPECT_TRUE(WineSaveFolders(environment).empty()) << "no prefix holds a user";
@@ -60,10 +66,8 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
         Plant(users[user]);
     }
     for (const char* user : users) {
-        for (const char* place :
-             {"Saved Games/Diablo II Resurrected", "Saved Games/Diablo II",
-              "AppData/Local/VirtualStore/Program Files (x86)/Diablo II/Save"}) {
-            expected.push_back(std::string(user) + "/" + place);
+        for (const std::string& place : Places(user)) {
+            expected.push_back(place);
         }
     }
     EXPECT_EQ(Relative(WineSaveFolders(environment)), expected);
@@ -72,40 +76,30 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixAndUserByUser)
     EXPECT_EQ(WineSaveFolders(environment).size(), 15u) << "~/.wine comes once";
     EXPECT_EQ(Relative(MacSaveFolders(environment)),
               Folders{"home/Library/Application Support/Blizzard/Diablo II"});
-}
 
-// The first folder that holds a save set is found: the Save Path that the game stores, with a
-// separator at the end, then the folders under the user's profile. A variable that is not set
-// never leads to the root.
-TEST_F(SaveFolderSearchTest, OnWindowsTheGamesOwnSavePathComesFirst)
-{
+    // On Windows the game's Save Path (stored with a separator at the end) comes first, then the
+    // profile's folders; a variable that is not set never leads to the root.
     test::MemoryRegistry registry;
     EXPECT_TRUE(WindowsSaveFolders({}, &registry).empty());
     EXPECT_TRUE(MacSaveFolders({}).empty());
     EXPECT_TRUE(WineSaveFolders({}).empty());
     EXPECT_EQ(FindSaveFolder({}, &registry), "");
-    const SaveFolderEnvironment environment{"", Plant("home/profile"),
-                                            Plant("home/profile/AppData/Local"), ""};
-    EXPECT_EQ(Relative(WindowsSaveFolders(environment, &registry)),
-              (Folders{"home/profile/Saved Games/Diablo II Resurrected",
-                       "home/profile/Saved Games/Diablo II",
-                       "home/profile/AppData/Local/VirtualStore/Program Files (x86)/Diablo II/"
-                       "Save"}));
+    const SaveFolderEnvironment windows{"", Plant("home/profile"),
+                                        Plant("home/profile/AppData/Local"), ""};
+    const Folders places = Places("home/profile");
+    EXPECT_EQ(Relative(WindowsSaveFolders(windows, &registry)), places);
     // Two save files only, then upper-case endings: neither is the game's folder.
-    Plant("home/profile/Saved Games/Diablo II Resurrected", {"A.d2s", "A.key"});
-    Plant("home/profile/Saved Games/Diablo II", {"A.D2S", "A.KEY", "A.MAP"});
-    const std::string store = Plant(
-        "home/profile/AppData/Local/VirtualStore/Program Files (x86)/"
-        "Diablo II/Save",
-        {"A.d2s", "A.key", "A.map"});
+    Plant(places[0], {"A.d2s", "A.key"});
+    Plant(places[1], {"A.D2S", "A.KEY", "A.MAP"});
+    const std::string store = Plant(places[2], {"A.d2s", "A.key", "A.map"});
     const std::string game = Plant("Diablo II/Save", {"B.d2s", "B.key", "B.map"});
     registry.Set(platform::kHKeyCurrentUser, "Software\\Blizzard Entertainment\\Diablo II",
                  "Save Path", platform::kRegSz, game + platform::kPathSeparator + '\0');
-    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry)), game);
+    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(windows, &registry)), game);
 
     // A Save Path that holds no saves any more is passed over.
     fs::remove(platform::ToPath(platform::JoinPath(game, "B.map")));
-    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(environment, &registry)), store);
+    EXPECT_EQ(FirstSaveFolder(WindowsSaveFolders(windows, &registry)), store);
     EXPECT_EQ(FirstSaveFolder({platform::JoinPath(home_, "missing")}), "");
 }
 

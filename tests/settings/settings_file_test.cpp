@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/number_text.h"
 #include "support/temp_folder.h"
 #include "support/watched_files.h"
 
@@ -28,23 +29,19 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
         bool valid;
         Settings read;  // from {"old", "old", "old"}: a file found invalid keeps what was read
     };
-    for (const Row& row : {
-             Row{" D:\\save \r\nD:\\History\r\n60\r\nfourth\r\n",
-                 true,
-                 {" D:\\save ", "D:\\History", "60"}},
-             Row{"a\rb\r\n\r\n", true, {"a", "b", ""}},  // a bare CR ends a line too
-             Row{"x\r\ny\r\n45", true, {"x", "y", "45"}},
-             Row{"first\r\nsecond\r\n", false, {"first", "second", "old"}},
-             Row{"one\ntwo\nthree\n", false, {"one\ntwo\nthree\n", "old", "old"}},
-             Row{longest + "\r\nb\r\n60\r\n", true, {longest, "b", "60"}},
-             Row{longest + "a\r\nb\r\n60\r\n", false, {"old", "old", "old"}},
-             Row{"a\r\nb\r\n6\0"s, false, {"a", "b", "old"}},
-             // A byte-order mark marks UTF-8; it belongs to no folder.
-             Row{"\xEF\xBB\xBF"
-                 "D:\\J\xC3\xB6rg\r\nb\r\n60\r\n",
-                 true,
-                 {"D:\\J\xC3\xB6rg", "b", "60"}},
-         }) {
+    const Row rows[] = {
+        {" D:\\s \r\nD:\\H\r\n60\r\nfourth\r\n", true, {" D:\\s ", "D:\\H", "60"}},
+        {"a\rb\r\n\r\n", true, {"a", "b", ""}},  // a bare CR ends a line too
+        {"x\r\ny\r\n45", true, {"x", "y", "45"}},
+        {"first\r\nsecond\r\n", false, {"first", "second", "old"}},
+        {"one\ntwo\nthree\n", false, {"one\ntwo\nthree\n", "old", "old"}},
+        {longest + "\r\nb\r\n60\r\n", true, {longest, "b", "60"}},
+        {longest + "a\r\nb\r\n60\r\n", false, {"old", "old", "old"}},
+        {"a\r\nb\r\n6\0"s, false, {"a", "b", "old"}},
+        // A byte-order mark marks UTF-8; it belongs to no folder.
+        {"\xEF\xBB\xBFJ\xC3\xB6rg\r\nb\r\n60\r\n", true, {"J\xC3\xB6rg", "b", "60"}},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.content.substr(0, 40));
         WriteFile(file_, row.content);
         Settings state{"old", "old", "old"};
@@ -112,6 +109,24 @@ TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
         WriteSettingsFile({"a", "b", "5"}, std::string(1, letter) + ":\\Quorrel\\Settings.ini"),
         std::system_error);
 #endif
+}
+
+// The refresh time's number: strtod alone would take hexadecimal, "inf", "nan" and a line break
+// before the number too.
+TEST(NumberTextTest, OnlyDecimalNumbersAreReadAndHalvesRoundToEven)
+{
+    using platform::ParseNumber;
+    EXPECT_EQ(ParseNumber(" 2.5\t"), 2.5);
+    EXPECT_EQ(ParseNumber("-1e2"), -100.0);
+    EXPECT_EQ(ParseNumber("+25e-1"), 2.5);
+    for (const char* text :
+         {"", " ", "-", "- 5", "abc", "6O", "0x10", "inf", "nan", "1e", ".", "\n5", "1e999"}) {
+        EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
+    }
+    for (const auto& [value, rounded] :
+         {std::pair{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {2.6, 3.0}, {0.49, 0.0}}) {
+        EXPECT_EQ(platform::RoundHalfEven(value), rounded) << value;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QApplication>
+#include <QDialog>
 #include <QStringList>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <map>
@@ -44,12 +47,12 @@ public:
     }
     QString InputBox(QWidget*, const QString&, const QString&) override
     {
-        return Next(inputAnswers, QString());
+        return Next(inputAnswers);
     }
     bool AskYesNo(QWidget*, const QString& prompt, const QString&) override
     {
         questions.push_back(prompt);
-        return Next(yesNoAnswers, false);
+        return Next(yesNoAnswers);
     }
     QStringList prompts() const
     {
@@ -62,13 +65,14 @@ public:
 
 private:
     template <typename Answer>
-    static Answer Next(std::deque<Answer>& answers, Answer none)
+    static Answer Next(std::deque<Answer>& answers)  // Cancel or No when none is left
     {
+        Answer next{};
         if (!answers.empty()) {
-            none = answers.front();
+            next = answers.front();
             answers.pop_front();
         }
-        return none;
+        return next;
     }
 };
 
@@ -81,21 +85,18 @@ public:
     bool isAvailable() const override { return available; }
     bool Shell_NotifyIconA(std::uint32_t message, const platform::NOTIFYICONDATA& data) override
     {
-        if (message != platform::NIM_ADD) {
-            return false;
-        }
-        return icons.emplace(data.uID, data).second;
+        return message == platform::NIM_ADD && icons.emplace(data.uID, data).second;
     }
 
     std::vector<QString> balloons;  // the texts shown
 
     bool ShowBalloon(std::uint32_t iconId, const QString&, const QString& text) override
     {
-        if (icons.count(iconId) == 0) {
-            return false;
+        const bool shown = icons.count(iconId) != 0;
+        if (shown) {
+            balloons.push_back(text);
         }
-        balloons.push_back(text);
-        return true;
+        return shown;
     }
 
     // The player does something with the mouse over icon 1.
@@ -104,6 +105,18 @@ public:
         emit Callback(platform::WM_MOUSEMOVE, 1, mouseMessage);
     }
 };
+
+// A folder made with its parents, holding these files as the game wrote them.
+inline std::filesystem::path GameFolder(const std::filesystem::path& folder,
+                                        std::initializer_list<const char*> files = {
+                                            "Hero.d2s", "Hero.key", "Hero.map"})
+{
+    std::filesystem::create_directories(folder);
+    for (const char* file : files) {
+        WriteFile(folder / file, std::string("the game's ") + file);
+    }
+    return folder;
+}
 
 // The services of a test: fakes, and settings and log files in a temporary folder.
 struct FakeServices {
@@ -123,5 +136,20 @@ struct FakeServices {
                       (folder.path() / "Settings.ini").string(),
                       (folder.path() / "Log.txt").string()};
 };
+
+// Runs `act` on the modal dialog that the next call opens with exec(), once its event loop runs,
+// as a player would act on it. A dialog that `act` leaves open is cancelled, so that no test
+// ever waits on it.
+inline void OnNextModal(std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            act(*dialog);
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        }
+    });
+}
 
 }  // namespace quorrel::test
