@@ -74,15 +74,17 @@ std::size_t ThinHistory(const std::string& snapshotDir, const std::string& chara
         }
     }
     try {
-        // Out of the player's sight on disk before anything of them is removed.
+        // Out of the player's sight on disk before anything of them is removed: otherwise a
+        // power cut could bring a folder back under its own name with half its files. Where the
+        // flush fails they stay hidden, for the sweep at the next start.
         if (!aside.empty()) {
             services.files.SyncFolder(history);
         }
+        for (const fs::path& folder : aside) {
+            platform::RemoveTree(platform::ToText(folder));
+        }
     } catch (const std::exception& failure) {
         failed = failure.what();
-    }
-    for (const fs::path& folder : aside) {
-        platform::RemoveTree(platform::ToText(folder));
     }
 
     std::size_t total = 0;
