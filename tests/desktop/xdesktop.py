@@ -60,7 +60,10 @@ class Desktop:
         self.env["DISPLAY"] = ":" + display
         self.width, self.height = width, height
         self.spawn("openbox", ["openbox", "--sm-disable"])
-        wait_for("the window manager", lambda: self.root_property("_NET_SUPPORTING_WM_CHECK"))
+        # A first start on a fresh machine builds the font cache first, which takes a busy machine
+        # longer than any step of the suites.
+        wait_for("the window manager", lambda: self.root_property("_NET_SUPPORTING_WM_CHECK"),
+                 timeout=60)
 
     def start_tray(self):
         # A fixed width: sized to what it holds, trayer starts 2 pixels wide, and Wine keeps the
