@@ -27,9 +27,10 @@ namespace fs = std::filesystem;
 using namespace test;
 using platform::MsgBoxIcon;
 using When = std::function<bool(std::string_view operation, const fs::path& file)>;
+using Files = std::map<std::string, std::string>;
 
-// The dialog over Hero's scene (see HeroScene), whose folder is SnapshotDir. The clock names a
-// safety snapshot Hero-06-12-2026-15-04-09.
+// The dialog over Hero's scene, whose folder is SnapshotDir. The clock names a safety snapshot
+// Hero-06-12-2026-15-04-09.
 struct LoadScene {
     HeroScene scene;
     FakeClock clock;
@@ -40,7 +41,7 @@ struct LoadScene {
     std::unique_ptr<AnotherCopy> otherCopy;
     fs::path safetySnapshot = scene.root.path() / "Hero-06-12-2026-15-04-09";
 
-    // Opens the dialog and in it, unless empty, this folder.
+    // Opens the dialog and in it, unless empty, this folder; Load also presses Load.
     std::unique_ptr<frmLoad> Open(const fs::path& folder = {})
     {
         auto dialog = std::make_unique<frmLoad>(settings, clock, files, dialogs, &parent);
@@ -49,17 +50,13 @@ struct LoadScene {
                     dialog->Dir1().setPath(platform::ToQString(platform::ToText(folder))));
         return dialog;
     }
-
-    // Presses Load on the folder; returns the dialog, closed unless it waits for another choice.
     std::unique_ptr<frmLoad> Load(const fs::path& folder)
     {
         auto dialog = Open(folder);
         dialog->cmdLoad().click();
         return dialog;
     }
-
-    // A folder of the history holding these files.
-    fs::path Folder(const std::string& name, const std::map<std::string, std::string>& files)
+    fs::path Folder(const std::string& name, const Files& files)
     {
         const fs::path folder = scene.root.folder(name);
         for (const auto& [file, content] : files) {
@@ -67,14 +64,12 @@ struct LoadScene {
         }
         return folder;
     }
-
     // The game saves Hero.d2s, once, as the first operation for which `when` holds begins.
     WatchedFiles::Hook GameSaves(const When& when)
     {
         return [this, when, saved = false](std::string_view op, const fs::path& file) mutable {
-            if (!saved && when(op, file)) {
+            if (!saved && (saved = when(op, file))) {
                 WriteFile(scene.save / "Hero.d2s", "saved by the game");
-                saved = true;
             }
         };
     }
@@ -125,32 +120,23 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
          },
          {invalid, invalid, invalid},
          kInformation},
-        {"the disk fills up",
-         [](LoadScene& s) { FillUp(s.files, s.scene.save, "Hero.map"); },
-         {notRestored, "Hero.map\n" + reason(std::errc::no_space_on_device) + asItWas},
-         kSafetySnapshot},
         {"another copy restores into the save folder",
          [](LoadScene& s) {
              s.otherCopy = std::make_unique<AnotherCopy>(s.scene.save.string(),
                                                          platform::FolderLock::Kind::Exclusive);
          },
-         {notRestored,
-          "\nAnother copy of Quorrel is restoring a snapshot into it, or putting it "
-          "in order. Try again once it has finished." +
-              asItWas}},
+         {notRestored, "Another copy of Quorrel is restoring a snapshot into it", asItWas}},
         {"SnapshotDir was moved away",
          [](LoadScene& s) {
              s.settings.SnapshotDir = (s.scene.root.path() / "moved").string();
              s.Load(s.scene.snapshot);
          },
-         {"The snapshot directory ", "moved cannot be found.",
-          "Quorrel could not first keep a copy of the save files that it would replace.",
+         {"The snapshot directory ", "moved cannot be found.", "could not first keep a copy",
           "moved\n" + reason(std::errc::no_such_file_or_directory) + asItWas}},
         {"the game saves while the safety snapshot is taken",
          [](LoadScene& s) {
-             s.files.before = s.GameSaves([&s](std::string_view, const fs::path& file) {
-                 return file.parent_path() != s.scene.save;
-             });
+             s.files.before = s.GameSaves(
+                 [&s](auto, const fs::path& file) { return file.parent_path() != s.scene.save; });
          },
          {"could not first keep a copy", "the game may be saving", asItWas}},
         {"the game saves once the safety snapshot is in place, before the restore begins",
@@ -207,9 +193,8 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
             at = said.find(words, at);
             ASSERT_NE(at, std::string::npos) << "\"" << words << "\" is not in:\n" << said;
         }
-        const unsigned icon = s.dialogs.boxes.back().icon == MsgBoxIcon::Information;
-        EXPECT_EQ(icon, refusal.outcome & kInformation);
-        EXPECT_EQ(s.dialogs.boxes.back().title, "Error");
+        EXPECT_EQ(s.dialogs.boxes.back().icon == MsgBoxIcon::Information,
+                  (refusal.outcome & kInformation) != 0);
         FolderImage now = ImageOf(s.scene.save);
         if (ReadFile(s.scene.save / "Hero.d2s") == "saved by the game") {
             now.erase("Hero.d2s");
@@ -227,9 +212,8 @@ TEST(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstThenTheSnapshotReplacesIt
     FolderImage kept = ImageOf(s.scene.save);
     kept.erase("Other.d2s");
     KillRestore(s.scene.snapshot, s.scene.save, Placing);
-    // The recovery's box waits for the player with the save folder let go.
-    bool free = false;
-    s.dialogs.onBox = [&](const RecordingDialogs::Box&) {
+    bool free = false;  // the recovery's box waits for the player with the save folder let go
+    s.dialogs.onBox = [&](const auto&) {
         AsAnotherCopy([&] {
             free = platform::FolderLock::TryLock(s.scene.save.string(),
                                                  platform::FolderLock::Kind::Shared)
@@ -244,8 +228,7 @@ TEST(FrmLoadTest, AnInterruptedRestoreIsPutInOrderFirstThenTheSnapshotReplacesIt
     FolderImage restored = s.scene.after;
     restored["Hero.txt"] = kept["Hero.txt"];
     EXPECT_EQ(ImageOf(s.scene.save), restored);
-    // The safety snapshot holds every file of Hero's as the recovery put it back.
-    EXPECT_EQ(ImageOf(s.safetySnapshot), kept);
+    EXPECT_EQ(ImageOf(s.safetySnapshot), kept) << "Hero's files as the recovery put them back";
     EXPECT_TRUE(s.dialogs.questions.empty()) << "a living character is restored without asking";
 }
 
@@ -253,16 +236,15 @@ TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
 {
     for (const bool yes : {false, true}) {
         LoadScene s;
-        SaveHeader dead;
-        dead.status = 0x2C;
-        WriteFile(s.scene.snapshot / "Hero.d2s", dead.bytes());
+        const std::string dead = SaveHeader{.status = 0x2C}.bytes();
+        WriteFile(s.scene.snapshot / "Hero.d2s", dead);
         s.dialogs.yesNoAnswers.push_back(yes);
         const auto dialog = s.Load(s.scene.snapshot);
         EXPECT_EQ(s.dialogs.questions,
                   std::vector<QString>{"This snapshot holds Hero dead in hardcore; the game will "
                                        "not let this character play again. Restore it anyway?"});
         EXPECT_TRUE(s.dialogs.boxes.empty());
-        EXPECT_EQ(ReadFile(s.scene.save / "Hero.d2s"), yes ? dead.bytes() : "now Hero.d2s");
+        EXPECT_EQ(ReadFile(s.scene.save / "Hero.d2s"), yes ? dead : "now Hero.d2s");
         EXPECT_EQ(fs::exists(s.safetySnapshot), yes);
         EXPECT_EQ(dialog->isVisible(), !yes) << "so that another snapshot can be chosen";
     }
@@ -273,15 +255,14 @@ TEST(FrmLoadTest, ASharedStashIsRestoredAfterASafetySnapshotOfTheStashAlone)
     for (const std::string stash : {"SharedStashSoftCoreV2.d2i", "_LOD_HC_SharedStashSave.sss"}) {
         SCOPED_TRACE(stash);
         LoadScene s;
-        WriteFile(s.scene.save / stash, "the stash now");
         FolderImage others = ImageOf(s.scene.save);
-        others.erase(stash);
+        WriteFile(s.scene.save / stash, "the stash now");
         const std::string base = fs::path(stash).stem().string();
         EXPECT_FALSE(
             s.Load(s.Folder(base + "-29-11-2026-20-15-00", {{stash, "then"}}))->isVisible());
         EXPECT_TRUE(s.dialogs.boxes.empty());
-        EXPECT_EQ(ReadFile(s.scene.save / stash), "then");
         FolderImage now = ImageOf(s.scene.save);
+        EXPECT_EQ(now[stash].first, "then");
         now.erase(stash);
         EXPECT_EQ(now, others) << "the characters and nothing of ours";
         const fs::path safety = s.scene.root.path() / (base + "-06-12-2026-15-04-09");
@@ -291,16 +272,15 @@ TEST(FrmLoadTest, ASharedStashIsRestoredAfterASafetySnapshotOfTheStashAlone)
     }
 }
 
-TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTheFrame)
+TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
 {
     LoadScene s;
     const QDateTime saved(QDate(2026, 12, 6), QTime(15, 4, 9));
-    SaveHeader hardcore{.status = 0x04};  // hardcore, classic
-    hardcore.savedAt = static_cast<std::uint32_t>(saved.toSecsSinceEpoch());
+    const auto savedTime = fs::file_time_type::clock::from_sys(
+        std::chrono::system_clock::from_time_t(saved.toSecsSinceEpoch()));
     // Expansion, ladder, hardcore, died.
     const SaveHeader dead{.version = 99, .status = 0x6C, .characterClass = 6, .level = 99};
-    for (const auto& [files, tip] :
-         std::vector<std::pair<std::map<std::string, std::string>, QString>>{
+    for (const auto& [files, tip] : std::vector<std::pair<Files, QString>>{
              {{{"Hero.d2s", dead.bytes()}, {"Hero.key", ""}},
               "Hero — level 99 Assassin, Expansion, Hardcore, Ladder — dead\nsaved 01-02-2027 "
               "03:04:05"},
@@ -314,24 +294,87 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
              {{{"notes.txt", ""}}, ""}}) {
         const fs::path folder = s.Folder("Hero-01-02-2027-03-04-05", files);
         for (const auto& file : files) {  // a stash's time is its file's own
-            fs::last_write_time(
-                folder / file.first,
-                fs::file_time_type::clock::from_sys(
-                    std::chrono::system_clock::from_time_t(saved.toSecsSinceEpoch())));
+            fs::last_write_time(folder / file.first, savedTime);
         }
         EXPECT_EQ(SnapshotTip(platform::ToQString(platform::ToText(folder))), tip);
         fs::remove_all(folder);
     }
-    // The list's tip, read when the pointer rests on an entry, not when the list was filled.
+}
+
+// The folder list marks the pinned snapshots before their names and in their tips, read when the
+// pointer rests on an entry; its menu pins and unpins the highlighted snapshot, and turns thinning
+// on only when the player says Yes to what it would remove. It grows with a larger frame.
+TEST(FrmLoadTest, TheFolderListShowsPinsOffersThinningAndGrowsWithTheFrame)
+{
+    LoadScene s;
+    const fs::path history = s.scene.root.path();
+    const fs::path index = history / kHistoryIndexName;
+    const HistoryIndex died{.pinned = {"Hero-28-11-2026-10-00-00"},
+                            .safety = {},
+                            .lastAlive = {{"Hero-28-11-2026-10-00-00", "Hero"}}};
+    WriteFile(index, EncodeHistoryIndex(died));
+    const auto stored = [&index] { return *DecodeHistoryIndex(ReadFile(index)); };
+    s.Folder("Hero-28-11-2026-10-00-00", {});
     const fs::path later = s.Folder("Hero-06-12-2026-15-05-00", {});
-    auto dialog = s.Open();
+    for (int hour = 10; hour < 22; ++hour) {  // twelve in one day of last year: two would go
+        s.Folder("Zed-03-03-2025-" + std::to_string(hour) + "-00-00", {});
+    }
+    const auto dialog = s.Open();
+    SaveHeader hardcore{.status = 0x04};  // hardcore, classic
+    hardcore.savedAt = static_cast<std::uint32_t>(
+        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
     WriteFile(later / "Hero.d2s", hardcore.bytes());
+    HistoryMenu& menu = dialog->Dir1Menu();
     QListWidget& list = dialog->Dir1().list();
-    const QModelIndex entry =
-        list.indexFromItem(list.findItems(later.filename().string().c_str(), Qt::MatchExactly)[0]);
-    EXPECT_EQ(list.model()->data(entry, Qt::ToolTipRole).toString(),
+    const auto entry = [&list](const std::string& name) {
+        const auto found = list.findItems(QString::fromStdString(name), Qt::MatchEndsWith);
+        return found.size() == 1 ? found[0] : nullptr;
+    };
+    const auto tip = [&](const std::string& name) {
+        return list.model()->data(list.indexFromItem(entry(name)), Qt::ToolTipRole).toString();
+    };
+    EXPECT_EQ(tip("Hero-06-12-2026-15-05-00"),
               "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\nsaved 06-12-2026 "
               "15:04:09");
+    const QString pin = QString::fromUtf8("\xE2\x80\xA2 ");
+    EXPECT_EQ(entry("Hero-28-11-2026-10-00-00")->text(), pin + "Hero-28-11-2026-10-00-00");
+    EXPECT_TRUE(
+        tip("Hero-28-11-2026-10-00-00").contains("\nPinned: the last snapshot before Hero died"));
+
+    const auto offered = [&menu] {  // pin, unpin
+        menu.menu();
+        return std::pair{menu.itmPin().isEnabled(), menu.itmUnpin().isEnabled()};
+    };
+    QListWidgetItem* hero = entry("Hero-29-11-2026-20-15-00");
+    list.setCurrentItem(hero);
+    ASSERT_EQ(offered(), std::pair(true, false));
+    menu.itmPin().trigger();
+    EXPECT_EQ(hero->text(), pin + "Hero-29-11-2026-20-15-00");
+    EXPECT_TRUE(tip("Hero-29-11-2026-20-15-00")
+                    .startsWith("Hero-29-11-2026-20-15-00\nPinned\nno character summary"));
+    EXPECT_EQ(stored().pinned.size(), 2U);
+    EXPECT_EQ(offered(), std::pair(false, true));
+    menu.itmUnpin().trigger();
+    EXPECT_EQ(hero->text(), "Hero-29-11-2026-20-15-00");
+    EXPECT_EQ(stored().pinned, died.pinned);
+    list.setCurrentRow(0);  // a folder above the history
+    EXPECT_EQ(offered(), std::pair(false, false));
+
+    s.dialogs.yesNoAnswers = {false, true};
+    menu.itmThin().trigger();  // No
+    ASSERT_EQ(s.dialogs.questions.size(), 1U);
+    EXPECT_TRUE(s.dialogs.questions[0].contains("This would remove 2 snapshot folders now."));
+    EXPECT_FALSE(menu.itmThin().isChecked() || stored().thinning);
+    for (int hour = 10; hour < 22; ++hour) {
+        fs::remove(history / ("Zed-03-03-2025-" + std::to_string(hour) + "-00-00"));
+    }
+    menu.itmThin().trigger();  // Yes
+    EXPECT_TRUE(s.dialogs.questions[1].contains("Nothing would be removed now."));
+    EXPECT_TRUE(menu.itmThin().isChecked() && stored().thinning);
+    menu.itmThin().trigger();  // off again, without a question
+    EXPECT_EQ(s.dialogs.questions.size(), 2U);
+    EXPECT_FALSE(stored().thinning);
+    EXPECT_TRUE(s.dialogs.boxes.empty());
 
     // The folder box takes the room of a larger frame, the drive box and the buttons keep below
     // it; smaller than its own size, the form keeps its layout.
@@ -347,73 +390,6 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHoldsAndTheBoxesGrowWithTh
                                             own[2].translated(0, 200), own[3].translated(0, 200)}));
     dialog->resize(size - QSize(50, 50));
     EXPECT_EQ(places(), own);
-}
-
-// The folder list's menu pins and unpins the highlighted snapshot, marked before its name and in
-// its tip, and turns thinning on only when the player says Yes to what it would remove.
-TEST(FrmLoadTest, PinsAndThinningAreChosenFromTheFolderListsMenu)
-{
-    LoadScene s;
-    const fs::path history = s.scene.root.path();
-    const fs::path index = history / kHistoryIndexName;
-    HistoryIndex died;
-    died.pinned = {"Hero-28-11-2026-10-00-00"};
-    died.lastAlive = {{"Hero-28-11-2026-10-00-00", "Hero"}};
-    WriteFile(index, EncodeHistoryIndex(died));
-    s.Folder("Hero-28-11-2026-10-00-00", {});
-    for (int hour = 10; hour < 22; ++hour) {  // twelve in one day of last year: two would go
-        s.Folder("Zed-03-03-2025-" + std::to_string(hour) + "-00-00", {});
-    }
-    const auto dialog = s.Open();
-    HistoryMenu& menu = dialog->Dir1Menu();
-    QListWidget& list = dialog->Dir1().list();
-    const auto entry = [&list](const std::string& name) {
-        const auto found = list.findItems(QString::fromStdString(name), Qt::MatchEndsWith);
-        return found.size() == 1 ? found[0] : nullptr;
-    };
-    const auto tip = [&list](QListWidgetItem* item) {
-        return list.model()->data(list.indexFromItem(item), Qt::ToolTipRole).toString();
-    };
-    const QString pin = QString::fromUtf8("\xE2\x80\xA2 ");
-    EXPECT_EQ(entry("Hero-28-11-2026-10-00-00")->text(), pin + "Hero-28-11-2026-10-00-00");
-    EXPECT_TRUE(tip(entry("Hero-28-11-2026-10-00-00"))
-                    .contains("\nPinned: the last snapshot before Hero died"));
-
-    QListWidgetItem* hero = entry("Hero-29-11-2026-20-15-00");
-    list.setCurrentItem(hero);
-    menu.menu();
-    ASSERT_TRUE(menu.itmPin().isEnabled());
-    EXPECT_FALSE(menu.itmUnpin().isEnabled());
-    menu.itmPin().trigger();
-    EXPECT_EQ(hero->text(), pin + "Hero-29-11-2026-20-15-00");
-    EXPECT_TRUE(tip(hero).startsWith("Hero-29-11-2026-20-15-00\nPinned\nno character summary"));
-    EXPECT_EQ(DecodeHistoryIndex(ReadFile(index))->pinned.size(), 2U);
-    menu.menu();
-    EXPECT_FALSE(menu.itmPin().isEnabled());
-    menu.itmUnpin().trigger();
-    EXPECT_EQ(hero->text(), "Hero-29-11-2026-20-15-00");
-    EXPECT_EQ(DecodeHistoryIndex(ReadFile(index))->pinned, died.pinned);
-    list.setCurrentRow(0);  // a folder above the history
-    menu.menu();
-    EXPECT_FALSE(menu.itmPin().isEnabled());
-
-    s.dialogs.yesNoAnswers = {false, true};
-    menu.itmThin().trigger();  // No
-    ASSERT_EQ(s.dialogs.questions.size(), 1U);
-    EXPECT_TRUE(s.dialogs.questions[0].contains("This would remove 2 snapshot folders now."));
-    EXPECT_FALSE(menu.itmThin().isChecked());
-    EXPECT_FALSE(DecodeHistoryIndex(ReadFile(index))->thinning);
-    for (int hour = 10; hour < 22; ++hour) {
-        fs::remove(history / ("Zed-03-03-2025-" + std::to_string(hour) + "-00-00"));
-    }
-    menu.itmThin().trigger();  // Yes
-    EXPECT_TRUE(s.dialogs.questions[1].contains("Nothing would be removed now."));
-    EXPECT_TRUE(menu.itmThin().isChecked());
-    EXPECT_TRUE(DecodeHistoryIndex(ReadFile(index))->thinning);
-    menu.itmThin().trigger();  // off again, without a question
-    EXPECT_EQ(s.dialogs.questions.size(), 2U);
-    EXPECT_FALSE(DecodeHistoryIndex(ReadFile(index))->thinning);
-    EXPECT_TRUE(s.dialogs.boxes.empty());
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <iterator>
 #include <optional>
+#include <ranges>
 #include <set>
 
 #include "restore/recover_restore.h"
@@ -25,21 +28,17 @@ using Names = std::set<std::string>;
 // The names whose entries differ between two images of a folder.
 Names Differing(const FolderImage& a, const FolderImage& b)
 {
-    Names names;
-    for (const auto& [one, other] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
-        for (const auto& [name, entry] : *one) {
-            if (!other->contains(name) || other->at(name) != entry) {
-                names.insert(name);
-            }
-        }
-    }
-    return names;
+    FolderImage differing;
+    std::ranges::set_symmetric_difference(a, b, std::inserter(differing, differing.end()));
+    const auto names = std::views::keys(differing);
+    return {names.begin(), names.end()};
 }
 
 enum class Fault {
     Once,        // one step fails
     FromThenOn,  // that step and every later one fail, as when the folder turns read-only
     Kill,        // the program is killed before that step
+    GameSaves,   // the game saves `saved` just before that step
 };
 
 // Hero's restore cut short at step k; after a kill, the game saves `saved` (unless empty); then
@@ -50,9 +49,18 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
 {
     const HeroScene scene;
     const std::error_code broken = std::make_error_code(std::errc::io_error);
+    const auto moved = [](const WatchedFiles& files) {
+        return std::ranges::any_of(files.calls,
+                                   [](auto& call) { return call.starts_with("Move"); });
+    };
+    bool movedBeforeTheSave = true;
     WatchedFiles files;
     files.before = [&](std::string_view operation, const fs::path& file) {
-        if (files.steps == k || (fault != Fault::Once && files.steps > k)) {
+        if (fault == Fault::GameSaves && files.steps == k) {
+            movedBeforeTheSave = moved(files);
+            WriteFile(scene.save / saved, "saved by the game");
+        } else if (fault != Fault::GameSaves &&
+                   (files.steps == k || (fault != Fault::Once && files.steps > k))) {
             if (fault == Fault::Kill) {
                 throw Kill{};
             }
@@ -65,13 +73,20 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
     std::optional<RestoreError> reported;
     try {
         RestoreFolder(scene.snapshot.string(), scene.save.string(), files);
-        ADD_FAILURE() << "the fault went unreported";
+        EXPECT_EQ(fault, Fault::GameSaves) << "the fault went unreported";
     } catch (const RestoreError& error) {
         reported = error;
     } catch (const Kill&) {
     }
-    EXPECT_EQ(reported.has_value(), fault != Fault::Kill);
-    if (reported) {
+    if (reported && fault == Fault::GameSaves) {
+        // The restore is undone but for the game's save, and stopped before anything was moved
+        // if the game saved before that.
+        EXPECT_EQ(reported->state(), SaveFolderState::AsBefore);
+        EXPECT_EQ(fs::path(reported->file()), scene.save / saved);
+        EXPECT_NE(reported->reason().find("The game saved it meanwhile"), std::string::npos);
+        EXPECT_TRUE(reported->leftovers().empty());
+        EXPECT_TRUE(movedBeforeTheSave || !moved(files));
+    } else if (reported) {
         // It says where it left the folder, and names every file out of place.
         const FolderImage left = ImageOf(scene.save);
         const bool restored = reported->state() == SaveFolderState::Restored;
@@ -85,25 +100,22 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
         // A copy is named after the save file that it was to replace.
         EXPECT_TRUE(reported->file().starts_with(scene.root.text())) << reported->file();
         EXPECT_FALSE(reported->file().ends_with(kStagedEnding)) << reported->file();
-        if (fault == Fault::Once) {
-            EXPECT_NE(reported->state(), SaveFolderState::Unfinished) << "the way back is open";
-        }
-        const std::vector<std::string> listed = ListedNames(scene.save.string());
-        EXPECT_EQ(std::count(listed.begin(), listed.end(), kJournalName), 0) << "it is hidden";
+        EXPECT_TRUE(fault != Fault::Once || reported->state() != SaveFolderState::Unfinished)
+            << "the way back is open";
+        EXPECT_EQ(std::ranges::count(ListedNames(scene.save.string()), kJournalName), 0);
     }
     // Whether the restore was at work on the file that the game saves, by what the journal says:
     // its earlier file aside, or the snapshot's copy in its place.
     const bool touched =
-        !saved.empty() &&
+        fault == Fault::Kill && !saved.empty() &&
         (fs::exists(scene.save / kJournalName) || fs::exists(scene.save / kNextJournalName)) &&
         (fs::exists(scene.save / ("." + saved + kAsideEnding)) ||
          ReadFile(scene.save / saved) == "then " + saved);
-    if (!saved.empty()) {
+    if (fault == Fault::Kill && !saved.empty()) {
         WriteFile(scene.save / saved, "saved by the game");
     }
-
     files.steps = 0;
-    files.before = [&](std::string_view, const fs::path&) {
+    files.before = [&](auto, auto&) {
         if (files.steps == recoveryKill) {
             throw Kill{};
         }
@@ -118,18 +130,13 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
     files.before = nullptr;
     const Recovered recovered = RecoverRestore(scene.save.string(), files);
     seen.insert(recovered.how);
-    FolderImage now = ImageOf(scene.save);
-    FolderImage before = scene.before;
-    FolderImage after = scene.after;
+    FolderImage now = ImageOf(scene.save), before = scene.before, after = scene.after;
     if (!saved.empty()) {
         EXPECT_EQ(ReadFile(scene.save / saved), "saved by the game");
-        for (FolderImage* image : {&now, &before, &after}) {
-            image->erase(saved);
-        }
-        if (recoveryKill == 0) {
-            EXPECT_EQ(recovered.keptAsSaved, touched ? std::vector{(scene.save / saved).string()}
-                                                     : std::vector<std::string>{});
-        }
+        now.erase(saved), before.erase(saved), after.erase(saved);
+        EXPECT_TRUE(recoveryKill > 0 ||
+                    recovered.keptAsSaved == (touched ? std::vector{(scene.save / saved).string()}
+                                                      : std::vector<std::string>{}));
     }
     EXPECT_TRUE(now == before || now == after) << "the folder is mixed or untidy";
     EXPECT_NE(recovered.how, now == after ? Recovery::RolledBack : Recovery::RolledForward);
@@ -144,43 +151,12 @@ bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
     return true;
 }
 
+// Each step is on disk before the step that counts on it, and no other copy steps in meanwhile.
 TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNewKeepingTheGamesSave)
-{
-    const HeroScene whole;
-    WatchedFiles files;
-    RestoreFolder(whole.snapshot.string(), whole.save.string(), files);
-
-    std::set<Recovery> seen;
-    for (const Fault fault : {Fault::Once, Fault::FromThenOn, Fault::Kill}) {
-        for (int k = 1; k <= files.steps; ++k) {
-            for (int recoveryKill = 0; recoveryKill == 0 || fault == Fault::Kill; ++recoveryKill) {
-                // After a kill, the game saves nothing, a file that the folder had, or one that
-                // the snapshot brings, in turn.
-                const std::string saved =
-                    fault != Fault::Kill ? ""
-                                         : std::vector<std::string>{
-                                               "", "Hero.d2s", "notes.txt"}[(k + recoveryKill) % 3];
-                SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(fault) << " at "
-                                                << k << ", the game saving '" << saved
-                                                << "', recovery killed at " << recoveryKill);
-                if (!CutShort(fault, k, saved, recoveryKill, seen)) {
-                    break;
-                }
-                if (HasFailure()) {
-                    return;
-                }
-            }
-        }
-    }
-    EXPECT_EQ(seen, (std::set<Recovery>{Recovery::NothingToDo, Recovery::RolledBack,
-                                        Recovery::RolledForward}));
-}
-
-TEST(RestoreFolderTest, EachStepIsOnDiskBeforeTheStepThatCountsOnItAndNoOtherCopyStepsIn)
 {
     const HeroScene scene;
     WatchedFiles files;
-    files.before = [&](std::string_view, const fs::path&) {
+    files.before = [&](auto, auto&) {
         // Another copy starting now, and putting the folder in order, leaves it alone.
         const FolderImage seen = ImageOf(scene.save);
         AsAnotherCopy([&] {
@@ -220,6 +196,88 @@ TEST(RestoreFolderTest, EachStepIsOnDiskBeforeTheStepThatCountsOnItAndNoOtherCop
     expected.insert(expected.end(), {sync, "Remove " + in(kJournalName), sync});
     EXPECT_TRUE(InOrder(files.calls, expected));
     EXPECT_EQ(files.calls.back(), sync);
+
+    std::set<Recovery> seen;
+    const std::vector<std::string> saves = {"", "Hero.d2s", "notes.txt"};
+    for (const Fault fault : {Fault::Once, Fault::FromThenOn, Fault::Kill, Fault::GameSaves}) {
+        for (int k = 1; k <= files.steps; ++k) {
+            // After a kill, the game saves nothing, a file that the folder had, or one that the
+            // snapshot brings, in turn; the recovery is killed at each of its steps.
+            for (int round = 0;
+                 round == 0 || fault == Fault::Kill || (fault == Fault::GameSaves && round < 2);
+                 ++round) {
+                const int recoveryKill = fault == Fault::Kill ? round : 0;
+                const std::string saved = fault == Fault::Kill        ? saves[(k + round) % 3]
+                                          : fault == Fault::GameSaves ? saves[1 + round]
+                                                                      : "";
+                SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(fault) << " at "
+                                                << k << ", the game saving '" << saved
+                                                << "', recovery killed at " << recoveryKill);
+                if (!CutShort(fault, k, saved, recoveryKill, seen) || HasFailure()) {
+                    break;
+                }
+            }
+            if (HasFailure()) {
+                return;
+            }
+        }
+    }
+    EXPECT_EQ(seen, (std::set<Recovery>{Recovery::NothingToDo, Recovery::RolledBack,
+                                        Recovery::RolledForward}));
+}
+
+// The game saves while the recovery of a restore killed as it commits runs: as it takes a copy
+// back, or puts an earlier file back. That restore ran on a file system that keeps coarser times
+// than the snapshot's (FAT's 2 s): the recovery still knows its copies by their stamps.
+TEST(RestoreFolderTest, ASaveWrittenWhileARecoveryRunsIsKept)
+{
+    for (const auto& [operation, ending] : std::vector<std::pair<std::string, std::string>>{
+             {"Rename", "Hero.d2s"}, {"Rename", "notes.txt"}, {"Move", ".Hero.d2s.quorrel-old"}}) {
+        SCOPED_TRACE(operation + " " + ending);
+        const HeroScene scene;
+        const fs::path saved = scene.save / (ending == "notes.txt" ? "notes.txt" : "Hero.d2s");
+        WatchedFiles killed, files;
+        killed.after = [](std::string_view op, const fs::path& file) {
+            if (op == "Copy") {
+                const fs::file_time_type time = fs::last_write_time(file);
+                fs::last_write_time(file, time - time.time_since_epoch() % std::chrono::seconds(2) -
+                                              std::chrono::seconds(2));
+            }
+        };
+        killed.before = [placed = false](std::string_view op, const fs::path& file) mutable {
+            placed = placed || (op == "Move" && file.filename() == ".notes.txt.quorrel-new");
+            if (placed && op == "Write") {
+                throw Kill{};
+            }
+        };
+        EXPECT_THROW(RestoreFolder(scene.snapshot.string(), scene.save.string(), killed), Kill);
+        // No restore starts before the interrupted one is put in order.
+        const FolderImage left = ImageOf(scene.save);
+        EXPECT_THROW(
+            RestoreFolder(scene.snapshot.string(), scene.save.string(), platform::SystemFiles()),
+            RestoreError);
+        EXPECT_EQ(ImageOf(scene.save), left);
+        files.before = [&, written = false](std::string_view op, const fs::path& file) mutable {
+            if (!written && op == operation && file.filename().string().ends_with(ending)) {
+                WriteFile(saved, "saved by the game meanwhile");
+                written = true;
+            }
+        };
+        const Recovered recovered = RecoverRestore(scene.save.string(), files);
+        EXPECT_EQ(recovered.how, Recovery::RolledBack);
+        EXPECT_EQ(recovered.keptAsSaved, std::vector{saved.string()});
+        // Every earlier file is back on disk before the journal that could put it back goes.
+        const std::string sync = "SyncFolder " + scene.save.string();
+        EXPECT_TRUE(
+            InOrder(files.calls, {"Move " + (scene.save / ".Hero.key.quorrel-old").string() +
+                                      " -> " + (scene.save / "Hero.key").string(),
+                                  sync, "Remove " + (scene.save / kJournalName).string(), sync}));
+        // As before the restore, nothing of ours left, but for the game's save.
+        EXPECT_EQ(ReadFile(saved), "saved by the game meanwhile");
+        FolderImage now = ImageOf(scene.save), before = scene.before;
+        now[saved.filename().string()] = before[saved.filename().string()] = {};
+        EXPECT_EQ(now, before);
+    }
 }
 
 }  // namespace

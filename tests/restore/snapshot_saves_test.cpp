@@ -22,6 +22,7 @@ TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardco
     const auto put = [&](const char* name, const std::string& bytes) {
         test::WriteFile(folder.path() / name, bytes);
     };
+    const auto read = [&](const char* name) { return ReadSnapshotSave(folder.text(), name); };
     EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
     put("Able.d2s", SaveHeader{.status = 0x28}.bytes());   // died in softcore: plays on
     put("Baker.d2s", SaveHeader{.status = 0x24}.bytes());  // hardcore, alive
@@ -40,21 +41,16 @@ TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardco
     ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
     fs::create_symlink(folder.path() / "Able.d2s", folder.path() / "SharedStashSoftCoreV2.d2i");
     EXPECT_EQ(StashFileNames(folder.text()), Names{"_LOD_SharedStashSave.sss"});
-    const SnapshotSave fifo = ReadSnapshotSave(folder.text(), "Fifo.d2s");
-    EXPECT_FALSE(fifo.version || fifo.summary);
+    EXPECT_FALSE(read("Fifo.d2s").version || read("Fifo.d2s").summary);
 #endif
     EXPECT_EQ(SaveFileNames(folder.text()),
               (Names{"Able.d2s", "Baker.d2s", "Charlie.d2s", "Dog.d2s", "Hero.d2s", "x.d2S"}));
     EXPECT_EQ(SaveFileNames((folder.path() / "missing").string()), Names{});
-
-    const SnapshotSave able = ReadSnapshotSave(folder.text(), "Able.d2s");
-    EXPECT_EQ(able.version, 96u);
-    EXPECT_EQ(able.summary, ReadCharacterSummary(SaveHeader{.status = 0x28}.bytes()));
-    const SnapshotSave old = ReadSnapshotSave(folder.text(), "Hero.d2s");
-    EXPECT_EQ(old.version, 71u);
-    EXPECT_EQ(old.summary, std::nullopt);
-    const SnapshotSave gone = ReadSnapshotSave(folder.text(), "Gone.d2s");
-    EXPECT_FALSE(gone.version || gone.summary);
+    EXPECT_EQ(read("Able.d2s").version, 96u);
+    EXPECT_EQ(read("Able.d2s").summary, ReadCharacterSummary(SaveHeader{.status = 0x28}.bytes()));
+    EXPECT_EQ(read("Hero.d2s").version, 71u);
+    EXPECT_EQ(read("Hero.d2s").summary, std::nullopt);
+    EXPECT_FALSE(read("Gone.d2s").version || read("Gone.d2s").summary);
 }
 
 }  // namespace
