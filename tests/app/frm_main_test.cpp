@@ -48,11 +48,11 @@ TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerAndHideAndStartWithdrawToTheIco
         fakes_.dialogs.boxes.clear();
         frmMain window(fakes_.services);
         window.Form_Load();
-        EXPECT_EQ(fakes_.dialogs.boxes.size(), usable ? 0u : 1u) << step;
-        EXPECT_EQ(window.itmLoad().isEnabled(), usable) << step;
-        EXPECT_EQ(window.mnuRun().isEnabled(), usable) << step;
-        EXPECT_FALSE(window.Timer1().isEnabled());
-        EXPECT_EQ(window.state().engine().KnownFiles().size(), usable ? 3u : 0u);
+        EXPECT_EQ(std::tuple(fakes_.dialogs.boxes.size(), window.itmLoad().isEnabled(),
+                             window.mnuRun().isEnabled(), window.Timer1().isEnabled(),
+                             window.state().engine().KnownFiles().size()),
+                  std::tuple(usable ? 0u : 1u, usable, usable, false, usable ? 3u : 0u))
+            << step;
     }
     window_.Form_Load();
     EXPECT_EQ(window_.Timer1().interval(), 60000);
@@ -66,39 +66,34 @@ TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerAndHideAndStartWithdrawToTheIco
     EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
     ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
     // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
-    const auto Mouse = [this](std::uint32_t message) {
+    for (std::uint32_t message :
+         {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN, platform::WM_LBUTTONUP,
+          platform::WM_RBUTTONUP, platform::WM_LBUTTONDBLCLK}) {
         fakes_.notifyArea.Mouse(message);
         QApplication::processEvents();
-    };
-    for (std::uint32_t message : {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN,
-                                  platform::WM_LBUTTONUP, platform::WM_RBUTTONUP}) {
-        Mouse(message);
-        EXPECT_FALSE(window_.isVisible()) << message;
+        EXPECT_EQ(window_.isVisible(), message == platform::WM_LBUTTONDBLCLK) << message;
     }
-    Mouse(platform::WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(window_.isVisible());
     EXPECT_FALSE(minimised());
 
+    // Whether a run goes on, and Start and Stop enabled.
+    const auto run = [this] {
+        return std::tuple(window_.Timer1().isEnabled(), window_.itmStart().isEnabled(),
+                          window_.itmStop().isEnabled());
+    };
     window_.itmStart().trigger();
-    EXPECT_TRUE(window_.Timer1().isEnabled());
-    EXPECT_FALSE(window_.itmStart().isEnabled());
-    EXPECT_TRUE(window_.itmStop().isEnabled());
+    EXPECT_EQ(run(), std::tuple(true, false, true));
     EXPECT_FALSE(window_.isVisible());
     EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u);
     window_.AnotherStart();  // the player starts the program again
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_FALSE(minimised());
-    EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run going";
+    EXPECT_TRUE(window_.isVisible() && !minimised());
+    EXPECT_EQ(run(), std::tuple(true, false, true)) << "bringing the window back keeps the run";
 
     window_.itmStop().trigger();
-    EXPECT_FALSE(window_.Timer1().isEnabled());
-    EXPECT_TRUE(window_.itmStart().isEnabled());
-    EXPECT_FALSE(window_.itmStop().isEnabled());
+    EXPECT_EQ(run(), std::tuple(false, true, false));
 
     fakes_.notifyArea.available = false;
     window_.mnuHide().trigger();
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_TRUE(minimised());
+    EXPECT_TRUE(window_.isVisible() && minimised());
     window_.AnotherStart();
     EXPECT_FALSE(minimised());
 }
@@ -139,15 +134,13 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
 
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
         const QString box = fakes_.dialogs.boxes.front().prompt;
-        EXPECT_TRUE(
-            box.startsWith("Quorrel was interrupted while restoring a snapshot into the "
-                           "save game directory\n" +
-                           QString::fromStdString(save_.string())));
-        EXPECT_TRUE(box.contains(outcome)) << box.toStdString();
-        if (*saved) {
-            EXPECT_TRUE(box.endsWith(QString::fromStdString((save_ / saved).string())));
-            EXPECT_EQ(test::ReadFile(save_ / saved), "saved by the game");
-        }
+        EXPECT_TRUE(box.startsWith("Quorrel was interrupted while restoring a snapshot into the "
+                                   "save game directory\n" +
+                                   QString::fromStdString(save_.string())) &&
+                    box.contains(outcome) &&
+                    (!*saved || box.endsWith(QString::fromStdString((save_ / saved).string()))))
+            << box.toStdString();
+        EXPECT_EQ(*saved ? test::ReadFile(save_ / saved) : "", *saved ? "saved by the game" : "");
         EXPECT_TRUE(window.itmLoad().isEnabled()) << "no first run";
         EXPECT_EQ(window.state().engine().KnownFiles().size(),
                   test::ListedNames(save_.string()).size());

@@ -24,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::MsgBoxIcon;
+using enum platform::MsgBoxIcon;
 
 QString Text(const fs::path& path)
 {
@@ -39,13 +40,15 @@ protected:
         window_.itmOptions().trigger();
     }
 
-    void ExpectOneBox(const QString& prompt, MsgBoxIcon icon, const QString& title = "Error")
+    // The boxes shown since the last call: these prompts (the last one may go on), the last one
+    // with this icon.
+    void ExpectBoxes(const QStringList& prompts, MsgBoxIcon icon)
     {
-        ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u)
-            << fakes_.dialogs.prompts().join(" | ").toStdString();
-        EXPECT_TRUE(fakes_.dialogs.boxes.front().prompt.startsWith(prompt)) << prompt.toStdString();
-        EXPECT_EQ(fakes_.dialogs.boxes.front().icon, icon);
-        EXPECT_EQ(fakes_.dialogs.boxes.front().title, title);
+        const QStringList shown = fakes_.dialogs.prompts();
+        EXPECT_TRUE(shown.size() == prompts.size() &&
+                    shown.join('|').startsWith(prompts.join('|')) &&
+                    fakes_.dialogs.boxes.back().icon == icon)
+            << shown.join(" | ").toStdString();
         fakes_.dialogs.boxes.clear();
     }
 
@@ -79,43 +82,42 @@ TEST_F(FrmOptionsTest, OnAFirstRunApplySaysWhatIsWrongUntilTheSettingsAreSaved)
     const Settings before = window_.state().settings();
     const int interval = window_.Timer1().interval();
     const std::string file = fakes_.services.settingsFile;
+    // Letter case counts in the endings; any three files ending so make a save folder. A folder
+    // where the file must go cannot be replaced. A failed Apply changes nothing.
+    const auto folder = [this](const char* name, std::initializer_list<const char*> files) {
+        return test::GameFolder(fakes_.folder.path() / name, files);
+    };
+    const fs::path up = folder("up", {"Hero.d2s", "Hero.key", "Hero.MAP"});
+    const fs::path notes = folder("notes", {"A.d2s", "B.d2s", "notes.map"});
+    const fs::path blocked = folder("blocked", {"inside"});
+    const QString integer = "Please type an integer";
+    const std::tuple<fs::path, const char*, fs::path, MsgBoxIcon, QStringList> refusals[] = {
+        {up, "60", file, Information, {"This is not a valid Diablo2 save game directory."}},
+        {notes, "", file, Critical, {integer, "One or more options is/are missing"}},
+        {notes, "-5", file, Critical, {integer}},
+        {notes, "100", blocked, Critical, {"The settings could not be saved.\n"}},
+    };
     WithOptions([&](frmOptions& dialog) {
         EXPECT_EQ(dialog.Dir1().path(), Text(game));
         ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
-        // Letter case counts in the endings; any three files ending so make a save folder.
-        ASSERT_TRUE(dialog.Dir1().setPath(Text(
-            test::GameFolder(fakes_.folder.path() / "up", {"Hero.d2s", "Hero.key", "Hero.MAP"}))));
-        dialog.Command1_Click();
-        ExpectOneBox("This is not a valid Diablo2 save game directory.", MsgBoxIcon::Information);
-        ASSERT_TRUE(dialog.Dir1().setPath(Text(
-            test::GameFolder(fakes_.folder.path() / "notes", {"A.d2s", "B.d2s", "notes.map"}))));
-        dialog.Text1().selectAll();
-        QTest::keyClick(&dialog.Text1(), Qt::Key_Backspace);
-        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-        dialog.Command1_Click();
-        ExpectOneBox("One or more options is/are missing", MsgBoxIcon::Critical);
-        dialog.Text1().setText("-5");
-        dialog.Command1_Click();
-        ExpectOneBox("Please type an integer", MsgBoxIcon::Critical);
-        // A folder where the file must go cannot be replaced; the failed Apply changes nothing.
-        fakes_.services.settingsFile =
-            test::GameFolder(fakes_.folder.path() / "blocked", {"inside"}).string();
-        dialog.Text1().setText("100");
-        dialog.Command1_Click();
-        ExpectOneBox("The settings could not be saved.\n", MsgBoxIcon::Critical);
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(window_.state().settings(), before);
-        EXPECT_EQ(window_.Timer1().interval(), interval);
-
+        for (const auto& [saves, refresh, settingsFile, icon, prompts] : refusals) {
+            SCOPED_TRACE(prompts.back().toStdString());
+            ASSERT_TRUE(dialog.Dir1().setPath(Text(saves)));
+            dialog.Text1().setText(refresh);
+            fakes_.services.settingsFile = settingsFile.string();
+            dialog.Command1_Click();
+            ExpectBoxes(prompts, icon);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(window_.state().settings(), before);
+            EXPECT_EQ(window_.Timer1().interval(), interval);
+        }
         fakes_.services.settingsFile = file;
         QTest::mouseClick(&dialog.Command1(), Qt::LeftButton);
-        ExpectOneBox("New Setting are now saved.", MsgBoxIcon::Information, "Settings");
+        ExpectBoxes({"New Setting are now saved."}, Information);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     });
-    EXPECT_EQ(test::ReadFile(fakes_.folder.path() / "blocked" / "inside"), "the game's inside");
-    EXPECT_EQ(window_.state().settings(),
-              (Settings{(fakes_.folder.path() / "notes").string(), history_.string(), "100"}));
-    EXPECT_EQ(window_.Timer1().interval(), 1526);
+    EXPECT_EQ(test::ReadFile(blocked / "inside"), "the game's inside");
+    EXPECT_EQ(window_.state().settings(), (Settings{notes.string(), history_.string(), "100"}));
     EXPECT_TRUE(window_.itmLoad().isEnabled());
     EXPECT_TRUE(window_.mnuRun().isEnabled());
 }
@@ -142,7 +144,7 @@ TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
             EXPECT_EQ(dialog.Text1().text(), after) << before;
             EXPECT_EQ(dialog.edited().RefreshTime, after) << before;
         }
-        ExpectOneBox("The maximum refresh time is 999 sec", MsgBoxIcon::Information);
+        ExpectBoxes({"The maximum refresh time is 999 sec"}, Information);
         ASSERT_TRUE(dialog.Dir1().setPath(Text(fakes_.folder.path())));
         // New Direcory makes one plain folder inside the snapshot folder, and opens it.
         fakes_.dialogs.inputAnswers = {"Heroes", "Heroes", "", "../x"};
@@ -152,10 +154,9 @@ TEST_F(FrmOptionsTest, NothingBrowsedCountsUntilApplyWhichTakesEffectAtOnce)
         ASSERT_TRUE(dialog.Dir2().setPath(Text(history_)));
         for (int attempt = 0; attempt < 3; ++attempt) {
             dialog.Command3_Click();
-            ExpectOneBox(
-                "The name of the directory that you have entered\n\r is not valid or the "
-                "directory already exists",
-                MsgBoxIcon::Information);
+            ExpectBoxes({"The name of the directory that you have entered\n\r is not valid or the "
+                         "directory already exists"},
+                        Information);
         }
         EXPECT_FALSE(fs::exists(fakes_.folder.path() / "x"));
         test::Touch(save / "Hero.d2s");
@@ -198,13 +199,10 @@ TEST(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFileUnl
          {std::tuple{true, false, false, true, true}, std::tuple{false, false, false, true, false},
           std::tuple{false, false, false, false, true}, std::tuple{false, true, true, true, false},
           std::tuple{true, true, true, true, true}, std::tuple{false, true, false, true, true}}) {
-        fs::remove(program / "Settings.ini");
-        fs::remove(program / kUninstallerName);
-        if (fileThere) {
-            test::WriteFile(program / "Settings.ini", "");
-        }
-        if (uninstaller) {
-            test::WriteFile(program / kUninstallerName, "MZ");
+        for (const auto& [name, there] :
+             {std::pair<fs::path, bool>{"Settings.ini", fileThere},
+              std::pair<fs::path, bool>{kUninstallerName, uninstaller}}) {
+            there ? test::WriteFile(program / name, "") : void(fs::remove(program / name));
         }
         EXPECT_EQ(SettingsFileLocation(program.string(), configKnown ? config : "",
                                        [&](const std::string&) { return takesFiles; }),
