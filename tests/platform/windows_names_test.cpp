@@ -11,7 +11,6 @@
 #include "platform/path_text.h"
 #include "restore/restore_folder.h"
 #include "settings/settings_file.h"
-#include "snapshot/snapshot_cycle.h"
 #include "support/listed_names.h"
 #include "support/snapshot_scene.h"
 #include "windows_test_support.h"
