@@ -21,10 +21,7 @@
 namespace quorrel::platform {
 namespace {
 
-QString Text(const std::filesystem::path& path)
-{
-    return ToQString(ToText(path));
-}
+const auto Text = [](const std::filesystem::path& path) { return ToQString(ToText(path)); };
 
 // A snapshot still being copied sits in a hidden folder: File > Load never offers it.
 TEST(DirListBoxTest, OpensOnlyFoldersOnADoubleClickListsNoHiddenOneAndSignalsOnlyRealChanges)
@@ -104,8 +101,9 @@ TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
 }
 
 // A bare QTimer with interval 0 fires on every pass of the event loop; the snapshot timer must
-// never tick then, or a refresh time of 0 would check the save folder without pause.
-TEST(QtTimerTest, IntervalZeroNeverTicksAndRangeIsChecked)
+// never tick then, or a refresh time of 0 would check the save folder without pause. (The
+// intervals that reach the timer are the check period's.)
+TEST(QtTimerTest, IntervalZeroNeverTicks)
 {
     QtTimer timer;
     int ticks = 0;
@@ -116,9 +114,6 @@ TEST(QtTimerTest, IntervalZeroNeverTicksAndRangeIsChecked)
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(ticks, 0);
-    EXPECT_THROW(timer.setInterval(65536), std::out_of_range);
-    EXPECT_THROW(timer.setInterval(-1), std::out_of_range);
-    EXPECT_EQ(timer.interval(), 0);
 }
 
 }  // namespace

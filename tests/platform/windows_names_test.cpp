@@ -4,16 +4,15 @@
 // back byte for byte, and a restore that fails names the file it failed on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "restore/restore_folder.h"
 #include "settings/settings_file.h"
-#include "snapshot/snapshot_cycle.h"
-#include "support/fakes.h"
 #include "support/listed_names.h"
-#include "support/temp_folder.h"
+#include "support/snapshot_scene.h"
 #include "windows_test_support.h"
 
 namespace quorrel {
@@ -23,14 +22,10 @@ namespace fs = std::filesystem;
 using platform::JoinPath;
 using platform::ToPath;
 
-std::string Read(const std::string& file)
-{
-    return test::ReadFile(ToPath(file));
-}
-void Write(const std::string& file, const std::string& text)
-{
+const auto Read = [](const std::string& file) { return test::ReadFile(ToPath(file)); };
+const auto Write = [](const std::string& file, const std::string& text) {
     platform::SystemFiles().Write(ToPath(file), text);
-}
+};
 
 const std::string kUmlaut = "J\xc3\xb6rg";  // Jörg
 const std::string kCyrillic =
@@ -52,10 +47,10 @@ class WindowsNamesTest : public ::testing::TestWithParam<Player> {};
 TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
 {
     const Player& player = GetParam();
-    const test::TempFolder temp;
-    std::string home = JoinPath(temp.text(), player.name);
+    test::SnapshotScene scene;  // run with the player's settings in place of its own
+    std::string home = JoinPath(scene.root.text(), player.name);
     platform::CreateOneDirectory(home);
-    ASSERT_TRUE(fs::is_directory(temp.path() / player.wide)) << "named as the player sees it";
+    ASSERT_TRUE(fs::is_directory(scene.root.path() / player.wide)) << "as the player sees it";
     while (ToPath(home).native().size() <= player.deeperThan) {  // each level made
         home = JoinPath(home, player.name + std::string(60, 'x'));
         platform::CreateOneDirectory(home);
@@ -63,11 +58,10 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     home = player.devicePrefix ? "\\\\?\\" + home : home;
     const std::string save = JoinPath(home, "Saved Games " + player.name);
     platform::CreateOneDirectory(save);
-    const std::string root = test::ScratchDriveRoot();
-    if (player.historyAtRoot && root.empty()) {
-        GTEST_SKIP() << "no drive root to write at; scripts/test-windows.sh maps one";
-    }
-    const std::string history = player.historyAtRoot ? root : JoinPath(home, "History");
+    const char* drive = std::getenv("QUORREL_TEST_DRIVE");
+    ASSERT_TRUE(drive != nullptr || !player.historyAtRoot) << "scripts/test-windows.sh maps one";
+    const std::string history =
+        player.historyAtRoot ? std::string(drive) + "\\" : JoinPath(home, "History");
     if (!player.historyAtRoot) {
         platform::CreateOneDirectory(history);
     }
@@ -78,30 +72,22 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
     }
 
     const Settings written{save, history, "1"};
-    const std::string settingsFile = SettingsFilePath(player.historyAtRoot ? root : home);
+    const std::string settingsFile = SettingsFilePath(player.historyAtRoot ? history : home);
     WriteSettingsFile(written, settingsFile);
-    Settings state;
-    ReadSettingsFile(state, settingsFile);
-    ASSERT_EQ(state, written);
-
-    test::ManualTimer timer;
-    test::FakeClock clock;
-    test::CountingBeeper beeper;
-    const std::string log = JoinPath(temp.text(), "Log.txt");
-    SnapshotCycle cycle(state, timer, {clock, beeper, platform::SystemFiles(), log});
-    cycle.SetCheckPeriod();
-    cycle.RecordSaveFolder();
+    ReadSettingsFile(scene.settings, settingsFile);
+    ASSERT_EQ(scene.settings, written);
+    scene.Start();
     Write(JoinPath(save, names[0]), "saved: " + names[0]);
     test::Touch(ToPath(JoinPath(save, names[0])));
-    cycle.Timer1_Timer();
-    EXPECT_EQ(beeper.beeps, 1);
-    EXPECT_FALSE(fs::exists(ToPath(log))) << Read(log);
+    scene.cycle.Timer1_Timer();
+    EXPECT_EQ(scene.beeper.beeps, 1);
+    EXPECT_EQ(scene.LogText(), "");
 
     const std::string snapshotName = hero + "-06-12-2026-15-04-09";
     const std::string snapshot = JoinPath(history, snapshotName);
     const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {  // what the C runtime cannot reach
         platform::RemoveTree(snapshot);
-        platform::RemoveTree(JoinPath(temp.text(), player.name));
+        platform::RemoveTree(JoinPath(scene.root.text(), player.name));
         fs::remove(ToPath(settingsFile));
     });
     // As the Load dialog lists it: the folder box's chain, its sub-folders, the snapshot's files.
@@ -136,10 +122,7 @@ TEST_P(WindowsNamesTest, SettingsSnapshotAndRestoreKeepTheFolders)
 // the program's age read it; a folder beyond it makes the file UTF-8 with a byte-order mark.
 TEST(WindowsSettingsTest, TheFileIsAnsiWhereItCanBeAndUtf8WithAMarkWhereNot)
 {
-    if (test::AnsiCodePage() != 1252) {
-        GTEST_SKIP() << "the rows are written for code page 1252, this system has "
-                     << test::AnsiCodePage();
-    }
+    ASSERT_EQ(test::AnsiCodePage(), 1252u) << "the rows are written for code page 1252";
     // A drive root ends with a backslash, so a name joined to it follows a second one.
     EXPECT_EQ(JoinPath("C:\\", "Hero"), "C:\\\\Hero");
     const test::TempFolder temp;

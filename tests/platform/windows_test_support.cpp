@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-
 namespace quorrel::test {
 
 bool RunningUnderWine()
@@ -12,12 +10,6 @@ bool RunningUnderWine()
     // Wine's ntdll has a function that no Windows ntdll has.
     const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-std::string ScratchDriveRoot()
-{
-    const char* drive = std::getenv("QUORREL_TEST_DRIVE");
-    return drive != nullptr && *drive != '\0' ? std::string(drive) + "\\" : "";
 }
 
 std::string ProgramDirectory()

@@ -12,9 +12,6 @@ namespace quorrel::test {
 // Writing under HKEY_LOCAL_MACHINE is for a throw-away Wine prefix only.
 bool RunningUnderWine();
 
-// The drive root that scripts/test-windows.sh maps to a folder of its own ("Q:\"), or empty.
-std::string ScratchDriveRoot();
-
 unsigned AnsiCodePage();
 
 // The folder that holds the running test program, and the programs built beside it.

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 
 #include "restore/recover_restore.h"
 #include "restore/restore_folder.h"
@@ -36,10 +35,8 @@ int Snapshot(char** arguments)
     cycle.SetCheckPeriod();
     cycle.RecordSaveFolder();
     ::sleep(1);  // a new second, so that the stamps differ however coarse the file system's clock
-    for (const fs::directory_entry& file : fs::directory_iterator(arguments[0])) {
-        std::ofstream(fs::path(arguments[1]) / file.path().filename(), std::ios::binary)
-            << std::ifstream(file.path(), std::ios::binary).rdbuf();
-    }
+    fs::copy(arguments[0], arguments[1],
+             fs::copy_options::overwrite_existing | fs::copy_options::recursive);
     cycle.Timer1_Timer();
     if (beeper.beeps != 1 || fs::exists(kLogFile)) {
         std::fprintf(stderr, "the check took no snapshot (see %s)\n", kLogFile);
@@ -48,27 +45,6 @@ int Snapshot(char** arguments)
     for (const fs::directory_entry& folder : fs::directory_iterator(settings.SnapshotDir)) {
         std::printf("%s\n", folder.path().c_str());
     }
-    return 0;
-}
-
-int WriteSettings(char** arguments)
-{
-    WriteSettingsFile(Settings{arguments[1], arguments[2], arguments[3]}, arguments[0]);
-    return 0;
-}
-
-int Restore(char** arguments)
-{
-    RestoreFolder(arguments[0], arguments[1], platform::SystemFiles());
-    return 0;
-}
-
-// What the program does at its next start: puts a restore that was cut short in order.
-int Recover(char** arguments)
-{
-    const char* said[] = {"nothing to do", "rolled back", "rolled forward", "in other hands"};
-    std::printf("%s\n",
-                said[static_cast<int>(RecoverRestore(arguments[0], platform::SystemFiles()).how)]);
     return 0;
 }
 
@@ -95,9 +71,24 @@ struct Command {
 
 const Command kCommands[] = {
     {"snapshot", "<new save files> <save folder> <snapshot folder>", 3, Snapshot},
-    {"settings", "<Settings.ini> <save folder> <snapshot folder> <refresh time>", 4, WriteSettings},
-    {"restore", "<snapshot folder> <save folder>", 2, Restore},
-    {"recover", "<save folder>", 1, Recover},
+    {"settings", "<Settings.ini> <save folder> <snapshot folder> <refresh time>", 4,
+     [](char** arguments) {
+         WriteSettingsFile(Settings{arguments[1], arguments[2], arguments[3]}, arguments[0]);
+         return 0;
+     }},
+    {"restore", "<snapshot folder> <save folder>", 2,
+     [](char** arguments) {
+         RestoreFolder(arguments[0], arguments[1], platform::SystemFiles());
+         return 0;
+     }},
+    // What the program does at its next start: puts a restore that was cut short in order.
+    {"recover", "<save folder>", 1,
+     [](char** arguments) {
+         const char* said[] = {"nothing to do", "rolled back", "rolled forward", "in other hands"};
+         const auto how = RecoverRestore(arguments[0], platform::SystemFiles()).how;
+         std::printf("%s\n", said[static_cast<int>(how)]);
+         return 0;
+     }},
     {"cut", "<mount point>", 1, Cut},
 };
 

@@ -30,10 +30,7 @@ protected:
     {
         Folders relative;
         for (const std::string& folder : folders) {
-            relative.push_back(fs::path(folder)
-                                   .lexically_normal()
-                                   .lexically_relative(root_.path())
-                                   .generic_string());
+            relative.push_back(fs::relative(folder, root_.path()).generic_string());
         }
         return relative;
     }
@@ -61,14 +58,13 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesS
                            "home/.wine/drive_c/users/Public",
                            "home/Games/diablo-ii/drive_c/users/steve",
                            "home/.local/share/bottles/bottles/D2/drive_c/users/joe"};
-    Folders expected;
     for (const std::size_t user : {2, 3, 1, 0, 4, 5}) {
         Plant(users[user]);
     }
+    Folders expected;
     for (const char* user : users) {
-        for (const std::string& place : Places(user)) {
-            expected.push_back(place);
-        }
+        const Folders places = Places(user);
+        expected.insert(expected.end(), places.begin(), places.end());
     }
     EXPECT_EQ(Relative(WineSaveFolders(environment)), expected);
 
@@ -80,9 +76,9 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesS
     // On Windows the game's Save Path (stored with a separator at the end) comes first, then the
     // profile's folders; a variable that is not set never leads to the root.
     test::MemoryRegistry registry;
-    EXPECT_TRUE(WindowsSaveFolders({}, &registry).empty());
-    EXPECT_TRUE(MacSaveFolders({}).empty());
-    EXPECT_TRUE(WineSaveFolders({}).empty());
+    EXPECT_EQ(WindowsSaveFolders({}, &registry).size() + MacSaveFolders({}).size() +
+                  WineSaveFolders({}).size(),
+              0u);
     EXPECT_EQ(FindSaveFolder({}, &registry), "");
     const SaveFolderEnvironment windows{"", Plant("home/profile"),
                                         Plant("home/profile/AppData/Local"), ""};
