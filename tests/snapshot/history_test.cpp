@@ -9,7 +9,6 @@
 #include "snapshot/history_index.h"
 #include "snapshot/take_snapshot.h"
 #include "snapshot/thin_history.h"
-#include "snapshot/thinning_rule.h"
 #include "support/another_copy.h"
 #include "support/fakes.h"
 #include "support/listed_names.h"
@@ -85,20 +84,6 @@ HistoryIndex TableIndex()
     return index;
 }
 
-TEST(ThinningRule, KeepsExactlyWhatItPromises)
-{
-    std::vector<std::string> folders{".quorrel-new-Zed-01-01-2020-10-00-00"}, thinned;
-    for (const Row& row : History()) {
-        folders.push_back(row.folder);
-        if (!row.kept) {
-            thinned.push_back(row.folder);
-        }
-    }
-    EXPECT_EQ(FoldersToThin(folders, TableIndex(), kNow), thinned);
-    // A clock set back: every snapshot is recent.
-    EXPECT_TRUE(FoldersToThin(folders, TableIndex(), {2020, 1, 1, 0, 0, 0}).empty());
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
     std::string Log() const { return ReadFile(root_.path() / "Log.txt"); }
@@ -164,8 +149,9 @@ TEST_F(HistoryTest, AChangeIsWrittenWholeUnderTheHistorysLock)
     EXPECT_EQ(Read().pinned.size(), 2U);
 }
 
-// Killed at every step in turn, half of the runs with a recycle bin: each folder is whole in the
-// history or in the bin, or hidden until the sweep at start-up takes it; the next run finishes.
+// Thinning keeps exactly the table's folders, whenever it is killed: killed at every step in turn,
+// half of the runs with a recycle bin, each folder is whole in the history or in the bin, or
+// hidden until the sweep at start-up takes it; the next run finishes.
 TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
 {
     const std::vector<Row> rows = History();
@@ -178,10 +164,12 @@ TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
         }
         WatchedFiles files;
         FakeClock clock;
-        clock.moment = kNow;
         ThinningServices services{files, nullptr, clock, (root.path() / "Log.txt").string()};
         ASSERT_EQ(ThinHistory(history.string(), "", services), 0U);  // off without the index
         WriteFile(history / kHistoryIndexName, EncodeHistoryIndex(TableIndex()));
+        clock.moment = {2020, 1, 1, 0, 0, 0};  // a clock set back: every snapshot is recent
+        ASSERT_EQ(ThinHistory(history.string(), "", services), 0U);
+        clock.moment = kNow;
         if (withBin) {
             services.moveToTrash = [&](const std::string& folder) {
                 files.Move(folder, bin / fs::path(folder).filename());
