@@ -16,7 +16,6 @@
 #include "snapshot/error_log.h"
 #endif
 
-#include "platform/folder_listing.h"
 #include "platform/path_text.h"
 #include "snapshot/check_period.h"
 #include "support/another_copy.h"
