@@ -9,7 +9,6 @@
 #include "snapshot/history_index.h"
 #include "snapshot/take_snapshot.h"
 #include "snapshot/thin_history.h"
-#include "snapshot/thinning_rule.h"
 #include "support/another_copy.h"
 #include "support/fakes.h"
 #include "support/listed_names.h"
@@ -29,8 +28,9 @@ using namespace test;
 
 const platform::LocalDateTime kNow{2026, 12, 7, 12, 0, 0};  // a Monday
 
-// Two years of three characters, at 07-12-2026 12:00:00: each folder and whether thinning keeps
-// it. The index pins, marks safety snapshots and the last one before a death as below.
+// Two years of three characters at 07-12-2026 12:00:00, and whether thinning keeps each folder:
+// a name marked "-" is thinned. The index pins, marks safety snapshots and the last one before a
+// death as TableIndex says.
 struct Row {
     std::string folder;
     bool kept;
@@ -43,43 +43,30 @@ std::vector<Row> History()
                             std::to_string(hour) + "-00-00",
                         true});
     }
-    std::vector<Row> table{
-        {"Hero-06-12-2026-12-00-01", true},    // 23:59:59 old: every one of the day is kept
-        {"Hero-06-12-2026-12-00-00-2", true},  // 24 hours old: the newest of its hour...
-        {"Hero-06-12-2026-12-00-00", false},   // ...by its number
-        {"Hero-02-12-2026-08-45-00", true},
-        {"Hero-02-12-2026-08-05-00", true},  // pinned
-        {"Hero-02-12-2026-08-01-00", false},
-        {"Hero-30-11-2026-12-00-01", true},  // just under 7 days: still by the hour
-        {"Hero-30-11-2026-11-59-59", true},  // 7 days: the newest of its day
-        {"Hero-30-11-2026-08-00-00", false},
-        {"Hero-20-11-2026-18-00-00", true},
-        {"Hero-20-11-2026-10-00-00", true},  // a safety snapshot of 17 days
-        {"Hero-15-10-2026-23-00-00", true},
-        {"Hero-15-10-2026-01-00-00", false},
-        {"Hero-15-10-2026-00-30-00", false},  // a safety snapshot of 53 days
-        {"Hero-08-09-2026-12-00-01", true},   // just under 90 days: by the day
-        {"Hero-08-09-2026-11-00-00", true},   // by the week (Monday 07-09 on)
-        {"Hero-07-09-2026-10-00-00", false},
-        {"Hero-06-09-2026-10-00-00", true},  // a Sunday: the week before
-        {"Hero-04-06-2025-10-00-00", true},
-        {"Hero-02-06-2025-09-00-00", true},  // the last one before Hero died
-        {"Hero-01-06-2025-10-00-00", true},
-        {"Hero-10-12-2024-10-00-00", true},
-        {"Hero-09-12-2024-10-00-00", false},
-        {"Hero-08-12-2024-10-00-00", true},
-        {"Hero-08-12-2024-09-00-00", false},
-        {"Hero-08-12-2024-08-00-00", false},  // a safety snapshot of two years
-        // A name with "-" and digits of its own, with fewer than eleven snapshots: all kept.
-        {"Mage-2-03-03-2025-10-00-00", true},
-        {"Mage-2-04-03-2025-10-00-00-3", true},
-        {"hero-05-03-2025-10-00-00", true},  // another character: letter case counts
-        // No snapshots, or not the player's: never touched.
-        {"Hero-01-01-2025-10-00-00-1", true},
-        {"Hero-01-01-2025-10-00-00-02", true},
-        {"notes", true},
-    };
-    rows.insert(rows.end(), table.begin(), table.end());
+    for (const std::string name :
+         {// 23:59:59 old: every one of the day kept; 24 hours old: the newest of its hour, by
+          // its number. By the hour, one of them pinned.
+          "Hero-06-12-2026-12-00-01", "Hero-06-12-2026-12-00-00-2", "-Hero-06-12-2026-12-00-00",
+          "Hero-02-12-2026-08-45-00", "Hero-02-12-2026-08-05-00", "-Hero-02-12-2026-08-01-00",
+          // Just under 7 days: still by the hour; 7 days: the newest of its day. A safety
+          // snapshot of 17 days kept, one of 53 days not.
+          "Hero-30-11-2026-12-00-01", "Hero-30-11-2026-11-59-59", "-Hero-30-11-2026-08-00-00",
+          "Hero-20-11-2026-18-00-00", "Hero-20-11-2026-10-00-00", "Hero-15-10-2026-23-00-00",
+          "-Hero-15-10-2026-01-00-00", "-Hero-15-10-2026-00-30-00",
+          // Just under 90 days: by the day; then by the week from a Monday (07-09), so a Sunday
+          // is the week before. The last one before Hero died (02-06-2025) is kept, a safety
+          // snapshot of two years not.
+          "Hero-08-09-2026-12-00-01", "Hero-08-09-2026-11-00-00", "-Hero-07-09-2026-10-00-00",
+          "Hero-06-09-2026-10-00-00", "Hero-04-06-2025-10-00-00", "Hero-02-06-2025-09-00-00",
+          "Hero-01-06-2025-10-00-00", "Hero-10-12-2024-10-00-00", "-Hero-09-12-2024-10-00-00",
+          "Hero-08-12-2024-10-00-00", "-Hero-08-12-2024-09-00-00", "-Hero-08-12-2024-08-00-00",
+          // A name with "-" and digits of its own, and another character (letter case
+          // counts), with fewer than eleven snapshots: all kept.
+          "Mage-2-03-03-2025-10-00-00", "Mage-2-04-03-2025-10-00-00-3", "hero-05-03-2025-10-00-00",
+          // No snapshots, or not the player's: never touched.
+          "Hero-01-01-2025-10-00-00-1", "Hero-01-01-2025-10-00-00-02", "notes"}) {
+        rows.push_back({name.substr(name[0] == '-'), name[0] != '-'});
+    }
     for (int day = 10; day <= 21; ++day) {  // twelve in one week: the two oldest go
         rows.push_back({"Zed-" + std::to_string(day) + "-03-2025-10-00-00", day >= 12});
     }
@@ -97,21 +84,6 @@ HistoryIndex TableIndex()
     return index;
 }
 
-TEST(ThinningRule, KeepsExactlyWhatItPromises)
-{
-    std::vector<std::string> folders, thinned;
-    for (const Row& row : History()) {
-        folders.push_back(row.folder);
-        if (!row.kept) {
-            thinned.push_back(row.folder);
-        }
-    }
-    folders.push_back(".quorrel-new-Zed-01-01-2020-10-00-00");
-    EXPECT_EQ(FoldersToThin(folders, TableIndex(), kNow), thinned);
-    // A clock set back: every snapshot is recent.
-    EXPECT_TRUE(FoldersToThin(folders, TableIndex(), {2020, 1, 1, 0, 0, 0}).empty());
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
     std::string Log() const { return ReadFile(root_.path() / "Log.txt"); }
@@ -125,7 +97,6 @@ protected:
 
 TEST_F(HistoryTest, AMissingOrDamagedIndexPinsNothingAndIsSaidOnce)
 {
-    EXPECT_EQ(DecodeHistoryIndex(EncodeHistoryIndex(TableIndex())), TableIndex());
     for (const char* damaged :
          {"", "Quorrel history 1\n", "Quorrel history 1\nthinning maybe\nend\n",
           "Quorrel history 1\ndied Hero\nend\n", "Quorrel history 1\nend\nend"}) {
@@ -178,37 +149,38 @@ TEST_F(HistoryTest, AChangeIsWrittenWholeUnderTheHistorysLock)
     EXPECT_EQ(Read().pinned.size(), 2U);
 }
 
-// Killed at every step in turn, half of the runs with a recycle bin: each folder is whole in the
-// history or in the bin, or hidden until the sweep at start-up takes it; the next run finishes.
+// Thinning keeps exactly the table's folders, whenever it is killed: killed at every step in turn,
+// half of the runs with a recycle bin, each folder is whole in the history or in the bin, or
+// hidden until the sweep at start-up takes it; the next run finishes.
 TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
 {
     const std::vector<Row> rows = History();
     for (int killAt = 1;; ++killAt) {
         const bool withBin = killAt % 2 == 0;
         TempFolder root;
-        const fs::path history = root.folder("history");
-        const fs::path bin = root.folder("bin");
+        const fs::path history = root.folder("history"), bin = root.folder("bin");
         for (const Row& row : rows) {
-            fs::create_directory(history / row.folder);
-            WriteFile(history / row.folder / "Hero.d2s", row.folder);
+            WriteFile(root.folder("history/" + row.folder) / "Hero.d2s", row.folder);
         }
         WatchedFiles files;
-        files.before = [&](std::string_view, const fs::path&) {
-            if (files.steps == killAt) {
-                throw Kill{};
-            }
-        };
         FakeClock clock;
-        clock.moment = kNow;
         ThinningServices services{files, nullptr, clock, (root.path() / "Log.txt").string()};
         ASSERT_EQ(ThinHistory(history.string(), "", services), 0U);  // off without the index
         WriteFile(history / kHistoryIndexName, EncodeHistoryIndex(TableIndex()));
+        clock.moment = {2020, 1, 1, 0, 0, 0};  // a clock set back: every snapshot is recent
+        ASSERT_EQ(ThinHistory(history.string(), "", services), 0U);
+        clock.moment = kNow;
         if (withBin) {
             services.moveToTrash = [&](const std::string& folder) {
                 files.Move(folder, bin / fs::path(folder).filename());
                 return true;
             };
         }
+        files.before = [&](std::string_view, const fs::path&) {
+            if (files.steps == killAt) {
+                throw Kill{};
+            }
+        };
         bool finished = false;
         try {
             EXPECT_EQ(ThinHistory(history.string(), "", services), 11U);
@@ -220,9 +192,10 @@ TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
         ThinHistory(history.string(), "", services);
         std::vector<std::string> expected{kHistoryIndexName};
         for (const Row& row : rows) {
-            const fs::path place = (row.kept ? history : bin) / row.folder;
             if (row.kept || withBin) {
-                ASSERT_EQ(ReadFile(place / "Hero.d2s"), row.folder) << killAt;
+                ASSERT_EQ(ReadFile((row.kept ? history : bin) / row.folder / "Hero.d2s"),
+                          row.folder)
+                    << killAt;
             }
             if (row.kept) {
                 expected.push_back(row.folder);
@@ -243,39 +216,35 @@ TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
 // shows Hero alive, and only then; another character's snapshot between them changes nothing.
 TEST_F(HistoryTest, TheLastSnapshotOfAHardcoreHeroAliveIsPinned)
 {
-    constexpr int kNone = -1;
-    constexpr int kHardcore = 0x24, kDeadHardcore = 0x2C, kSoftcore = 0x20, kDiedSoftcore = 0x28;
-    const auto save = [](const fs::path& folder, int status) {
-        fs::create_directory(folder);
-        SaveHeader header;
-        header.status = static_cast<std::uint8_t>(status);
-        WriteFile(folder / "Hero.d2s", header.bytes());
+    constexpr int kNone = -1, kHardcore = 0x24, kDead = 0x2C, kSoftcore = 0x20, kDied = 0x28;
+    const auto save = [&](const std::string& folder, int status) {
+        fs::create_directories(history_ / folder);
+        WriteFile(history_ / folder / "Hero.d2s",
+                  SaveHeader{.status = static_cast<std::uint8_t>(status)}.bytes());
     };
     for (const auto& [before, after, pinned] :
-         std::vector<std::tuple<int, int, bool>>{{kHardcore, kDeadHardcore, true},
-                                                 {kSoftcore, kDiedSoftcore, false},
-                                                 {kDeadHardcore, kDeadHardcore, false},
-                                                 {kNone, kDeadHardcore, false}}) {
-        TempFolder root;
-        const fs::path history = root.folder("history");
-        save(history / "Hero-01-12-2026-10-00-00", kDeadHardcore);  // no previous one
+         std::vector<std::tuple<int, int, bool>>{{kHardcore, kDead, true},
+                                                 {kSoftcore, kDied, false},
+                                                 {kDead, kDead, false},
+                                                 {kNone, kDead, false}}) {
+        fs::remove_all(history_);
+        save("Hero-01-12-2026-10-00-00", kDead);  // no previous one
         if (before != kNone) {
-            save(history / "Hero-02-12-2026-10-00-00", before);
+            save("Hero-02-12-2026-10-00-00", before);
         }
-        save(history / "Mage-02-12-2026-11-00-00", kHardcore);
-        save(history / "Hero-03-12-2026-10-00-00", after);
-        save(history / "Hero-04-12-2026-10-00-00", kHardcore);  // a later one is no earlier one
-        const std::string log = (root.path() / "Log.txt").string();
-        const auto pin =
-            PinLastSnapshotAlive(history.string(), (history / "Hero-03-12-2026-10-00-00").string(),
-                                 platform::SystemFiles(), log);
+        save("Mage-02-12-2026-11-00-00", kHardcore);
+        save("Hero-03-12-2026-10-00-00", after);
+        save("Hero-04-12-2026-10-00-00", kHardcore);  // a later one is no earlier one
         HistoryIndex expected;
         if (pinned) {
             expected.pinned = {"Hero-02-12-2026-10-00-00"};
             expected.lastAlive = {{"Hero-02-12-2026-10-00-00", "Hero"}};
         }
-        EXPECT_EQ(pin.has_value(), pinned) << before << " " << after;
-        EXPECT_EQ(ReadHistoryIndex(history.string(), log), expected) << before << " " << after;
+        const std::string dead = (history_ / "Hero-03-12-2026-10-00-00").string();
+        EXPECT_EQ(PinLastSnapshotAlive(history_.string(), dead, platform::SystemFiles(), log_)
+                      .has_value(),
+                  pinned);
+        EXPECT_EQ(Read(), expected) << before << " " << after;
     }
 }
 

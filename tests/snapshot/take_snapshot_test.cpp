@@ -91,20 +91,24 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeedsAndAFailedOneLeaves
     EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
 }
 
-TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeName)
+// Another copy may take snapshots of the same character in the same second, and start up and
+// sweep the history while this one finishes its snapshot.
+TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeNameThatNoSweepTakes)
 {
     // Even an empty folder under the name is somebody's: it is neither replaced nor filled.
     fs::create_directory(final_);
     EXPECT_EQ(Take(), final_.string() + "-2");
     EXPECT_EQ(Entries(final_), Names{});
     // Another copy fills the third name's unfinished folder, and yet another one gives its
-    // snapshot the fourth name in the moment before this one is renamed.
+    // snapshot the fourth name in the moment before this one is renamed, and sweeps.
     const std::string theirs = ".quorrel-new-Hero-06-12-2026-15-04-09-3";
-    fs::create_directory(history_ / theirs);
+    const AnotherCopy writing(root_.folder("history/" + theirs).string(),
+                              platform::FolderLock::Kind::Exclusive);
     WatchedFiles files;
     files.before = [&](std::string_view operation, const fs::path&) {
         if (operation == "Move" || operation == "Rename") {
             fs::create_directory(final_.string() + "-4");
+            AsAnotherCopy([&] { RemoveUnfinishedSnapshots(history_.string()); });
         }
     };
     EXPECT_EQ(Take(files), final_.string() + "-5");
@@ -121,36 +125,24 @@ TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWri
          {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-new-Mage-06-12-2026-15-04-09"}) {
         WriteFile(root_.folder("history/" + std::string(leftover)) / "Hero.d2s", "half");
     }
-    // What is not: another copy's snapshot in progress, a file, a link, a hidden folder of the
-    // player's and a snapshot.
-    const Names kept{".quorrel-new-Mage-06-12-2026-15-04-09-2", ".quorrel-new-file",
-                     ".quorrel-new-link", ".quorrel-notes", "Hero-06-12-2026-15-04-08"};
-    const AnotherCopy writing(root_.folder("history/" + kept[0]).string(),
-                              platform::FolderLock::Kind::Exclusive);
-    WriteFile(history_ / kept[1], "a file, not a folder of ours");
+    // What is not: a file, a link, a hidden folder of the player's and a snapshot. (Another
+    // copy's snapshot in progress is left to it, as the test above shows.)
+    const Names kept{".quorrel-new-file", ".quorrel-new-link", ".quorrel-notes",
+                     "Hero-06-12-2026-15-04-08"};
+    WriteFile(history_ / kept[0], "a file, not a folder of ours");
     const fs::path elsewhere = root_.folder("elsewhere");
     WriteFile(elsewhere / "kept", "kept");
 #ifndef _WIN32
-    fs::create_directory_symlink(elsewhere, history_ / kept[2]);
+    fs::create_directory_symlink(elsewhere, history_ / kept[1]);
 #else
-    WriteFile(history_ / kept[2], "a file: no link without privileges");
+    WriteFile(history_ / kept[1], "a file: no link without privileges");
 #endif
+    root_.folder("history/" + kept[2]);
     root_.folder("history/" + kept[3]);
-    root_.folder("history/" + kept[4]);
     RemoveUnfinishedSnapshots(history_.string());
     EXPECT_EQ(Entries(history_), kept);
     EXPECT_EQ(ReadFile(elsewhere / "kept"), "kept");
     RemoveUnfinishedSnapshots((history_ / "missing").string());  // says nothing, changes nothing
-
-    // Another copy starts up while this one is finishing a snapshot.
-    WatchedFiles files;
-    files.before = [&](std::string_view operation, const fs::path&) {
-        if (operation == "Move") {
-            AsAnotherCopy([&] { RemoveUnfinishedSnapshots(history_.string()); });
-        }
-    };
-    EXPECT_EQ(fs::path(Take(files)), final_);
-    EXPECT_TRUE(Whole(final_));
 }
 
 TEST(SnapshotFolderNameTest, ANameIsReadBackFromItsEndWhateverTheCharactersNameHolds)
@@ -162,7 +154,6 @@ TEST(SnapshotFolderNameTest, ANameIsReadBackFromItsEndWhateverTheCharactersNameH
         EXPECT_EQ(ParseSnapshotFolderName(SnapshotFolderName(name)), name)
             << SnapshotFolderName(name);
     }
-    EXPECT_EQ(SnapshotFolderName({"Hero", taken, 2}), "Hero-06-12-2026-15-04-09-2");
     for (const char* name :
          {"", "-06-12-2026-15-04-09", "Hero-06-13-2026-15-04-09", "Hero-00-12-2026-15-04-09",
           "Hero-06-12-2026-24-04-09", "Hero-06-12-2026-15-60-09", "Hero-06-12-2026-15-04-9x",
