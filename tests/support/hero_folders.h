@@ -76,19 +76,4 @@ inline void KillRestore(
     throw std::logic_error("the restore ran to its end");
 }
 
-// The disk of `folder` fills up while the copy of `name` is written into it: part of it written,
-// the copy fails with "No space left on device".
-inline void FillUp(WatchedFiles& files, const std::filesystem::path& folder,
-                   const std::string& name)
-{
-    files.before = [folder, name](std::string_view operation, const std::filesystem::path& file) {
-        if (operation == "Copy" && file.parent_path() == folder &&
-            file.filename().string().find(name) != std::string::npos) {
-            WriteFile(file, "par");
-            throw std::filesystem::filesystem_error(
-                "Cannot write", file, std::make_error_code(std::errc::no_space_on_device));
-        }
-    };
-}
-
 }  // namespace quorrel::test
