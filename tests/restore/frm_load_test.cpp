@@ -7,12 +7,16 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/path_text.h"
 #include "platform/qt/dir_list_box.h"
-#include "platform/qt/drive_list_box.h"
 #include "platform/qt/text.h"
 #include "restore/history_menu.h"
 #include "restore/restore_journal.h"
+#include "restore/snapshot_saves.h"
 #include "restore/snapshot_tip.h"
 #include "snapshot/history_index.h"
 #include "support/another_copy.h"
@@ -28,6 +32,7 @@ using namespace test;
 using platform::MsgBoxIcon;
 using When = std::function<bool(std::string_view operation, const fs::path& file)>;
 using Files = std::map<std::string, std::string>;
+using Names = std::vector<std::string>;
 
 // The dialog over Hero's scene, whose folder is SnapshotDir. The clock names a safety snapshot
 // Hero-06-12-2026-15-04-09.
@@ -103,35 +108,32 @@ struct Refusal {
 
 TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
 {
-    const std::string notRestored = "The snapshot could not be restored.\n\n";
     const std::string asItWas = "\n\nThe save game directory was left as it was.";
     const std::string interrupted = "Quorrel was interrupted while restoring a snapshot";
-    const std::string invalid = "Please select a valid save game directory";
     const auto reason = [](std::errc code) { return std::make_error_code(code).message(); };
     const std::vector<Refusal> refusals = {
         {"no save set, or a snapshot merely highlighted: SnapshotDir itself is checked",
          [](LoadScene& s) {
-             s.Load(s.Folder("two", {{"Hero.d2s", ""}, {"Hero.key", ""}}));
-             s.Load(s.Folder("upper", {{"Hero.D2S", ""}, {"Hero.KEY", ""}, {"Hero.MAP", ""}}));
              auto dialog = s.Open();
              QListWidget& list = dialog->Dir1().list();
              list.setCurrentItem(list.findItems("Hero-29-11-2026-20-15-00", Qt::MatchExactly)[0]);
              dialog->cmdLoad().click();
          },
-         {invalid, invalid, invalid},
+         {"Please select a valid save game directory"},
          kInformation},
         {"another copy restores into the save folder",
          [](LoadScene& s) {
              s.otherCopy = std::make_unique<AnotherCopy>(s.scene.save.string(),
                                                          platform::FolderLock::Kind::Exclusive);
          },
-         {notRestored, "Another copy of Quorrel is restoring a snapshot into it", asItWas}},
+         {"The snapshot could not be restored.\n\n",
+          "Another copy of Quorrel is restoring a snapshot into it", asItWas}},
         {"SnapshotDir was moved away",
          [](LoadScene& s) {
              s.settings.SnapshotDir = (s.scene.root.path() / "moved").string();
              s.Load(s.scene.snapshot);
          },
-         {"The snapshot directory ", "moved cannot be found.", "could not first keep a copy",
+         {"moved cannot be found.", "could not first keep a copy",
           "moved\n" + reason(std::errc::no_such_file_or_directory) + asItWas}},
         {"the game saves while the safety snapshot is taken",
          [](LoadScene& s) {
@@ -139,33 +141,23 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
                  [&s](auto, const fs::path& file) { return file.parent_path() != s.scene.save; });
          },
          {"could not first keep a copy", "the game may be saving", asItWas}},
-        {"the game saves once the safety snapshot is in place, before the restore begins",
-         [](LoadScene& s) {
-             s.files.after = s.GameSaves([&s](std::string_view op, const fs::path& file) {
-                 return op == "Move" && file.parent_path() == s.scene.root.path();
-             });
-         },
-         {notRestored, "Hero.d2s\nThe game saved it meanwhile", asItWas},
-         kSafetySnapshot},
         {"the restore fails, and so does the way back",
          [](LoadScene& s) { s.files.before = FailFrom(Placing); },
-         {"could not be restored, and the save game directory could not be put back as it was",
-          "Left in the save game directory:", "the journal of the restore",
-          "Quorrel tries again to put it back the next time it starts"},
+         {"could not be put back as it was", "the journal of the restore", "tries again"},
          kChanged | kSafetySnapshot},
         {"an interrupted restore that cannot be put in order",
          [](LoadScene& s) {
              KillRestore(s.scene.snapshot, s.scene.save, Placing);
              s.files.before = FailFrom([](std::string_view op, auto&) { return op == "Move"; });
          },
-         {interrupted, "could not put that directory in order", "It tries again the next time",
+         {interrupted, "could not put that directory in order",
           ".Hero.d2s.quorrel-old: the save file Hero.d2s as it was before the restore"},
          kChanged},
         {"an interrupted restore whose journal cannot be read",
          [](LoadScene& s) {
              WriteFile(s.scene.save / kJournalName, "Quorrel restore journal 2\n");
          },
-         {interrupted, "Its journal cannot be read", "until you have put it in order yourself",
+         {interrupted, "Its journal cannot be read",
           std::string(kJournalName) + ": the journal of the restore: delete it last"},
          kChanged},
 #ifndef _WIN32
@@ -239,35 +231,12 @@ TEST(FrmLoadTest, ACharacterDeadInHardcoreIsRestoredOnlyIfThePlayerSaysYes)
         WriteFile(s.scene.snapshot / "Hero.d2s", dead);
         s.dialogs.yesNoAnswers.push_back(yes);
         const auto dialog = s.Load(s.scene.snapshot);
-        EXPECT_EQ(s.dialogs.questions,
-                  std::vector<QString>{"This snapshot holds Hero dead in hardcore; the game will "
-                                       "not let this character play again. Restore it anyway?"});
+        ASSERT_EQ(s.dialogs.questions.size(), 1u);
+        EXPECT_TRUE(s.dialogs.questions[0].contains("holds Hero dead in hardcore"));
         EXPECT_TRUE(s.dialogs.boxes.empty());
         EXPECT_EQ(ReadFile(s.scene.save / "Hero.d2s"), yes ? dead : "now Hero.d2s");
         EXPECT_EQ(fs::exists(s.safetySnapshot), yes);
         EXPECT_EQ(dialog->isVisible(), !yes) << "so that another snapshot can be chosen";
-    }
-}
-
-TEST(FrmLoadTest, ASharedStashIsRestoredAfterASafetySnapshotOfTheStashAlone)
-{
-    for (const std::string stash : {"SharedStashSoftCoreV2.d2i", "_LOD_HC_SharedStashSave.sss"}) {
-        SCOPED_TRACE(stash);
-        LoadScene s;
-        FolderImage others = ImageOf(s.scene.save);
-        WriteFile(s.scene.save / stash, "the stash now");
-        const std::string base = fs::path(stash).stem().string();
-        EXPECT_FALSE(
-            s.Load(s.Folder(base + "-29-11-2026-20-15-00", {{stash, "then"}}))->isVisible());
-        EXPECT_TRUE(s.dialogs.boxes.empty());
-        FolderImage now = ImageOf(s.scene.save);
-        EXPECT_EQ(now[stash].first, "then");
-        now.erase(stash);
-        EXPECT_EQ(now, others) << "the characters and nothing of ours";
-        const fs::path safety = s.scene.root.path() / (base + "-06-12-2026-15-04-09");
-        EXPECT_EQ(ImageOf(safety).size(), 1u);
-        EXPECT_EQ(ReadFile(safety / stash), "the stash now");
-        EXPECT_FALSE(fs::exists(s.safetySnapshot)) << "no character's";
     }
 }
 
@@ -285,11 +254,12 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
               "03:04:05"},
              {{{"Old.d2s", SaveHeader{.version = 71}.bytes()}},
               "no character summary (save format 71)"},
-             {{{"Hero.d2s", "now"}, {"_LOD_SharedStashSave.sss", ""}},
+             {{{"Hero.d2s", "now"},
+               {"_LOD_SharedStashSave.sss", ""},
+               {"SharedStashHardCoreV2.d2i", ""}},
               "no character summary (Hero.d2s is no save file or cannot be read)\nShared stash "
-              "(softcore)\nsaved 06-12-2026 15:04:09"},
-             {{{"SharedStashHardCoreV2.d2i", ""}},
-              "Shared stash (hardcore)\nsaved 06-12-2026 15:04:09"},
+              "(hardcore)\nsaved 06-12-2026 15:04:09\nShared stash (softcore)\nsaved 06-12-2026 "
+              "15:04:09"},
              {{{"notes.txt", ""}}, ""}}) {
         const fs::path folder = s.Folder("Hero-01-02-2027-03-04-05", files);
         for (const auto& file : files) {  // a stash's time is its file's own
@@ -302,8 +272,8 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
 
 // The folder list marks the pinned snapshots before their names and in their tips, read when the
 // pointer rests on an entry; its menu pins and unpins the highlighted snapshot, and turns thinning
-// on only when the player says Yes to what it would remove. It grows with a larger frame.
-TEST(FrmLoadTest, TheFolderListShowsPinsOffersThinningAndGrowsWithTheFrame)
+// on only when the player says Yes to what it would remove.
+TEST(FrmLoadTest, TheFolderListShowsPinsAndOffersThinning)
 {
     LoadScene s;
     const fs::path history = s.scene.root.path();
@@ -314,15 +284,10 @@ TEST(FrmLoadTest, TheFolderListShowsPinsOffersThinningAndGrowsWithTheFrame)
     WriteFile(index, EncodeHistoryIndex(died));
     const auto stored = [&index] { return *DecodeHistoryIndex(ReadFile(index)); };
     s.Folder("Hero-28-11-2026-10-00-00", {});
-    const fs::path later = s.Folder("Hero-06-12-2026-15-05-00", {});
     for (int hour = 10; hour < 22; ++hour) {  // twelve in one day of last year: two would go
         s.Folder("Zed-03-03-2025-" + std::to_string(hour) + "-00-00", {});
     }
     const auto dialog = s.Open();
-    SaveHeader hardcore{.status = 0x04};  // hardcore, classic
-    hardcore.savedAt = static_cast<std::uint32_t>(
-        QDateTime(QDate(2026, 12, 6), QTime(15, 4, 9)).toSecsSinceEpoch());
-    WriteFile(later / "Hero.d2s", hardcore.bytes());
     HistoryMenu& menu = dialog->Dir1Menu();
     QListWidget& list = dialog->Dir1().list();
     const auto entry = [&list](const std::string& name) {
@@ -332,9 +297,6 @@ TEST(FrmLoadTest, TheFolderListShowsPinsOffersThinningAndGrowsWithTheFrame)
     const auto tip = [&](const std::string& name) {
         return list.model()->data(list.indexFromItem(entry(name)), Qt::ToolTipRole).toString();
     };
-    EXPECT_EQ(tip("Hero-06-12-2026-15-05-00"),
-              "Hero-06-12-2026-15-05-00\nHero — level 42 Sorceress, Hardcore\nsaved 06-12-2026 "
-              "15:04:09");
     const QString pin = QString::fromUtf8("\xE2\x80\xA2 ");
     EXPECT_EQ(entry("Hero-28-11-2026-10-00-00")->text(), pin + "Hero-28-11-2026-10-00-00");
     EXPECT_TRUE(
@@ -368,27 +330,43 @@ TEST(FrmLoadTest, TheFolderListShowsPinsOffersThinningAndGrowsWithTheFrame)
         fs::remove(history / ("Zed-03-03-2025-" + std::to_string(hour) + "-00-00"));
     }
     menu.itmThin().trigger();  // Yes
-    EXPECT_TRUE(s.dialogs.questions[1].contains("Nothing would be removed now."));
     EXPECT_TRUE(menu.itmThin().isChecked() && stored().thinning);
     menu.itmThin().trigger();  // off again, without a question
     EXPECT_EQ(s.dialogs.questions.size(), 2U);
     EXPECT_FALSE(stored().thinning);
     EXPECT_TRUE(s.dialogs.boxes.empty());
+}
 
-    // The folder box takes the room of a larger frame, the drive box and the buttons keep below
-    // it; smaller than its own size, the form keeps its layout.
-    const auto places = [&dialog] {
-        return std::vector<QRect>{dialog->Dir1().geometry(), dialog->Drive1().geometry(),
-                                  dialog->cmdLoad().geometry(), dialog->cmdCancel().geometry()};
+TEST(SnapshotSavesTest, OnlyThePlainSavesAreReadAndTheFirstCharacterDeadInHardcoreIsFound)
+{
+    TempFolder folder;
+    const auto put = [&](const char* name, const std::string& bytes) {
+        WriteFile(folder.path() / name, bytes);
     };
-    const std::vector<QRect> own = places();
-    const QSize size = dialog->size();
-    dialog->resize(size + QSize(300, 200));
-    EXPECT_EQ(places(), (std::vector<QRect>{own[0].adjusted(0, 0, 300, 200),
-                                            own[1].adjusted(0, 200, 300, 200),
-                                            own[2].translated(0, 200), own[3].translated(0, 200)}));
-    dialog->resize(size - QSize(50, 50));
-    EXPECT_EQ(places(), own);
+    const auto read = [&](const char* name) { return ReadSnapshotSave(folder.text(), name); };
+    put("Able.d2s", SaveHeader{.status = 0x28}.bytes());   // died in softcore: plays on
+    put("Baker.d2s", SaveHeader{.status = 0x24}.bytes());  // hardcore, alive
+    put("Hero.d2s", std::string("\x55\xAA\x55\xAA\x47\0\0\0", 8));
+    for (const char* other : {"Hero.key", "Hero.d2sx", "Herod2s", "d2s", "x.d2S", "notes.d2s.txt",
+                              "_LOD_SharedStashSave.sss"}) {
+        put(other, SaveHeader().bytes());
+    }
+    folder.folder("Sub.d2s");
+    EXPECT_EQ(DeadHardcoreCharacter(folder.text()), std::nullopt);
+    put("Charlie.d2s", SaveHeader{.name = "Charlie", .status = 0x2C}.bytes());
+    put("Dog.d2s", SaveHeader{.status = 0x2C}.bytes());
+    EXPECT_EQ(DeadHardcoreCharacter(folder.text())->name, "Charlie");
+#ifndef _WIN32
+    fs::create_symlink(folder.path() / "Able.d2s", folder.path() / "Link.d2s");
+    ASSERT_EQ(::mkfifo((folder.path() / "Fifo.d2s").c_str(), 0600), 0);
+    fs::create_symlink(folder.path() / "Able.d2s", folder.path() / "SharedStashSoftCoreV2.d2i");
+    EXPECT_EQ(StashFileNames(folder.text()), Names{"_LOD_SharedStashSave.sss"});
+    EXPECT_FALSE(read("Fifo.d2s").version || read("Fifo.d2s").summary);
+#endif
+    EXPECT_EQ(SaveFileNames(folder.text()),
+              (Names{"Able.d2s", "Baker.d2s", "Charlie.d2s", "Dog.d2s", "Hero.d2s", "x.d2S"}));
+    EXPECT_EQ(SaveFileNames((folder.path() / "missing").string()), Names{});
+    EXPECT_FALSE(read("Gone.d2s").version || read("Gone.d2s").summary);
 }
 
 }  // namespace
