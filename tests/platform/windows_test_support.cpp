@@ -15,14 +15,8 @@ bool RunningUnderWine()
 std::string ProgramDirectory()
 {
     char name[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, name, MAX_PATH);
-    const std::string path(name, length);
+    const std::string path(name, ::GetModuleFileNameA(nullptr, name, MAX_PATH));
     return path.substr(0, path.find_last_of('\\'));
-}
-
-unsigned AnsiCodePage()
-{
-    return ::GetACP();
 }
 
 void SetHiddenAndSystem(const std::filesystem::path& file, bool hidden, bool system)

@@ -12,8 +12,6 @@ namespace quorrel::test {
 // Writing under HKEY_LOCAL_MACHINE is for a throw-away Wine prefix only.
 bool RunningUnderWine();
 
-unsigned AnsiCodePage();
-
 // The folder that holds the running test program, and the programs built beside it.
 std::string ProgramDirectory();
 

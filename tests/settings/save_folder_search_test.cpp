@@ -14,7 +14,6 @@ using Folders = std::vector<std::string>;
 
 class SaveFolderSearchTest : public ::testing::Test {
 protected:
-    // A folder under the temporary root, made with its parents, holding these files.
     std::string Plant(const std::string& relative, std::initializer_list<const char*> files = {})
     {
         const fs::path folder = root_.path() / fs::path(relative).make_preferred();
@@ -25,7 +24,6 @@ protected:
         return platform::ToText(folder);
     }
 
-    // The folders as paths under the temporary root, written with "/".
     Folders Relative(const Folders& folders) const
     {
         Folders relative;
@@ -35,7 +33,6 @@ protected:
         return relative;
     }
 
-    // Where the game keeps its saves under a user's folder.
     static Folders Places(const std::string& user)
     {
         return {user + "/Saved Games/Diablo II Resurrected", user + "/Saved Games/Diablo II",
@@ -49,7 +46,6 @@ protected:
 TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesSavePathFirst)
 {
     SaveFolderEnvironment environment{home_, "", "", Plant("elsewhere")};
-    EXPECT_TRUE(WineSaveFolders(environment).empty()) << "no prefix holds a user";
     // $WINEPREFIX, ~/.wine, Lutris' games and Bottles' bottles; users in order of name, letter
     // case aside, as the folder box shows them, made in neither that order nor its reverse.
     const char* users[] = {"elsewhere/drive_c/users/ann",
@@ -79,7 +75,6 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesS
     EXPECT_EQ(WindowsSaveFolders({}, &registry).size() + MacSaveFolders({}).size() +
                   WineSaveFolders({}).size(),
               0u);
-    EXPECT_EQ(FindSaveFolder({}, &registry), "");
     const SaveFolderEnvironment windows{"", Plant("home/profile"),
                                         Plant("home/profile/AppData/Local"), ""};
     const Folders places = Places("home/profile");
