@@ -34,7 +34,6 @@ if [ ${#setups[@]} -ne 1 ] || [ ! -f "${setups[0]}" ]; then
 fi
 
 WINEPREFIX=$(mktemp -d)
-scratch_drive=$(mktemp -d)
 # Wine's errors, such as a crash or a stack overflow that ends a test before it can say why,
 # come with a failing test's output; its notes on what it does not implement do not.
 export WINEPREFIX WINEDEBUG=fixme-all
@@ -43,7 +42,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 finish() {
     wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX" "$scratch_drive"
+    rm -rf "$WINEPREFIX"
 }
 trap finish EXIT
 
@@ -52,10 +51,6 @@ trap finish EXIT
 # the run.
 step "starting the Wine server (wineserver -p)" wineserver -p
 step "making a fresh Wine prefix (wine wineboot --init)" wine wineboot --init
-
-# Drive Q: is a folder of its own, so that the tests can write at a drive root.
-ln -s "$scratch_drive" "$WINEPREFIX/dosdevices/q:"
-export QUORREL_TEST_DRIVE=Q:
 
 failed=()
 ctest --preset windows-tests --output-on-failure -E windows_desktop ||
