@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "platform/qt/dir_list_box.h"
-#include "platform/qt/text.h"
 #include "restore/frm_load.h"
 #include "support/gui_fakes.h"
 #include "support/hero_folders.h"
@@ -34,63 +33,43 @@ protected:
     frmMain window_{fakes_.services};
 };
 
-// No settings, or settings naming a folder that is gone, make a first run; readable ones arm the
-// timer without starting it.
-TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerAndHideAndStartWithdrawToTheIcon)
+// Settings naming a folder that is gone make a first run; usable ones arm the timer without
+// starting it and record the save folder. (The desktop suite sees the first run without settings,
+// the round trips through the icon and Start without a notification area.)
+TEST_F(FrmMainTest,
+       OnlyUsableSettingsArmTheTimerAndOnlyADoubleClickOrASecondStartBringsTheWindowBack)
 {
-    for (const int step : {0, 1, 2}) {
-        if (step == 1) {
-            WriteSettings(save_);
-        } else if (step == 2) {
-            test::GameFolder(save_);
-        }
-        const bool usable = step == 2;
-        fakes_.dialogs.boxes.clear();
-        frmMain window(fakes_.services);
-        window.Form_Load();
-        EXPECT_EQ(std::tuple(fakes_.dialogs.boxes.size(), window.itmLoad().isEnabled(),
-                             window.mnuRun().isEnabled(), window.Timer1().isEnabled(),
-                             window.state().engine().KnownFiles().size()),
-                  std::tuple(usable ? 0u : 1u, usable, usable, false, usable ? 3u : 0u))
-            << step;
+    WriteSettings(save_);
+    {
+        frmMain gone(fakes_.services);
+        gone.Form_Load();
+        EXPECT_EQ(std::tuple(fakes_.dialogs.boxes.size(), gone.itmLoad().isEnabled(),
+                             gone.mnuRun().isEnabled()),
+                  std::tuple(1u, false, false));
     }
+    test::GameFolder(save_);
     window_.Form_Load();
-    EXPECT_EQ(window_.Timer1().interval(), 60000);
+    EXPECT_EQ(std::tuple(fakes_.dialogs.boxes.size(), window_.Timer1().isEnabled(),
+                         window_.Timer1().interval(), window_.state().engine().KnownFiles().size()),
+              std::tuple(1u, false, 60000, 3u));
 
-    // Hide and Start withdraw to the icon, and only a left double click brings the window back.
-    // Without a notification area a hidden window could never be brought back: Hide only
-    // minimises.
+    // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
     window_.show();
     window_.mnuHide().trigger();
-    EXPECT_FALSE(window_.isVisible());
-    EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
-    ASSERT_EQ(fakes_.notifyArea.icons.size(), 1u);
-    // The shell posts the icon's callbacks; they arrive when the window's queue is next read.
-    for (std::uint32_t message :
-         {platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN, platform::WM_LBUTTONUP,
-          platform::WM_RBUTTONUP, platform::WM_LBUTTONDBLCLK}) {
+    for (std::uint32_t message : {platform::WM_LBUTTONUP, platform::WM_LBUTTONDBLCLK}) {
         fakes_.notifyArea.Mouse(message);
         QApplication::processEvents();
         EXPECT_EQ(window_.isVisible(), message == platform::WM_LBUTTONDBLCLK) << message;
     }
-    EXPECT_FALSE(minimised());
-
-    // Whether a run goes on, and Start and Stop enabled.
-    const auto run = [this] {
-        return std::tuple(window_.Timer1().isEnabled(), window_.itmStart().isEnabled(),
-                          window_.itmStop().isEnabled());
-    };
+    EXPECT_FALSE(window_.Timer1().isEnabled()) << "Hide starts no run";
     window_.itmStart().trigger();
-    EXPECT_EQ(run(), std::tuple(true, false, true));
-    EXPECT_FALSE(window_.isVisible());
-    EXPECT_EQ(fakes_.notifyArea.icons.size(), 1u);
     window_.AnotherStart();  // the player starts the program again
     EXPECT_TRUE(window_.isVisible() && !minimised());
-    EXPECT_EQ(run(), std::tuple(true, false, true)) << "bringing the window back keeps the run";
-
+    EXPECT_TRUE(window_.Timer1().isEnabled()) << "bringing the window back keeps the run";
     window_.itmStop().trigger();
-    EXPECT_EQ(run(), std::tuple(false, true, false));
+    EXPECT_FALSE(window_.Timer1().isEnabled());
 
+    // Without a notification area a hidden window could never be brought back: Hide minimises.
     fakes_.notifyArea.available = false;
     window_.mnuHide().trigger();
     EXPECT_TRUE(window_.isVisible() && minimised());
@@ -105,22 +84,21 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
         WriteFile(snapshot / name, "then");
     }
     WriteSettings(save_);
-    // The operation the restore was killed before and the end of the file's name (none: the
-    // journal cannot be read), the file that the game then saves, and the end of the box.
-    for (const auto& [operation, ending, saved, outcome] :
-         {std::tuple{"Move", ".quorrel-new", "", "put back as they were before the restore."},
-          std::tuple{"Write", "", "notes.txt",
+    // The operation the restore was killed before (none: the journal cannot be read, which is no
+    // first run), the file that the game then saves, and what the box says. The rollback's box is
+    // the Load dialog's test's.
+    for (const auto& [operation, saved, outcome] :
+         {std::tuple{"Write", "notes.txt",
                      "the game saved these files after the restore began, and Quorrel kept "
                      "them as the game saved them:\n"},
-          std::tuple{"Remove", "", "", "The restore has been completed"},
-          std::tuple{"", "", "", "Quorrel cannot tell what to put back"}}) {
+          std::tuple{"Remove", "", "The restore has been completed"},
+          std::tuple{"", "", "Quorrel cannot tell what to put back"}}) {
         fs::remove(test::GameFolder(save_) / "notes.txt");
         bool placed = false;
         if (*operation) {
             test::KillRestore(snapshot, save_, [&](std::string_view at, const fs::path& file) {
                 placed = placed || (at == "Move" && file.filename() == ".notes.txt.quorrel-new");
-                return at == operation && file.filename().string().ends_with(ending) &&
-                       (*saved == 0 || placed);
+                return at == operation && (*saved == 0 || placed);
             });
         } else {
             WriteFile(save_ / ".quorrel-restore.journal", "not a journal");
@@ -134,14 +112,10 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
 
         ASSERT_EQ(fakes_.dialogs.boxes.size(), 1u);
         const QString box = fakes_.dialogs.boxes.front().prompt;
-        EXPECT_TRUE(box.startsWith("Quorrel was interrupted while restoring a snapshot into the "
-                                   "save game directory\n" +
-                                   QString::fromStdString(save_.string())) &&
-                    box.contains(outcome) &&
+        EXPECT_TRUE(box.contains(outcome) &&
                     (!*saved || box.endsWith(QString::fromStdString((save_ / saved).string()))))
             << box.toStdString();
         EXPECT_EQ(*saved ? test::ReadFile(save_ / saved) : "", *saved ? "saved by the game" : "");
-        EXPECT_TRUE(window.itmLoad().isEnabled()) << "no first run";
         EXPECT_EQ(window.state().engine().KnownFiles().size(),
                   test::ListedNames(save_.string()).size());
     }
@@ -176,8 +150,8 @@ TEST_F(FrmMainTest, FailingChecksShowOneBalloonAndTheFirstCheckAfterALoadTakesNo
     EXPECT_EQ(check({}, {}), 1u) << "the failures go on";
     EXPECT_EQ(check(moved, save_), 1u) << "a check that succeeds";
     EXPECT_EQ(check(save_, moved), 2u);
-    const std::string log = test::ReadFile(fakes_.services.logFile);
-    EXPECT_NE(log.find("Error Could not save"), std::string::npos)
+    EXPECT_NE(test::ReadFile(fakes_.services.logFile).find("Error Could not save"),
+              std::string::npos)
         << "the failures are logged where the balloon says";
     EXPECT_EQ(check(moved, save_), 2u);
 
@@ -188,20 +162,15 @@ TEST_F(FrmMainTest, FailingChecksShowOneBalloonAndTheFirstCheckAfterALoadTakesNo
     });
     window_.itmLoad().trigger();
     ASSERT_EQ(test::ReadFile(save_ / "Hero.d2s"), "then");
-    const auto snapshots = [this] {
-        return std::distance(fs::directory_iterator(fakes_.folder.path()), {});
-    };
-    const auto before = snapshots();
+    const auto before = std::distance(fs::directory_iterator(fakes_.folder.path()), {});
     // In the same second as the safety snapshot: the restored files are a snapshot already.
     window_.state().engine().Timer1_Timer();
-    EXPECT_EQ(snapshots(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fakes_.folder.path()), {}), before);
     // The next save is taken as ever.
     WriteFile(save_ / "Hero.d2s", test::SaveBytes(1024));
     fakes_.clock.moment.second = 30;
     window_.state().engine().Timer1_Timer();
     EXPECT_TRUE(fs::exists(fakes_.folder.path() / "Hero-06-12-2026-15-04-30"));
-    EXPECT_EQ(fakes_.notifyArea.balloons.size(), 2u);
-    EXPECT_EQ(test::ReadFile(fakes_.services.logFile), log);
 }
 
 }  // namespace
