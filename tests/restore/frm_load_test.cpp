@@ -252,8 +252,6 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
              {{{"Hero.d2s", dead.bytes()}, {"Hero.key", ""}},
               "Hero — level 99 Assassin, Expansion, Hardcore, Ladder — dead\nsaved 01-02-2027 "
               "03:04:05"},
-             {{{"Old.d2s", SaveHeader{.version = 71}.bytes()}},
-              "no character summary (save format 71)"},
              {{{"Hero.d2s", "now"},
                {"_LOD_SharedStashSave.sss", ""},
                {"SharedStashHardCoreV2.d2i", ""}},
