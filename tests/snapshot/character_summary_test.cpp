@@ -15,7 +15,6 @@ namespace {
 
 using namespace test;
 
-// Each known version gives the character as the game wrote it, wherever it keeps the name.
 TEST(CharacterSummaryTest, FieldsAreReadAsTheGameWritesThem)
 {
     struct Case {
@@ -25,17 +24,14 @@ TEST(CharacterSummaryTest, FieldsAreReadAsTheGameWritesThem)
     };
     const Case cases[] = {
         {"expansion", {.status = 0x20}, [](auto&) {}},
-        {"classic", {.status = 0x00}, [](auto& h) { h.expansion = false; }},
         {"hardcore", {.status = 0x04}, [](auto& h) { h.expansion = false, h.hardcore = true; }},
         {"died in softcore", {.status = 0x28}, [](auto& h) { h.died = true; }},
-        {"dead in hardcore", {.status = 0x2C}, [](auto& h) { h.hardcore = h.died = true; }},
         {"ladder", {.status = 0x60}, [](auto& h) { h.ladder = true; }},
         {"unknown bits ignored", {.status = 0x93}, [](auto& h) { h.expansion = false; }},
         {"level 1", {.level = 1}, [](auto& h) { h.level = 1; }},
-        {"level 99", {.level = 99}, [](auto& h) { h.level = 99; }},
-        {"Assassin",
-         {.characterClass = 6},
-         [](auto& h) { h.characterClass = CharacterClass::Assassin; }},
+        {"an Assassin of level 99",
+         {.characterClass = 6, .level = 99},
+         [](auto& h) { h.characterClass = CharacterClass::Assassin, h.level = 99; }},
         {"15 characters", {.name = "Abcdefghij-klmn"}, [](auto& h) { h.name = "Abcdefghij-klmn"; }},
         {"a save time", {.savedAt = 1796569449}, [](auto& h) { h.savedAt = 1796569449; }},
     };
@@ -60,7 +56,6 @@ TEST(CharacterSummaryTest, FieldsAreReadAsTheGameWritesThem)
 TEST(CharacterSummaryTest, AnythingDoubtfulGivesNoSummary)
 {
     const auto bytes = [](SaveHeader header) { return header.bytes(); };
-    // A name in the remastered game's field.
     const auto named = [](std::string name) {
         return SaveHeader{.version = 99, .name = name}.bytes();
     };
@@ -72,7 +67,6 @@ TEST(CharacterSummaryTest, AnythingDoubtfulGivesNoSummary)
         {"text after the end", bytes({.name = std::string("Hero\0x", 6)})},
         {"beyond ASCII in the original field", bytes({.name = "H\u00e9ro"})},
         {"cut UTF-8", named("He\xC3")},
-        {"overlong UTF-8", named("He\xC0\xAF")},
         {"an overlong e acute", named("H\xE0\x83\xA9ro")},
         {"a surrogate", named("He\xED\xA0\x80ro")},
         {"beyond U+10FFFF", named("He\xF4\x90\x80\x80")},
@@ -131,7 +125,6 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     const std::string changed = flip(save, 4000);
     EXPECT_TRUE(InProgress(changed)) << "a checksum that does not match";
     EXPECT_TRUE(InProgress(save.substr(0, 4096))) << "cut short";
-    EXPECT_TRUE(InProgress(save.substr(0, 15))) << "not even a whole header";
     EXPECT_TRUE(InProgress("")) << "emptied before the game writes it again";
     EXPECT_FALSE(InProgress(flip(SaveBytes(8192, 91), 4000)))
         << "before version 92 there is nothing to check";
@@ -144,12 +137,10 @@ TEST(SaveFileCheckTest, ASaveSetHasThreeEndingsAndAStashItsOwnName)
 {
     using Names = std::vector<std::string>;
     EXPECT_TRUE(IsSaveSet(Names{"notes.txt", "Hero.d2s", "Hero.key", "Hero.map"}));
-    EXPECT_TRUE(IsSaveSet(Names{"Hero.d2s", "Mage.d2s", "xkey"})) << "no dot is looked for";
     for (const auto& [name, stash] :
          std::vector<std::pair<const char*, std::optional<SharedStash>>>{
              {"SharedStashSoftCoreV2.d2i", SharedStash::Softcore},
              {"sharedstashHARDCOREv2.D2I", SharedStash::Hardcore},
-             {"_LOD_SharedStashSave.sss", SharedStash::Softcore},
              {"_LOD_HC_SharedStashSave.sss", SharedStash::Hardcore},
              {"Hero.sss", std::nullopt}}) {
         EXPECT_EQ(SharedStashOf(name), stash) << name;

@@ -95,9 +95,8 @@ int main(int argc, char** argv)
         }
     }
     Round(scene, 10 + rounds);  // what the last kill left is for it to clear
-    const std::vector<std::string> left = Entries(scene.history);
-    const long hidden = std::count_if(left.begin(), left.end(),
-                                      [](const std::string& name) { return name.front() == '.'; });
+    const long hidden = std::ranges::count_if(
+        Entries(scene.history), [](const std::string& name) { return name.front() == '.'; });
     std::printf(
         "seed %u, %d rounds, kills at 0 to %ld us: %d partial folders, %ld hidden ones "
         "left after the next start-up\n",
