@@ -141,6 +141,14 @@ TEST(FrmLoadTest, EachFailureIsReportedAndNeverPassedOffAsSuccess)
                  [&s](auto, const fs::path& file) { return file.parent_path() != s.scene.save; });
          },
          {"could not first keep a copy", "the game may be saving", asItWas}},
+        {"the game saves once the safety snapshot is in place, before the restore begins",
+         [](LoadScene& s) {
+             s.files.after = s.GameSaves([&s](std::string_view op, const fs::path& file) {
+                 return op == "Move" && file.parent_path() == s.scene.root.path();
+             });
+         },
+         {"Hero.d2s\nThe game saved it meanwhile", asItWas},
+         kSafetySnapshot},
         {"the restore fails, and so does the way back",
          [](LoadScene& s) { s.files.before = FailFrom(Placing); },
          {"could not be put back as it was", "the journal of the restore", "tries again"},

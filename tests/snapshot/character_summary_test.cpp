@@ -146,6 +146,7 @@ TEST(SaveFileCheckTest, ASaveSetHasThreeEndingsAndAStashItsOwnName)
         EXPECT_EQ(SharedStashOf(name), stash) << name;
     }
     EXPECT_FALSE(IsRestorable(Names{"Hero.d2s", "Hero.key", "Hero.d2i"}));
+    EXPECT_TRUE(IsRestorable(Names{"SharedStashSoftCoreV2.d2i"})) << "a stash alone";
 }
 
 }  // namespace

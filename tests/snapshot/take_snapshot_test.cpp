@@ -94,26 +94,29 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeedsAndAFailedOneLeaves
 // sweep the history while this one finishes its snapshot.
 TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeNameThatNoSweepTakes)
 {
-    // Even an empty folder under the name is somebody's: it is neither replaced nor filled.
+    // Even an empty folder under the name is somebody's: it is neither replaced nor filled; nor
+    // is the unfinished folder of the next name, which another copy has just made.
     fs::create_directory(final_);
-    EXPECT_EQ(Take(), final_.string() + "-2");
+    WriteFile(root_.folder("history/.quorrel-new-Hero-06-12-2026-15-04-09-2") / "x", "theirs");
+    EXPECT_EQ(Take(), final_.string() + "-3");
     EXPECT_EQ(Entries(final_), Names{});
-    // Another copy fills the third name's unfinished folder, and yet another one gives its
-    // snapshot the fourth name in the moment before this one is renamed, and sweeps.
-    const std::string theirs = ".quorrel-new-Hero-06-12-2026-15-04-09-3";
+    EXPECT_EQ(Entries(final_.string() + "-3"), kHero);
+    // Another copy fills the fourth name's unfinished folder, and yet another one gives its
+    // snapshot the fifth name in the moment before this one is renamed, and sweeps.
+    const std::string theirs = ".quorrel-new-Hero-06-12-2026-15-04-09-4";
     const AnotherCopy writing(root_.folder("history/" + theirs).string(),
                               platform::FolderLock::Kind::Exclusive);
     WatchedFiles files;
     files.before = [&](std::string_view operation, const fs::path&) {
         if (operation == "Move" || operation == "Rename") {
-            fs::create_directory(final_.string() + "-4");
+            fs::create_directory(final_.string() + "-5");
             AsAnotherCopy([&] { RemoveUnfinishedSnapshots(history_.string()); });
         }
     };
-    EXPECT_EQ(Take(files), final_.string() + "-5");
-    EXPECT_TRUE(Whole(final_.string() + "-5"));
+    EXPECT_EQ(Take(files), final_.string() + "-6");
+    EXPECT_TRUE(Whole(final_.string() + "-6"));
     const std::string name = final_.filename().string();
-    EXPECT_EQ(Entries(history_), (Names{theirs, name, name + "-2", name + "-4", name + "-5"}));
+    EXPECT_EQ(Entries(history_), (Names{theirs, name, name + "-3", name + "-5", name + "-6"}));
 }
 
 TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWriting)
