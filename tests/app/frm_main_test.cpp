@@ -33,8 +33,7 @@ protected:
 };
 
 // Settings naming a folder that is gone make a first run; usable ones arm the timer without
-// starting it and record the save folder. (The desktop suites see the first run without settings,
-// the round trips through the icon with a double click and Start without a notification area.)
+// starting it and record the save folder.
 TEST_F(FrmMainTest, OnlyUsableSettingsArmTheTimerAndASecondStartBringsTheWindowBackKeepingTheRun)
 {
     WriteSettings(save_);
@@ -75,8 +74,7 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
     }
     WriteSettings(save_);
     // The operation the restore was killed before (none: the journal cannot be read, which is no
-    // first run), the file that the game then saves, and what the box says. The rollback's box is
-    // the Load dialog's test's.
+    // first run), the file that the game then saves, and what the box says.
     for (const auto& [operation, saved, outcome] :
          {std::tuple{"Write", "notes.txt", "Quorrel kept them as the game saved them:\n"},
           std::tuple{"Remove", "", "The restore has been completed"},
@@ -109,8 +107,7 @@ TEST_F(FrmMainTest, AnInterruptedRestoreIsPutInOrderBeforeTheSaveFolderIsListed)
     }
 }
 
-// A failing check shows one balloon until a check succeeds; the first check after a Load takes
-// no snapshot of the files that the Load restored.
+// A failing check shows one balloon until a check succeeds; a Load's own files are no change.
 TEST_F(FrmMainTest, FailingChecksShowOneBalloonAndTheFirstCheckAfterALoadTakesNoSnapshot)
 {
     WriteSettings(test::GameFolder(save_));

@@ -38,8 +38,7 @@ protected:
     QString fallback_ = QString::fromStdString((temp_.path() / "runtime").string());
 };
 
-// Settings whose folder cannot hold the lock (a file where the folder should be) are guarded from
-// the fallback folder, made only then: a portable copy writes nothing outside its folder.
+// The fallback folder is made only when needed: a portable copy writes nothing outside its folder.
 TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherSettingsRunAlongside)
 {
     const QString settings = SettingsIn("portable");
@@ -51,15 +50,6 @@ TEST_F(SingleInstanceTest, ASecondStartOnTheSameSettingsWakesTheFirstWhileOtherS
     EXPECT_EQ(woken.count(), 1);
     EXPECT_EQ(SingleInstance(SettingsIn("another copy"), fallback_).Claim(), Outcome::Runs);
     EXPECT_FALSE(QFileInfo::exists(fallback_));
-
-    test::WriteFile(temp_.path() / "blocked", "");
-    const QString blocked =
-        QString::fromStdString((temp_.path() / "blocked" / "Settings.ini").string());
-    SingleInstance guarded(blocked, fallback_);
-    ASSERT_EQ(guarded.Claim(), Outcome::Runs);
-    EXPECT_EQ(QFileInfo(guarded.lockFile()).absolutePath(), QDir::fromNativeSeparators(fallback_));
-    EXPECT_EQ(SingleInstance(blocked, fallback_).Claim(), Outcome::AnotherCopyCameForward);
-
     first.reset();  // the first copy ends, and lets the lock go
     EXPECT_EQ(SingleInstance(settings, fallback_).Claim(), Outcome::Runs);
 }
@@ -161,40 +151,32 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
     const QString good = folderWith("runtime 0700", fs::perms::owner_all, ::geteuid());
     const QString open = folderWith("runtime 0755", fs::perms(0755), ::geteuid());
     const QString theirs = folderWith("runtime of nobody", fs::perms::owner_all, kNobody);
-    fs::create_directory_symlink(path("runtime 0700"), path("link to runtime"));
-    const QString link = text(path("link to runtime"));
     const QString ownMissing = text(path("own/sockets"));                         // made
     const QString ownOpen = folderWith("own 0777", fs::perms::all, ::geteuid());  // put back
     const QString squatted = folderWith("squatted", fs::perms::owner_all, kNobody);
-    const QString tooLong = text(path(std::string(150, 'x')));
     const std::tuple<const char*, QString, QStringList, QString> table[] = {
         {"the runtime folder", good, {ownMissing}, good},
         {"a runtime folder others may enter", open, {ownMissing}, ownMissing},
         {"another user's runtime folder", theirs, {ownMissing}, ownMissing},
-        {"a link as the runtime folder", link, {ownMissing}, ownMissing},
         {"an own folder others could enter", QString(), {ownOpen}, ownOpen},
         {"an own folder another user took first", QString(), {squatted, ownMissing}, ownMissing},
-        {"a path with no room for the socket", QString(), {tooLong, ownMissing}, ownMissing},
         {"nothing will do", open, {squatted}, QString()},
     };
     for (const auto& [what, runtime, own, chosen] : table) {
         SCOPED_TRACE(what);
-        // A short socket name, so that only the long path runs out of room.
         EXPECT_EQ(PrivateSocketFolder(runtime, own, 8).toStdString(), chosen.toStdString());
     }
     EXPECT_EQ(fs::status(path("runtime 0755")).permissions(), fs::perms(0755)) << "left as it was";
     EXPECT_EQ(fs::status(path("own/sockets")).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(path("own 0777")).permissions(), fs::perms::owner_all);
-    EXPECT_FALSE(fs::exists(path(std::string(150, 'x'))));
 }
 
 #endif
 
 #ifdef QUORREL_PROGRAM  // the Linux program; on Windows the desktop suite starts quorrel.exe twice
 
-// Two starts at once of a portable copy (its settings and their lock beside it) on a stale lock:
-// one takes it over, the other brings it forward and ends at once. A crash blocks nothing. (A
-// stuck first copy is reported in a box, as the desktop suite sees.)
+// Two starts at once of a portable copy on a stale lock: one takes it over, the other brings it
+// forward and ends at once. A crash blocks nothing.
 TEST(SecondStartTest, TwoStartsOnAStaleLockEndWithOneCopyAndACrashBlocksNothing)
 {
     const test::TempFolder folder;

@@ -74,8 +74,7 @@ TEST(DrivesTest, EveryFolderLiesOnAListedDriveThatOpensAsAFolder)
 }
 
 // A bare QTimer with interval 0 fires on every pass of the event loop; the snapshot timer must
-// never tick then, or a refresh time of 0 would check the save folder without pause. (The
-// intervals that reach the timer are the check period's.)
+// never tick then, or a refresh time of 0 would check the save folder without pause.
 TEST(QtTimerTest, IntervalZeroNeverTicks)
 {
     QtTimer timer;

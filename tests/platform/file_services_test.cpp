@@ -130,8 +130,7 @@ TEST(FileServicesTest, ListingsHaveTheVisiblePlainFilesOrFoldersSortedByNameFile
     EXPECT_EQ(lister.count(), 0u);
 }
 
-// Stamps tell apart saves within one second: 100 ns later (the finest step Windows keeps), or at
-// the same instant with another size.
+// Stamps tell apart saves within one second: 100 ns later, or at the same instant, another size.
 TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplacedByAMove)
 {
     const TempFolder root;
@@ -162,7 +161,6 @@ TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplaced
     EXPECT_EQ(FailureOf([&] { SystemFiles().Copy(source, "/dev/full"); }).path1(), "/dev/full");
 #endif
     // What the game wrote a moment ago, a file or an empty folder, is never replaced by a move.
-    // (A rename that replaces is seen in the settings file's tests.)
     root.folder("empty");
     for (const fs::path& taken : {source, root.path() / "empty"}) {
         EXPECT_EQ(FailureOf([&] { SystemFiles().Move(target, taken); }).code(),
@@ -178,9 +176,7 @@ TEST(FileServicesTest, ASaveIsReadUpToALimitOrCopiedWithItsStampAndNeverReplaced
 }
 
 // Two paths to one folder take one lock: while another copy checks the folder through a link, a
-// restore waits and a check goes beside it. (An exclusive lock is seen standing in the way where
-// a check, a restore and the Load dialog take theirs; a killed copy's lock going, in the snapshot
-// kill loop.)
+// restore waits and a check goes beside it.
 TEST(FolderLockTest, ALockTakenThroughALinkIsTheFoldersAndLeavesNothingInIt)
 {
     const TempFolder root;

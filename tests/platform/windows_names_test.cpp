@@ -1,6 +1,5 @@
-// Players whose folders carry names outside the ANSI code page (Дмитрий) or lie deeper than
-// Windows' old limit of 260 characters: the settings name the folders, a check takes a snapshot
-// there, the Load dialog lists it and a restore puts it back byte for byte.
+// Folders named outside the ANSI code page (Дмитрий) or deeper than 260 characters: the settings
+// name them, a check takes a snapshot there, File > Load lists it and a restore puts it back.
 #include <gtest/gtest.h>
 
 #include <utility>

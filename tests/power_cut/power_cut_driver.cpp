@@ -1,6 +1,5 @@
-// Drives the engine on a file system that scripts/power-cut.sh then cuts off as a power cut
-// would. Each subcommand does one step the way the program does it and returns only once the step
-// says it is done, so that whatever it reports done must survive the cut.
+// Drives the engine on a file system that scripts/power-cut.sh then cuts off: each subcommand does
+// one step as the program does, so that whatever it reports done must survive the cut.
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>

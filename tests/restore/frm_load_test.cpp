@@ -34,8 +34,7 @@ using When = std::function<bool(std::string_view operation, const fs::path& file
 using Files = std::map<std::string, std::string>;
 using Names = std::vector<std::string>;
 
-// The dialog over Hero's scene, whose folder is SnapshotDir. The clock names a safety snapshot
-// Hero-06-12-2026-15-04-09.
+// The dialog over Hero's scene, whose folder is SnapshotDir; the clock at 15:04:09.
 struct LoadScene {
     HeroScene scene;
     FakeClock clock;
@@ -276,9 +275,8 @@ TEST(FrmLoadTest, EachSnapshotsTipSaysWhichCharacterItHolds)
     }
 }
 
-// The folder list marks the pinned snapshots before their names and in their tips, read when the
-// pointer rests on an entry; its menu pins and unpins the highlighted snapshot, and turns thinning
-// on only when the player says Yes to what it would remove.
+// Pins are marked in names and tips; the menu pins and unpins the highlighted snapshot, and turns
+// thinning on only when the player says Yes to what it would remove.
 TEST(FrmLoadTest, TheFolderListShowsPinsAndOffersThinning)
 {
     LoadScene s;

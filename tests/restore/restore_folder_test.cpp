@@ -44,8 +44,7 @@ enum class Fault {
 };
 
 // Hero's restore cut short at step k; after a kill, the game saves `saved` (unless empty); then
-// the recovery at the next start, killed at its step `recoveryKill` (0: never) and run again.
-// Returns false when the recovery never got that far.
+// the recovery, killed at its step `recoveryKill` (0: never) and run again; false if not reached.
 bool CutShort(Fault fault, int k, const std::string& saved, int recoveryKill,
               std::set<Recovery>& seen)
 {
@@ -228,9 +227,8 @@ TEST(RestoreFolderTest, EveryStepCutShortEndsWhollyOldOrWhollyNewKeepingTheGames
                                         Recovery::RolledForward}));
 }
 
-// The game saves while the recovery of a restore killed as it commits runs: as it takes a copy
-// back, or puts an earlier file back. That restore ran on a file system that keeps coarser times
-// than the snapshot's (FAT's 2 s): the recovery still knows its copies by their stamps.
+// The game saves while a recovery takes a copy back or puts an earlier file back. The restore ran
+// on a file system with FAT's 2 s times: the recovery still knows its copies by their stamps.
 TEST(RestoreFolderTest, ASaveWrittenWhileARecoveryRunsIsKept)
 {
     for (const auto& [operation, ending] : std::vector<std::pair<std::string, std::string>>{

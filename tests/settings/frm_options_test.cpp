@@ -166,8 +166,7 @@ TEST(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFileUnl
     const test::TempFolder root;
     const fs::path program = root.folder("program");
     const std::string config = (root.path() / "config" / "Quorrel").string();
-    // A file beside the program, a folder that takes files, the uninstaller beside the program,
-    // a configuration folder; whether the file goes beside.
+    // A file beside the program, a folder taking files, the uninstaller, a configuration folder.
     for (const auto& [fileThere, takesFiles, uninstaller, configKnown, beside] :
          {std::tuple{false, false, false, false, true}, std::tuple{false, true, true, true, false},
           std::tuple{true, true, true, true, true}, std::tuple{false, true, false, true, true}}) {
@@ -182,8 +181,8 @@ TEST(SettingsLocationTest, ThePortableFolderWinsWheneverItHoldsOrTakesTheFileUnl
             << fileThere << takesFiles << uninstaller << configKnown;
     }
 
-    // The probe leaves nothing behind. As root nothing is read-only to us, so an installed copy's
-    // folder that takes no files is a file; its settings go to a folder made on the first save.
+    // The probe leaves nothing behind. An installed copy's folder that takes no files (as root: a
+    // file) sends its settings to a folder made on the first save.
     EXPECT_TRUE(platform::CanCreateFilesIn(program.string()));
     EXPECT_TRUE(fs::is_empty(program));
     test::WriteFile(root.path() / "quorrel.exe", "a program");

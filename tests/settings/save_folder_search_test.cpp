@@ -69,8 +69,7 @@ TEST_F(SaveFolderSearchTest, WineFoldersComePrefixByPrefixUserByUserAndTheGamesS
     EXPECT_EQ(Relative(MacSaveFolders(environment)),
               Folders{"home/Library/Application Support/Blizzard/Diablo II"});
 
-    // On Windows the game's Save Path (stored with a separator at the end) comes first, then the
-    // profile's folders; a variable that is not set never leads to the root.
+    // On Windows the game's Save Path comes first; a variable that is not set never gives a root.
     test::MemoryRegistry registry;
     EXPECT_EQ(WindowsSaveFolders({}, &registry).size() + MacSaveFolders({}).size() +
                   WineSaveFolders({}).size(),

@@ -24,8 +24,7 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
 {
     using namespace std::string_literals;
     const std::string longest(32 * 1024, 'a');
-    // The content, whether it is valid, and what is read over {"old", "old", "old"}: a file found
-    // invalid keeps what was read.
+    // The content, whether it is valid, and what is read over {"old", "old", "old"}.
     const std::tuple<std::string, bool, Settings> rows[] = {
         {" D:\\s \r\nD:\\H\r\n60\r\nfourth\r\n", true, {" D:\\s ", "D:\\H", "60"}},
         {"a\rb\r\n\r\n", true, {"a", "b", ""}},  // a bare CR ends a line too
@@ -61,9 +60,7 @@ TEST_F(SettingsFileTest, ThreeLinesEndedByCarriageReturnsAreReadOrTheFileIsInval
 }
 
 // Written whole or not at all: the new file is on disk before its name, its name before the
-// write counts, and a disk that fills up, or a rename that fails (a folder in the file's place,
-// another program holding it on Windows), leaves the old file and no temporary one, nor does a
-// temporary one left by a crash stay.
+// write counts, and a failed write or rename leaves the old file and no temporary one.
 TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
 {
     const std::string old = "a much longer first line\r\nold\r\n60\r\nfourth\r\n";
@@ -105,8 +102,7 @@ TEST_F(SettingsFileTest, AWriteReplacesTheWholeFileOrLeavesItAsItWas)
 #endif
 }
 
-// The refresh time's number: strtod alone would take hexadecimal, "inf", "nan" and a line break
-// before the number too. (The numbers the timer takes, and their rounding, are the check period's.)
+// The refresh time's number: strtod alone would take hexadecimal, "nan" and a leading line break.
 TEST(NumberTextTest, OnlyDecimalNumbersAreRead)
 {
     EXPECT_EQ(platform::ParseNumber(" -1e2\t"), -100.0);

@@ -1,5 +1,4 @@
-// What a save's bytes and names tell: which character it holds, whether the game has finished
-// writing it, and which files make a save set or a shared stash.
+// What a save's bytes and names tell: its character, whether it is whole, a save set or a stash.
 #include "snapshot/character_summary.h"
 
 #include <gtest/gtest.h>
@@ -131,8 +130,6 @@ TEST(SaveFileCheckTest, OnlyAWholeSaveOfVersion92OnIsJudgedWhole)
     EXPECT_FALSE(InProgress(flip(changed, 0))) << "no signature: not a save it knows";
 }
 
-// A save set without the two of three files, or with capitals in its endings, is refused where
-// File > Load and the save-folder search look (frm_load_test, save_folder_search_test).
 TEST(SaveFileCheckTest, ASaveSetHasThreeEndingsAndAStashItsOwnName)
 {
     using Names = std::vector<std::string>;

@@ -1,5 +1,4 @@
-// The history's index is whole or ignored, and thinning keeps exactly what it promises: every
-// snapshot it keeps stays whole, whenever a kill stops it.
+// The history's index is whole or ignored; thinning keeps what it promises, whole, under any kill.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,9 +27,8 @@ using namespace test;
 
 const platform::LocalDateTime kNow{2026, 12, 7, 12, 0, 0};  // a Monday
 
-// Snapshots of two characters at 07-12-2026 12:00:00, and whether thinning keeps each folder:
-// a name marked "-" is thinned. The index pins, marks safety snapshots and the last one before a
-// death as TableIndex says.
+// Snapshots of two characters at 07-12-2026 12:00:00, and whether thinning keeps each folder: a
+// name marked "-" is thinned. TableIndex pins and marks some.
 struct Row {
     std::string folder;
     bool kept;
@@ -140,9 +138,8 @@ TEST_F(HistoryTest, AChangeIsWrittenWholeUnderTheHistorysLock)
     EXPECT_EQ(Read().pinned.size(), 2U);
 }
 
-// Thinning keeps exactly the table's folders, whenever it is killed: killed at every step in turn,
-// half of the runs with a recycle bin, each folder is whole in the history or in the bin, or
-// hidden until the sweep at start-up takes it; the next run finishes.
+// Killed at every step in turn, half of the runs with a recycle bin: each folder is whole in the
+// history or in the bin, or hidden until the sweep at start-up takes it; the next run finishes.
 TEST_F(HistoryTest, AThinningKilledAtAnyStepLeavesEveryFolderWhole)
 {
     const std::vector<Row> rows = History();

@@ -1,9 +1,7 @@
-// Kills the snapshot cycle with SIGKILL at random moments while it takes a snapshot:
-//   quorrel_kill_snapshots <rounds> [seed]
-// Each round forks a child that starts up as the program does, lets the game save and runs one
-// check; the parent kills it at a random moment up to a little later than an undisturbed check
-// ends. Exits 1 when a folder that File > Load would offer is partial, or when a hidden folder
-// outlives the next start-up.
+// quorrel_kill_snapshots <rounds> [seed]: each round, a child starts up, lets the game save and
+// runs one check, and is killed at a random moment up to a little after an undisturbed check ends.
+// Exits 1 when a folder that File > Load would offer is partial, or a hidden one outlives the next
+// start-up.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,8 +26,7 @@ using namespace quorrel::test;
 
 const std::vector<std::string> kFiles{"Hero.d2s", "Hero.key", "Hero.map"};
 
-// Runs a round in a child, and returns its status once it ends, or `kill` microseconds after it
-// began: start-up, the game's save and the check, as an undisturbed round takes.
+// Runs a round in a child, killed `kill` microseconds after it began unless negative; its status.
 int Round(SnapshotScene& scene, int round, long kill = -1)
 {
     const pid_t child = ::fork();

@@ -1,5 +1,4 @@
-// The snapshot cycle, and snapshots a player can trust: every save is seen, none is kept torn or
-// half-written, and a snapshot holds exactly its own character's plain files.
+// Every save is seen, none is kept torn or half-written, and a snapshot holds its own files only.
 #include "snapshot/snapshot_cycle.h"
 
 #include <gtest/gtest.h>
@@ -102,8 +101,7 @@ TEST_F(SnapshotCycleTest, FailuresAreLoggedAndTheNextCheckTriesAgain)
     EXPECT_EQ(Entries(history), (Names{"Hero-06-12-2026-15-06-09", "Mage-06-12-2026-15-06-09"}));
     EXPECT_EQ(outcomes, (std::vector<bool>{false, true}));
 
-    // A save folder that cannot be listed leaves the files as last seen (that it is a failure,
-    // logged and shown, FrmMainTest sees).
+    // A save folder that cannot be listed leaves the files as last seen.
     const std::vector<Filenames> known = cycle.KnownFiles();
     fs::rename(save, root.path() / "moved");
     CheckLater();
@@ -153,8 +151,7 @@ TEST_F(SnapshotCycleTest, TwoCopiesKeepOutOfEachOthersWayAndTheSaveFolderIsTheGa
 {
     const Names gameFiles = Entries(save);
     const fs::file_time_type folderTime = fs::last_write_time(save);
-    // In the shared history, a killed copy's leftover, which only the sweep at start-up takes:
-    // a check never walks the history (another copy's snapshot in progress is TakeSnapshotTest's).
+    // In the shared history, a killed copy's leftover: only the sweep at start-up takes it.
     const fs::path killed = root.folder("history/.quorrel-new-Mage-01-12-2026-10-00-00");
     Touch(save / "Hero.d2s");
     {
@@ -224,8 +221,7 @@ TEST_F(SnapshotCycleTest, ASnapshotHoldsOnlyItsOwnCharactersPlainFiles)
     EXPECT_EQ(LogText(), "");
 }
 
-// A disk that fills up part-way through an entry, made with the limit on file sizes: a write that
-// crosses it is cut short there.
+// A disk that fills up part-way through an entry, made with the limit on file sizes.
 TEST_F(SnapshotCycleTest, AnErrorEntryIsWrittenWholeOrNotAtAll)
 {
     AppendErrorEntry(log.string(), clock.moment);

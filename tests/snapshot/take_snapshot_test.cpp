@@ -23,8 +23,7 @@ using Names = std::vector<std::string>;
 
 const Names kHero{"Hero.d2s", "Hero.key", "Hero.map"};
 
-// A save folder with Hero's three files and Mage's save, and an empty history. Snapshots are
-// taken at 06-12-2026 15:04:09.
+// A save folder with Hero's three files and Mage's save, and an empty history.
 class TakeSnapshotTest : public ::testing::Test {
 protected:
     TakeSnapshotTest()
@@ -57,7 +56,6 @@ protected:
     fs::path final_ = history_ / "Hero-06-12-2026-15-04-09";
 };
 
-// The kill loop (kill_snapshots.cpp) shows that no partial folder is ever offered.
 TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeedsAndAFailedOneLeavesNothing)
 {
     // Each of the six steps fails in turn: three copies, two flushes of a folder and the rename.
@@ -90,8 +88,7 @@ TEST_F(TakeSnapshotTest, TheStepsComeInTheOrderAPowerCutNeedsAndAFailedOneLeaves
     EXPECT_EQ(Entries(history_), Names{final_.filename().string()}) << "nothing left beside it";
 }
 
-// Another copy may take snapshots of the same character in the same second, and start up and
-// sweep the history while this one finishes its snapshot.
+// Other copies take snapshots of the same character in the same second, and sweep meanwhile.
 TEST_F(TakeSnapshotTest, ALaterSnapshotInTheSameSecondTakesTheNextFreeNameThatNoSweepTakes)
 {
     // Even an empty folder under the name is somebody's: it is neither replaced nor filled; nor
@@ -123,8 +120,7 @@ TEST_F(TakeSnapshotTest, TheSweepAtStartUpTakesOnlyLeftoversThatNoCopyIsStillWri
 {
     // What a kill leaves: a hidden folder with part of a snapshot.
     WriteFile(root_.folder("history/.quorrel-new-Hero-06-12-2026-15-04-09") / "Hero.d2s", "half");
-    // What is not: a file, a link and a hidden folder of the player's. (Another copy's snapshot
-    // in progress is left to it, as the test above shows.)
+    // What is not: a file, a link and a hidden folder of the player's.
     const Names kept{".quorrel-new-file", ".quorrel-new-link", ".quorrel-notes"};
     WriteFile(history_ / kept[0], "a file, not a folder of ours");
     const fs::path elsewhere = root_.folder("elsewhere");

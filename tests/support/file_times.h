@@ -5,9 +5,8 @@
 
 namespace quorrel::test {
 
-// Sets a file's last-modified time to a moment given in seconds since 1970 and a fraction in
-// nanoseconds (Windows keeps it to 100 ns), as a save written at that instant would have it.
-// The standard library cannot be used for this: on Windows it keeps whole seconds only.
+// Sets a file's last-modified time to seconds since 1970 and nanoseconds (Windows keeps 100 ns
+// steps); std::filesystem keeps whole seconds only under MinGW.
 void SetModified(const std::filesystem::path& file, std::int64_t seconds, std::int32_t nanoseconds);
 
 // A whole second in December 2026, for the tests to put saves within one second.

@@ -22,14 +22,12 @@
 namespace quorrel::test {
 
 // Records every box instead of showing it; input boxes and questions answer from queues (Cancel
-// and No when empty). `onBox` acts while a message box would be up, as the player or another
-// program may.
+// and No when empty). `onBox` acts while a message box would be up.
 class RecordingDialogs final : public platform::Dialogs {
 public:
     struct Box {
         QString prompt;
         platform::MsgBoxIcon icon;
-        QString title;
     };
     std::vector<Box> boxes;
     std::deque<QString> inputAnswers;
@@ -37,10 +35,9 @@ public:
     std::deque<bool> yesNoAnswers;
     std::function<void(const Box&)> onBox;
 
-    void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon,
-                const QString& title) override
+    void MsgBox(QWidget*, const QString& prompt, platform::MsgBoxIcon icon, const QString&) override
     {
-        boxes.push_back({prompt, icon, title});
+        boxes.push_back({prompt, icon});
         if (onBox) {
             onBox(boxes.back());
         }
@@ -98,12 +95,6 @@ public:
         }
         return shown;
     }
-
-    // The player does something with the mouse over icon 1.
-    void Mouse(std::uint32_t mouseMessage)
-    {
-        emit Callback(platform::WM_MOUSEMOVE, 1, mouseMessage);
-    }
 };
 
 // A folder made with its parents, holding these files as the game wrote them.
@@ -137,9 +128,8 @@ struct FakeServices {
                       (folder.path() / "Log.txt").string()};
 };
 
-// Runs `act` on the modal dialog that the next call opens with exec(), once its event loop runs,
-// as a player would act on it. A dialog that `act` leaves open is cancelled, so that no test
-// ever waits on it.
+// Runs `act` on the modal dialog that the next call opens with exec(), as a player would; a
+// dialog that `act` leaves open is cancelled, so that no test ever waits on it.
 inline void OnNextModal(std::function<void(QDialog&)> act)
 {
     QTimer::singleShot(0, [act = std::move(act)] {

@@ -28,9 +28,8 @@ inline FolderImage ImageOf(const std::filesystem::path& folder)
     return image;
 }
 
-// A snapshot of Hero from last week with a note of the player's, and a save folder where Hero has
-// moved on and Other lives: a restore replaces three files, brings notes.txt and leaves Other.d2s
-// alone. `before` and `after` are the save folder as it is and as a whole restore leaves it.
+// A snapshot of Hero from last week with notes.txt, and a save folder where Hero has moved on and
+// Other lives; `before` and `after` are the save folder as it is and as a whole restore leaves it.
 struct HeroScene {
     TempFolder root;
     std::filesystem::path snapshot = root.folder("Hero-29-11-2026-20-15-00");

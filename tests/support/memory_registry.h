@@ -12,10 +12,9 @@
 
 namespace quorrel::test {
 
-// A registry held in memory, answering as advapi32 does for an ordinary user: a value's bytes
-// come back exactly as stored (with or without a terminating NUL), a buffer too small gives
-// kErrorMoreData, and opening a key for more than reading is refused. Names are matched as
-// written; every key opens. Every key opened must be closed again.
+// A registry held in memory, answering as advapi32 does for an ordinary user: bytes come back as
+// stored, a buffer too small gives kErrorMoreData, a key opened for more than reading is refused;
+// every key opens, and must be closed again.
 class MemoryRegistry final : public platform::Registry {
 public:
     ~MemoryRegistry() override { EXPECT_TRUE(open_.empty()) << "a registry key was left open"; }

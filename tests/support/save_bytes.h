@@ -13,8 +13,7 @@ inline void PutNumber(std::string& bytes, std::size_t at, std::uint32_t value)
     }
 }
 
-// The bytes of a whole Diablo II save as the game writes it: the signature AA55AA55, the
-// version, the file's own length and its checksum, then `size` - 16 bytes of content drawn from
+// A whole Diablo II save: signature, version, length and checksum, then content drawn from
 // `seed`. Written apart from the program's own check, so that a test compares two readings.
 inline std::string SaveBytes(std::size_t size, std::uint32_t version = 96, unsigned seed = 1)
 {

@@ -4,10 +4,9 @@
 
 namespace quorrel::test {
 
-// The 765-byte header of a Diablo II save, as the game writes it, with the fields that tell the
-// character apart; every other byte 0. Written from the format's description, apart from the
-// program's own reading. The remastered game keeps the name at 0x14 up to version 97, and from
-// version 98 at 0x10B, leaving the old field empty.
+// The 765-byte header of a Diablo II save with the fields that tell the character apart, every
+// other byte 0, written from the format's description apart from the program's own reading. From
+// version 98 the name is at 0x10B, not 0x14.
 struct SaveHeader {
     std::uint32_t version = 96;
     std::string name = "Hero";        // written as it is, however long

@@ -11,9 +11,8 @@
 
 namespace quorrel::test {
 
-// The snapshot cycle as the program runs it in a fresh folder: save/, history/, Log.txt, a check
-// at every tick, a clock at 06-12-2026 15:04:09 until moved on, the file operations watched, and
-// how each check went in `outcomes`. Start() does what the program does at start-up.
+// The snapshot cycle in a fresh folder (save/, history/, Log.txt): a check at every tick, a clock
+// at 06-12-2026 15:04:09, the file operations watched, how each check went in `outcomes`.
 struct SnapshotScene {
     TempFolder root;
     std::filesystem::path save = root.folder("save");

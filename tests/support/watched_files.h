@@ -13,9 +13,8 @@
 
 namespace quorrel::test {
 
-// The real file operations, watched: each is logged as it begins ("Write <file>", "SyncFile
-// <file>", "Copy <from> -> <to>", "Move ...", "Rename ...", "Remove ...", "SyncFolder ...") and
-// runs the hooks before and after it with the file it writes (a copy's target, a rename's
+// The real file operations, logged as they begin ("Copy <from> -> <to>", "SyncFile <file>", ...),
+// with hooks run before and after each with the file it writes (a copy's target, a rename's
 // source). A hook may throw to fail the step or to stop as a kill would, or change the files.
 class WatchedFiles : public platform::SystemFileOps {
 public:
