@@ -84,15 +84,16 @@ run)
     exec ./build-release/quorrel
     ;;
 test)
-    ensure_packages "${build_packages[@]}" libgtest-dev locales "${desktop_test_packages[@]}" \
-        e2fsprogs util-linux mount python3
+    ensure_packages "${build_packages[@]}" libgtest-dev libbenchmark-dev locales \
+        "${desktop_test_packages[@]}" e2fsprogs util-linux mount python3
     require_tools "The Linux tests" cmake ninja g++ python3 "${desktop_test_tools[@]}"
     # A locale that writes decimals with a comma, for the refresh-time test (root only).
     if [ "$(id -u)" -eq 0 ] && ! locale -a | grep -qi '^de_DE\.utf-\?8$'; then
         step "making the de_DE.UTF-8 locale (localedef)" localedef -i de_DE -f UTF-8 de_DE.UTF-8
     fi
     took "the packages"
-    configure_and_build build Debug -DQUORREL_POWER_CUT=ON
+    # The benchmarks are built too, not run: they share the tests' support code.
+    configure_and_build build Debug -DQUORREL_POWER_CUT=ON -DQUORREL_BENCH=ON
     took "the Linux build"
     status=0
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure || status=$?

@@ -34,14 +34,19 @@ struct SnapshotScene {
         cycle.RecordSaveFolder();
     }
 
-    // A check, `seconds` later by the clock (within the day).
-    void CheckLater(int seconds = 60)
+    // Moves the clock on by `seconds`, within the day.
+    void Later(int seconds)
     {
         platform::LocalDateTime& now = clock.moment;
         const int total = now.second + 60 * now.minute + seconds;
         now.second = total % 60;
         now.minute = total / 60 % 60;
         now.hour += total / 3600;
+    }
+
+    void CheckLater(int seconds = 60)
+    {
+        Later(seconds);
         cycle.Timer1_Timer();
     }
 
