@@ -151,6 +151,7 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
     const QString good = folderWith("runtime 0700", fs::perms::owner_all, ::geteuid());
     const QString open = folderWith("runtime 0755", fs::perms(0755), ::geteuid());
     const QString theirs = folderWith("runtime of nobody", fs::perms::owner_all, kNobody);
+    fs::create_directory_symlink(path("runtime 0700"), path("link to runtime"));
     const QString ownMissing = text(path("own/sockets"));                         // made
     const QString ownOpen = folderWith("own 0777", fs::perms::all, ::geteuid());  // put back
     const QString squatted = folderWith("squatted", fs::perms::owner_all, kNobody);
@@ -158,6 +159,7 @@ TEST_F(SingleInstanceTest, TheSocketFolderIsTheFirstThatOnlyTheUserCanCreateIn)
         {"the runtime folder", good, {ownMissing}, good},
         {"a runtime folder others may enter", open, {ownMissing}, ownMissing},
         {"another user's runtime folder", theirs, {ownMissing}, ownMissing},
+        {"a link as the runtime folder", text(path("link to runtime")), {ownMissing}, ownMissing},
         {"an own folder others could enter", QString(), {ownOpen}, ownOpen},
         {"an own folder another user took first", QString(), {squatted, ownMissing}, ownMissing},
         {"nothing will do", open, {squatted}, QString()},
